@@ -1,0 +1,30 @@
+// Argument coercion by the automation rules (what VariantChangeType and the
+// conversions of a Basic client do for the types the component takes). A
+// value that cannot be converted raises DISP_E_TYPEMISMATCH; one out of
+// range raises DISP_E_OVERFLOW.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "automation/variant.h"
+
+namespace corvane::automation {
+
+// Empty gives "", numbers their decimal text, booleans "True" / "False".
+std::u16string ToString(const Variant& value);
+// Empty gives false; numbers are true when non-zero; strings "True",
+// "False" or a number.
+VariantBool ToBoolean(const Variant& value);
+// Empty gives 0; booleans -1 / 0; strings holding a number are rounded to
+// even as automation does.
+std::int32_t ToInt32(const Variant& value);
+
+// Comparison with the empty string as a Basic client makes it: an empty
+// variant equals "", null equals nothing, other values compare by text.
+bool EqualsEmptyString(const Variant& value);
+
+// The text of a boolean as automation writes it.
+std::u16string BooleanText(VariantBool value);
+
+}  // namespace corvane::automation

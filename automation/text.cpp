@@ -1,0 +1,121 @@
+#include "automation/text.h"
+
+namespace corvane::automation {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+void AppendUtf16(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out.push_back(static_cast<char16_t>(c));
+  } else {
+    c -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 | (c >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+  }
+}
+
+// Decodes one UTF-8 sequence at `pos`; returns nothing for a malformed one.
+std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& pos) {
+  const auto byte = [&](size_t i) {
+    return static_cast<unsigned char>(text[i]);
+  };
+  const unsigned char lead = byte(pos);
+  int extra;
+  char32_t c;
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    c = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    c = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    c = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (pos + extra >= text.size()) {
+    return std::nullopt;
+  }
+  for (int i = 1; i <= extra; ++i) {
+    const unsigned char next = byte(pos + i);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (next & 0x3F);
+  }
+  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    return std::nullopt;
+  }
+  pos += extra + 1;
+  return c;
+}
+
+}  // namespace
+
+std::string ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
+        text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::optional<std::u16string> FromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto c = DecodeUtf8(text, pos);
+    if (!c) return std::nullopt;
+    AppendUtf16(out, *c);
+  }
+  return out;
+}
+
+std::u16string Widen(std::string_view text) {
+  std::u16string out;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto c = DecodeUtf8(text, pos);
+    if (c) {
+      AppendUtf16(out, *c);
+    } else {
+      AppendUtf16(out, kReplacement);
+      ++pos;
+    }
+  }
+  return out;
+}
+
+}  // namespace corvane::automation
