@@ -1,0 +1,63 @@
+#include "netapi/simulated/demo_domain.h"
+
+namespace corvane::netapi::simulated {
+namespace {
+
+Account Person(std::u16string name, std::u16string full_name,
+               std::u16string comment) {
+  Account account;
+  account.name = std::move(name);
+  account.full_name = std::move(full_name);
+  account.comment = std::move(comment);
+  account.password = u"Demo-Pass-1";
+  return account;
+}
+
+}  // namespace
+
+Directory& SeedDemoDomain(SimulatedController& controller) {
+  Directory& domain = controller.AddDomain(kDemoDomain, kDemoController);
+
+  Account administrator = Person(u"Administrator", u"",
+                                 u"Built-in account for administering the "
+                                 u"computer/domain");
+  administrator.priv = USER_PRIV_ADMIN;
+  domain.AddUserWithRid(administrator, 500);
+  Account guest = Person(u"Guest", u"",
+                         u"Built-in account for guest access to the "
+                         u"computer/domain");
+  guest.priv = USER_PRIV_GUEST;
+  guest.flags |= UF_ACCOUNTDISABLE;
+  domain.AddUserWithRid(guest, 501);
+
+  Account alice = Person(u"alice", u"Alice Archer", u"Accounts");
+  alice.home_dir = u"\\\\FS1\\home\\alice";
+  alice.script_path = u"logon.cmd";
+  domain.AddUser(alice);
+  domain.AddUser(Person(u"bob", u"Bob Baker", u"Sales"));
+  domain.AddUser(Person(u"carol", u"Carol Clark", u"Sales"));
+
+  Account workstation;
+  workstation.name = u"WS01$";
+  workstation.flags = UF_SCRIPT | UF_WORKSTATION_TRUST_ACCOUNT;
+  domain.AddUser(workstation);
+  Account trust;
+  trust.name = u"PARTNER$";
+  trust.flags = UF_SCRIPT | UF_INTERDOMAIN_TRUST_ACCOUNT;
+  domain.AddUser(trust);
+
+  domain.AddGroupWithRid(Group{u"Domain Admins",
+                               u"Designated administrators of the domain",
+                               {u"Administrator"},
+                               {}},
+                         512);
+  domain.AddGroupWithRid(Group{u"Domain Users",
+                               u"All domain users",
+                               {u"Administrator", u"alice", u"bob", u"carol"},
+                               {}},
+                         513);
+  domain.AddGroup(Group{u"Sales", u"Sales team", {u"bob", u"carol"}, {}});
+  return domain;
+}
+
+}  // namespace corvane::netapi::simulated

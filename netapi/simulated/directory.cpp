@@ -1,0 +1,104 @@
+#include "netapi/simulated/directory.h"
+
+#include <algorithm>
+
+namespace corvane::netapi::simulated {
+namespace {
+
+// Upper-cases ASCII and Latin-1 letters, enough for the names NT compares.
+char16_t Fold(char16_t c) {
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) {
+    return static_cast<char16_t>(c - 0x20);
+  }
+  return c;
+}
+
+template <typename Records>
+auto FindByName(Records& records, std::u16string_view name) {
+  return std::find_if(records.begin(), records.end(),
+                      [&](const auto& r) { return SameName(r.name, name); });
+}
+
+}  // namespace
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return Fold(x) == Fold(y); });
+}
+
+Sid MakeSid(std::uint64_t authority, std::vector<std::uint32_t> subs) {
+  Sid sid = {1, static_cast<std::uint8_t>(subs.size())};
+  for (int shift = 40; shift >= 0; shift -= 8) {
+    sid.push_back(static_cast<std::uint8_t>(authority >> shift));
+  }
+  for (std::uint32_t sub : subs) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      sid.push_back(static_cast<std::uint8_t>(sub >> shift));
+    }
+  }
+  return sid;
+}
+
+Directory::Directory(std::u16string server, std::u16string domain,
+                     std::vector<std::uint32_t> domain_sid_subs)
+    : server_(std::move(server)),
+      domain_(std::move(domain)),
+      domain_sid_subs_(std::move(domain_sid_subs)) {}
+
+Account* Directory::FindUser(std::u16string_view name) {
+  auto it = FindByName(users_, name);
+  return it == users_.end() ? nullptr : &*it;
+}
+
+Group* Directory::FindGroup(std::u16string_view name) {
+  auto it = FindByName(groups_, name);
+  return it == groups_.end() ? nullptr : &*it;
+}
+
+Account& Directory::AddUser(Account account) {
+  return AddUserWithRid(std::move(account), next_rid_++);
+}
+
+Account& Directory::AddUserWithRid(Account account, std::uint32_t rid) {
+  account.sid = SidForRid(rid);
+  users_.push_back(std::move(account));
+  return users_.back();
+}
+
+Group& Directory::AddGroup(Group group) {
+  return AddGroupWithRid(std::move(group), next_rid_++);
+}
+
+Group& Directory::AddGroupWithRid(Group group, std::uint32_t rid) {
+  group.sid = SidForRid(rid);
+  groups_.push_back(std::move(group));
+  return groups_.back();
+}
+
+bool Directory::DeleteUser(std::u16string_view name) {
+  auto it = FindByName(users_, name);
+  if (it == users_.end()) return false;
+  for (Group& group : groups_) {
+    std::erase_if(group.members,
+                  [&](const std::u16string& m) { return SameName(m, name); });
+  }
+  users_.erase(it);
+  return true;
+}
+
+bool Directory::DeleteGroup(std::u16string_view name) {
+  auto it = FindByName(groups_, name);
+  if (it == groups_.end()) return false;
+  groups_.erase(it);
+  return true;
+}
+
+Sid Directory::SidForRid(std::uint32_t rid) const {
+  std::vector<std::uint32_t> subs = domain_sid_subs_;
+  subs.push_back(rid);
+  return MakeSid(5, std::move(subs));
+}
+
+}  // namespace corvane::netapi::simulated

@@ -1,0 +1,78 @@
+// The account database of one simulated server: a domain controller's
+// domain, or the local computer's own accounts. Names compare without
+// regard to letter case, as on NT.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "netapi/types.h"
+
+namespace corvane::netapi::simulated {
+
+using Sid = std::vector<std::uint8_t>;
+
+bool SameName(std::u16string_view a, std::u16string_view b);
+
+// Builds the binary form of S-1-<authority>-<sub authorities...>.
+Sid MakeSid(std::uint64_t authority, std::vector<std::uint32_t> subs);
+
+struct Account {
+  std::u16string name;
+  std::u16string password;
+  DWORD priv = USER_PRIV_USER;
+  std::u16string home_dir;
+  std::u16string comment;
+  DWORD flags = UF_SCRIPT | UF_NORMAL_ACCOUNT;
+  std::u16string script_path;
+  std::u16string full_name;
+  Sid sid;
+};
+
+struct Group {
+  std::u16string name;
+  std::u16string comment;
+  std::vector<std::u16string> members;
+  Sid sid;
+};
+
+class Directory {
+ public:
+  // `server` is the computer name without backslashes; `domain` the name
+  // the accounts belong to.
+  Directory(std::u16string server, std::u16string domain,
+            std::vector<std::uint32_t> domain_sid_subs);
+
+  const std::u16string& server() const { return server_; }
+  const std::u16string& domain() const { return domain_; }
+
+  Account* FindUser(std::u16string_view name);
+  Group* FindGroup(std::u16string_view name);
+
+  // Adds with a fresh relative id; returns the stored record.
+  Account& AddUser(Account account);
+  Account& AddUserWithRid(Account account, std::uint32_t rid);
+  Group& AddGroup(Group group);
+  Group& AddGroupWithRid(Group group, std::uint32_t rid);
+  bool DeleteUser(std::u16string_view name);
+  bool DeleteGroup(std::u16string_view name);
+
+  std::vector<Account>& users() { return users_; }
+  std::vector<Group>& groups() { return groups_; }
+  const std::vector<Account>& users() const { return users_; }
+  const std::vector<Group>& groups() const { return groups_; }
+
+ private:
+  Sid SidForRid(std::uint32_t rid) const;
+
+  std::u16string server_;
+  std::u16string domain_;
+  std::vector<std::uint32_t> domain_sid_subs_;
+  std::uint32_t next_rid_ = 1100;
+  std::vector<Account> users_;
+  std::vector<Group> groups_;
+};
+
+}  // namespace corvane::netapi::simulated

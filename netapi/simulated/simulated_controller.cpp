@@ -1,0 +1,634 @@
+#include "netapi/simulated/simulated_controller.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "netapi/returned_block.h"
+#include "netapi/thread_id.h"
+
+namespace corvane::netapi::simulated {
+namespace {
+
+constexpr NET_API_STATUS NERR_BadUsername = 2202;
+constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
+constexpr DWORD kAccountTypeMask = 0x3B00;
+
+std::u16string Text(LPCWSTR text) { return text ? std::u16string(text) : u""; }
+
+std::u16string_view WithoutBackslashes(std::u16string_view server) {
+  while (!server.empty() && server.front() == u'\\') server.remove_prefix(1);
+  return server;
+}
+
+bool IsValidAccountName(std::u16string_view name) {
+  if (name.empty() || name.size() > 256) return false;
+  return name.find_first_of(u"\"/\\[]:;|=,+*?<>") == std::u16string_view::npos;
+}
+
+void Set(LPDWORD out, DWORD value) {
+  if (out) *out = value;
+}
+
+}  // namespace
+
+SimulatedController::SimulatedController(std::u16string local_computer) {
+  directories_.push_back(std::make_unique<Directory>(
+      local_computer, local_computer,
+      std::vector<std::uint32_t>{21, 111, 222, next_domain_sub_++}));
+}
+
+Directory& SimulatedController::AddDomain(std::u16string domain,
+                                          std::u16string controller) {
+  controllers_[domain] = controller;
+  directories_.push_back(std::make_unique<Directory>(
+      std::move(controller), std::move(domain),
+      std::vector<std::uint32_t>{21, 333, 444, next_domain_sub_++}));
+  return *directories_.back();
+}
+
+Directory* SimulatedController::FindServer(std::u16string_view servername) {
+  const std::u16string_view name = WithoutBackslashes(servername);
+  if (name.empty()) return &local_computer();
+  for (auto& directory : directories_) {
+    if (SameName(directory->server(), name)) return directory.get();
+  }
+  return nullptr;
+}
+
+void SimulatedController::FailCall(const std::string& operation, int nth,
+                                   NET_API_STATUS status) {
+  faults_[operation][call_counts_[operation] + nth] = status;
+}
+
+NET_API_STATUS SimulatedController::Begin(Call*& call,
+                                          const std::string& operation) {
+  call = &journal_.Record(operation);
+  const int count = ++call_counts_[operation];
+  auto faults = faults_.find(operation);
+  if (faults == faults_.end()) return NERR_Success;
+  auto fault = faults->second.find(count);
+  if (fault == faults->second.end()) return NERR_Success;
+  const NET_API_STATUS status = fault->second;
+  faults->second.erase(fault);
+  return status;
+}
+
+void SimulatedController::RecordText(Call& call, const std::string& key,
+                                     LPCWSTR text) {
+  call.texts[key] = text ? std::optional<std::u16string>(text) : std::nullopt;
+}
+
+void SimulatedController::RecordField(Call& call, const std::string& key,
+                                      LPCWSTR text) {
+  RecordText(call, key, text);
+  call.numbers[key + ".block_bytes"] = ledger_.BlockSizeAt(text);
+}
+
+LPBYTE SimulatedController::AllocateBlock(std::size_t bytes) {
+  return static_cast<LPBYTE>(ledger_.Allocate(bytes));
+}
+
+template <typename Record, typename Names>
+NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
+                                          const Names& names, LPBYTE* bufptr,
+                                          DWORD prefmaxlen, LPDWORD entriesread,
+                                          LPDWORD totalentries,
+                                          std::size_t& position) {
+  position = std::min(position, names.size());
+  const std::size_t remaining = names.size() - position;
+  std::size_t taken = 0;
+  std::size_t bytes = 0;
+  while (taken < remaining) {
+    const std::size_t cost =
+        sizeof(Record) + (names[position + taken].size() + 1) * sizeof(WCHAR);
+    if (taken > 0 && prefmaxlen != MAX_PREFERRED_LENGTH &&
+        bytes + cost > prefmaxlen) {
+      break;
+    }
+    bytes += cost;
+    ++taken;
+  }
+  ReturnedBlockBuilder<Record> builder;
+  for (std::size_t i = 0; i < taken; ++i) {
+    builder.AddRecord();
+    builder.Text(field, names[position + i]);
+  }
+  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
+  if (!*bufptr) return ERROR_NOT_ENOUGH_MEMORY;
+  Set(entriesread, static_cast<DWORD>(taken));
+  Set(totalentries, static_cast<DWORD>(remaining));
+  position += taken;
+  return position < names.size() ? ERROR_MORE_DATA : NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
+                                                 LPCWSTR domainname,
+                                                 LPBYTE* bufptr) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGetDCName");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "domainname", domainname);
+  if (fault) return fault;
+  if (!FindServer(Text(servername))) return ERROR_BAD_NETPATH;
+
+  std::u16string domain = Text(domainname);
+  if (domain.empty() && directories_.size() > 1) {
+    domain = directories_[1]->domain();  // the computer's primary domain
+  }
+  for (const auto& [name, controller] : controllers_) {
+    if (SameName(name, domain)) {
+      const std::u16string result = u"\\\\" + controller;
+      auto* block = AllocateBlock((result.size() + 1) * sizeof(WCHAR));
+      if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+      std::memcpy(block, result.c_str(), (result.size() + 1) * sizeof(WCHAR));
+      *bufptr = block;
+      return NERR_Success;
+    }
+  }
+  return NERR_DCNotFound;
+}
+
+NET_API_STATUS SimulatedController::NetGroupAdd(LPCWSTR servername, DWORD level,
+                                                LPBYTE buf, LPDWORD parm_err) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupAdd");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  if (parm_err) call->numbers["parm_err"] = *parm_err;
+  if (level != 0 && level != 1) return ERROR_INVALID_LEVEL;
+  // Levels 0 and 1 both start with the name.
+  const auto* record = reinterpret_cast<const GROUP_INFO_1*>(buf);
+  RecordField(*call, "grpi1_name", record->grpi1_name);
+  if (level == 1) RecordField(*call, "grpi1_comment", record->grpi1_comment);
+  if (fault) return fault;
+
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  const std::u16string name = Text(record->grpi1_name);
+  if (!IsValidAccountName(name)) {
+    Set(parm_err, GROUP_NAME_PARMNUM);
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (directory->FindGroup(name)) return NERR_GroupExists;
+  if (directory->FindUser(name)) return NERR_UserExists;
+  directory->AddGroup(
+      Group{name, level == 1 ? Text(record->grpi1_comment) : u"", {}, {}});
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetGroupDel(LPCWSTR servername,
+                                                LPCWSTR groupname) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupDel");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  return directory->DeleteGroup(Text(groupname)) ? NERR_Success
+                                                 : NERR_GroupNotFound;
+}
+
+NET_API_STATUS SimulatedController::NetGroupEnum(
+    LPCWSTR servername, DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+    LPDWORD entriesread, LPDWORD totalentries, PDWORD_PTR resume_handle) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupEnum");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  call->numbers["prefmaxlen"] = prefmaxlen;
+  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  Set(entriesread, 0);
+  Set(totalentries, 0);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+
+  std::vector<std::u16string> names;
+  for (const Group& group : directory->groups()) names.push_back(group.name);
+  std::size_t position = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status =
+      Batch(&GROUP_INFO_0::grpi0_name, names, bufptr, prefmaxlen, entriesread,
+            totalentries, position);
+  if (resume_handle) *resume_handle = status == ERROR_MORE_DATA ? position : 0;
+  return status;
+}
+
+NET_API_STATUS SimulatedController::NetGroupGetInfo(LPCWSTR servername,
+                                                    LPCWSTR groupname,
+                                                    DWORD level,
+                                                    LPBYTE* bufptr) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupGetInfo");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  call->numbers["level"] = level;
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0 && level != 1) return ERROR_INVALID_LEVEL;
+  const Group* group = directory->FindGroup(Text(groupname));
+  if (!group) return NERR_GroupNotFound;
+
+  ReturnedBlockBuilder<GROUP_INFO_1> builder;
+  builder.AddRecord();
+  builder.Text(&GROUP_INFO_1::grpi1_name, group->name);
+  if (level == 1) builder.Text(&GROUP_INFO_1::grpi1_comment, group->comment);
+  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
+  return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS SimulatedController::NetGroupSetInfo(LPCWSTR servername,
+                                                    LPCWSTR groupname,
+                                                    DWORD level, LPBYTE buf,
+                                                    LPDWORD parm_err) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupSetInfo");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  call->numbers["level"] = level;
+  if (level != 1) return fault ? fault : ERROR_INVALID_LEVEL;
+  const auto* record = reinterpret_cast<const GROUP_INFO_1*>(buf);
+  RecordField(*call, "grpi1_name", record->grpi1_name);
+  RecordField(*call, "grpi1_comment", record->grpi1_comment);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  Group* group = directory->FindGroup(Text(groupname));
+  if (!group) return NERR_GroupNotFound;
+  Set(parm_err, 0);
+  group->comment = Text(record->grpi1_comment);
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetGroupGetUsers(
+    LPCWSTR servername, LPCWSTR groupname, DWORD level, LPBYTE* bufptr,
+    DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries,
+    PDWORD_PTR resume_handle) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupGetUsers");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  call->numbers["level"] = level;
+  call->numbers["prefmaxlen"] = prefmaxlen;
+  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  Set(entriesread, 0);
+  Set(totalentries, 0);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  const Group* group = directory->FindGroup(Text(groupname));
+  if (!group) return NERR_GroupNotFound;
+
+  std::size_t position = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status =
+      Batch(&GROUP_USERS_INFO_0::grui0_name, group->members, bufptr, prefmaxlen,
+            entriesread, totalentries, position);
+  if (resume_handle) *resume_handle = status == ERROR_MORE_DATA ? position : 0;
+  return status;
+}
+
+NET_API_STATUS SimulatedController::NetGroupAddUser(LPCWSTR servername,
+                                                    LPCWSTR groupname,
+                                                    LPCWSTR username) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupAddUser");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  RecordText(*call, "username", username);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  Group* group = directory->FindGroup(Text(groupname));
+  if (!group) return NERR_GroupNotFound;
+  const Account* account = directory->FindUser(Text(username));
+  if (!account) return NERR_UserNotFound;
+  for (const auto& member : group->members) {
+    if (SameName(member, account->name)) return NERR_UserInGroup;
+  }
+  group->members.push_back(account->name);
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetGroupDelUser(LPCWSTR servername,
+                                                    LPCWSTR groupname,
+                                                    LPCWSTR username) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetGroupDelUser");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "groupname", groupname);
+  RecordText(*call, "username", username);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  Group* group = directory->FindGroup(Text(groupname));
+  if (!group) return NERR_GroupNotFound;
+  if (!directory->FindUser(Text(username))) return NERR_UserNotFound;
+  const auto erased = std::erase_if(group->members, [&](const auto& member) {
+    return SameName(member, Text(username));
+  });
+  return erased ? NERR_Success : NERR_UserNotInGroup;
+}
+
+NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
+                                               LPBYTE buf, LPDWORD parm_err) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserAdd");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  if (parm_err) call->numbers["parm_err"] = *parm_err;
+  if (level != 1) return fault ? fault : ERROR_INVALID_LEVEL;
+  const auto* record = reinterpret_cast<const USER_INFO_1*>(buf);
+  RecordField(*call, "usri1_name", record->usri1_name);
+  RecordField(*call, "usri1_password", record->usri1_password);
+  call->numbers["usri1_password_age"] = record->usri1_password_age;
+  call->numbers["usri1_priv"] = record->usri1_priv;
+  RecordField(*call, "usri1_home_dir", record->usri1_home_dir);
+  RecordField(*call, "usri1_comment", record->usri1_comment);
+  call->numbers["usri1_flags"] = record->usri1_flags;
+  RecordField(*call, "usri1_script_path", record->usri1_script_path);
+  if (fault) return fault;
+
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  const std::u16string name = Text(record->usri1_name);
+  if (!IsValidAccountName(name)) return NERR_BadUsername;
+  // A new account is always created as an ordinary user; privileges come
+  // from group membership.
+  if (record->usri1_priv != USER_PRIV_USER) {
+    Set(parm_err, USER_PRIV_PARMNUM);
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (!(record->usri1_flags & UF_SCRIPT) ||
+      (record->usri1_flags & kAccountTypeMask) != UF_NORMAL_ACCOUNT) {
+    Set(parm_err, USER_FLAGS_PARMNUM);
+    return ERROR_INVALID_PARAMETER;
+  }
+  if (directory->FindUser(name)) return NERR_UserExists;
+  if (directory->FindGroup(name)) return NERR_GroupExists;
+
+  Account account;
+  account.name = name;
+  account.password = Text(record->usri1_password);
+  account.priv = record->usri1_priv;
+  account.home_dir = Text(record->usri1_home_dir);
+  account.comment = Text(record->usri1_comment);
+  account.flags = record->usri1_flags & ~UF_LOCKOUT;
+  account.script_path = Text(record->usri1_script_path);
+  directory->AddUser(std::move(account));
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetUserDel(LPCWSTR servername,
+                                               LPCWSTR username) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserDel");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "username", username);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  return directory->DeleteUser(Text(username)) ? NERR_Success
+                                               : NERR_UserNotFound;
+}
+
+NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
+                                                DWORD filter, LPBYTE* bufptr,
+                                                DWORD prefmaxlen,
+                                                LPDWORD entriesread,
+                                                LPDWORD totalentries,
+                                                LPDWORD resume_handle) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserEnum");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  call->numbers["filter"] = filter;
+  call->numbers["prefmaxlen"] = prefmaxlen;
+  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  Set(entriesread, 0);
+  Set(totalentries, 0);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+
+  // FILTER_* values are the UF_* account-type bits shifted down by 8.
+  const DWORD wanted = filter << 8;
+  std::vector<std::u16string> names;
+  for (const Account& account : directory->users()) {
+    if (filter == 0 || (account.flags & wanted)) names.push_back(account.name);
+  }
+  std::size_t position = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status =
+      Batch(&USER_INFO_0::usri0_name, names, bufptr, prefmaxlen, entriesread,
+            totalentries, position);
+  if (resume_handle) {
+    *resume_handle =
+        status == ERROR_MORE_DATA ? static_cast<DWORD>(position) : 0;
+  }
+  return status;
+}
+
+NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
+                                                   LPCWSTR username,
+                                                   DWORD level,
+                                                   LPBYTE* bufptr) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserGetInfo");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "username", username);
+  call->numbers["level"] = level;
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0 && level != 1 && level != 2) return ERROR_INVALID_LEVEL;
+  const Account* account = directory->FindUser(Text(username));
+  if (!account) return NERR_UserNotFound;
+
+  // Levels 0, 1 and 2 share their leading fields.
+  ReturnedBlockBuilder<USER_INFO_2> builder;
+  USER_INFO_2& record = builder.AddRecord();
+  builder.Text(&USER_INFO_2::usri2_name, account->name);
+  if (level >= 1) {
+    record.usri2_priv = account->priv;
+    record.usri2_flags = account->flags;
+    builder.Text(&USER_INFO_2::usri2_home_dir, account->home_dir);
+    builder.Text(&USER_INFO_2::usri2_comment, account->comment);
+    builder.Text(&USER_INFO_2::usri2_script_path, account->script_path);
+  }
+  if (level == 2) {
+    builder.Text(&USER_INFO_2::usri2_full_name, account->full_name);
+    builder.Text(&USER_INFO_2::usri2_usr_comment, u"");
+    builder.Text(&USER_INFO_2::usri2_parms, u"");
+    builder.Text(&USER_INFO_2::usri2_workstations, u"");
+    builder.Text(&USER_INFO_2::usri2_logon_server, u"\\\\*");
+    record.usri2_max_storage = 0xFFFFFFFF;
+    record.usri2_units_per_week = 168;
+  }
+  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
+  return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
+                                                   LPCWSTR username,
+                                                   DWORD level, LPBYTE buf,
+                                                   LPDWORD parm_err) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserSetInfo");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "username", username);
+  call->numbers["level"] = level;
+
+  // Every supported level is a one-field record.
+  LPWSTR* text_field = reinterpret_cast<LPWSTR*>(buf);
+  switch (level) {
+    case 1003:
+      RecordField(*call, "usri1003_password", *text_field);
+      break;
+    case 1006:
+      RecordField(*call, "usri1006_home_dir", *text_field);
+      break;
+    case 1007:
+      RecordField(*call, "usri1007_comment", *text_field);
+      break;
+    case 1008:
+      call->numbers["usri1008_flags"] =
+          reinterpret_cast<const USER_INFO_1008*>(buf)->usri1008_flags;
+      break;
+    case 1009:
+      RecordField(*call, "usri1009_script_path", *text_field);
+      break;
+    case 1011:
+      RecordField(*call, "usri1011_full_name", *text_field);
+      break;
+    default:
+      return fault ? fault : ERROR_INVALID_LEVEL;
+  }
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  Account* account = directory->FindUser(Text(username));
+  if (!account) return NERR_UserNotFound;
+
+  switch (level) {
+    case 1003:
+      account->password = Text(*text_field);
+      break;
+    case 1006:
+      account->home_dir = Text(*text_field);
+      break;
+    case 1007:
+      account->comment = Text(*text_field);
+      break;
+    case 1008: {
+      const DWORD flags =
+          reinterpret_cast<const USER_INFO_1008*>(buf)->usri1008_flags;
+      if ((flags & kAccountTypeMask) != (account->flags & kAccountTypeMask)) {
+        Set(parm_err, USER_FLAGS_PARMNUM);
+        return ERROR_INVALID_PARAMETER;
+      }
+      // The lock-out bit can be cleared to unlock, never set to lock.
+      const DWORD lockout = account->flags & flags & UF_LOCKOUT;
+      account->flags = (flags & ~UF_LOCKOUT) | lockout;
+      break;
+    }
+    case 1009:
+      account->script_path = Text(*text_field);
+      break;
+    case 1011:
+      account->full_name = Text(*text_field);
+      break;
+  }
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetApiBufferAllocate(DWORD byte_count,
+                                                         void** buffer) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetApiBufferAllocate");
+  call->numbers["byte_count"] = byte_count;
+  if (fault) return fault;
+  *buffer = ledger_.Allocate(byte_count == 0 ? 1 : byte_count);
+  return *buffer ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS SimulatedController::NetApiBufferFree(void* buffer) {
+  if (!buffer) return NERR_Success;
+  return ledger_.Release(buffer) ? NERR_Success : ERROR_INVALID_PARAMETER;
+}
+
+BOOL SimulatedController::LookupAccountName(LPCWSTR system_name,
+                                            LPCWSTR account_name, PSID sid,
+                                            LPDWORD sid_size,
+                                            LPWSTR referenced_domain_name,
+                                            LPDWORD referenced_domain_name_size,
+                                            SID_NAME_USE* use) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "LookupAccountName");
+  RecordText(*call, "system_name", system_name);
+  RecordText(*call, "account_name", account_name);
+  call->numbers["sid_size"] = sid_size ? *sid_size : 0;
+  call->numbers["referenced_domain_name_size"] =
+      referenced_domain_name_size ? *referenced_domain_name_size : 0;
+  if (fault) {
+    last_error_ = fault;
+    return 0;
+  }
+  Directory* directory = FindServer(Text(system_name));
+  if (!directory) {
+    last_error_ = RPC_S_SERVER_UNAVAILABLE;
+    return 0;
+  }
+
+  std::u16string name = Text(account_name);
+  if (const auto slash = name.find(u'\\'); slash != std::u16string::npos) {
+    name = name.substr(slash + 1);
+  }
+  Sid found;
+  std::u16string domain = directory->domain();
+  SID_NAME_USE kind = SidTypeUser;
+  if (const Account* account = directory->FindUser(name)) {
+    found = account->sid;
+  } else if (const Group* group = directory->FindGroup(name)) {
+    found = group->sid;
+    kind = SidTypeGroup;
+  } else if (SameName(name, u"Administrators")) {
+    found = MakeSid(5, {32, 544});
+    domain = u"BUILTIN";
+    kind = SidTypeAlias;
+  } else {
+    last_error_ = ERROR_NONE_MAPPED;
+    return 0;
+  }
+
+  const DWORD needed_domain = static_cast<DWORD>(domain.size() + 1);
+  if (*sid_size < found.size() ||
+      *referenced_domain_name_size < needed_domain) {
+    *sid_size = static_cast<DWORD>(found.size());
+    *referenced_domain_name_size = needed_domain;
+    last_error_ = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(sid, found.data(), found.size());
+  *sid_size = static_cast<DWORD>(found.size());
+  std::copy(domain.begin(), domain.end(), referenced_domain_name);
+  referenced_domain_name[domain.size()] = u'\0';
+  *referenced_domain_name_size = static_cast<DWORD>(domain.size());
+  *use = kind;
+  last_error_ = 0;
+  return 1;
+}
+
+DWORD SimulatedController::PlatformId() {
+  Call* call;
+  Begin(call, "GetVersionEx");
+  return platform_id_;
+}
+
+DWORD SimulatedController::CurrentThreadId() {
+  return thread_id_ ? *thread_id_ : OsThreadId();
+}
+
+}  // namespace corvane::netapi::simulated

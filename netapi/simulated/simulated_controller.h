@@ -1,0 +1,114 @@
+// An in-process backend that behaves like a Windows domain controller (and
+// the local computer's own account database): the statuses, batching,
+// resume handles and returned blocks of the platform, plus what tests need
+// to see inside: a journal of every call as received, fault injection, and
+// accounting of every block handed out.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "netapi/api.h"
+#include "netapi/simulated/block_ledger.h"
+#include "netapi/simulated/directory.h"
+#include "netapi/simulated/journal.h"
+
+namespace corvane::netapi::simulated {
+
+class SimulatedController : public Api {
+ public:
+  // The local computer answers calls with an empty server name.
+  explicit SimulatedController(std::u16string local_computer = u"WORKSTATION");
+
+  // A domain whose controller is `controller` (a computer name without
+  // backslashes). The controller lookup returns "\\" + controller.
+  Directory& AddDomain(std::u16string domain, std::u16string controller);
+  Directory& local_computer() { return *directories_.front(); }
+  // The database a server name reaches ("" and the local computer's name
+  // reach the local computer), or null.
+  Directory* FindServer(std::u16string_view servername);
+
+  // Fault injection: the nth call of `operation` from now on (1 = the next
+  // one) returns `status`. For LookupAccountName the status becomes the
+  // thread's last error and the call returns FALSE.
+  void FailCall(const std::string& operation, int nth, NET_API_STATUS status);
+
+  void set_platform_id(DWORD id) { platform_id_ = id; }
+  void set_thread_id(DWORD id) { thread_id_ = id; }
+
+  Journal& journal() { return journal_; }
+  const BlockLedger& ledger() const { return ledger_; }
+
+  NET_API_STATUS NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
+                              LPBYTE* bufptr) override;
+  NET_API_STATUS NetGroupAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
+                             LPDWORD parm_err) override;
+  NET_API_STATUS NetGroupDel(LPCWSTR servername, LPCWSTR groupname) override;
+  NET_API_STATUS NetGroupEnum(LPCWSTR servername, DWORD level, LPBYTE* bufptr,
+                              DWORD prefmaxlen, LPDWORD entriesread,
+                              LPDWORD totalentries,
+                              PDWORD_PTR resume_handle) override;
+  NET_API_STATUS NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                 DWORD level, LPBYTE* bufptr) override;
+  NET_API_STATUS NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                 DWORD level, LPBYTE buf,
+                                 LPDWORD parm_err) override;
+  NET_API_STATUS NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
+                                  DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+                                  LPDWORD entriesread, LPDWORD totalentries,
+                                  PDWORD_PTR resume_handle) override;
+  NET_API_STATUS NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
+                                 LPCWSTR username) override;
+  NET_API_STATUS NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
+                                 LPCWSTR username) override;
+  NET_API_STATUS NetUserAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
+                            LPDWORD parm_err) override;
+  NET_API_STATUS NetUserDel(LPCWSTR servername, LPCWSTR username) override;
+  NET_API_STATUS NetUserEnum(LPCWSTR servername, DWORD level, DWORD filter,
+                             LPBYTE* bufptr, DWORD prefmaxlen,
+                             LPDWORD entriesread, LPDWORD totalentries,
+                             LPDWORD resume_handle) override;
+  NET_API_STATUS NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
+                                DWORD level, LPBYTE* bufptr) override;
+  NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
+                                DWORD level, LPBYTE buf,
+                                LPDWORD parm_err) override;
+  NET_API_STATUS NetApiBufferAllocate(DWORD byte_count, void** buffer) override;
+  NET_API_STATUS NetApiBufferFree(void* buffer) override;
+  BOOL LookupAccountName(LPCWSTR system_name, LPCWSTR account_name, PSID sid,
+                         LPDWORD sid_size, LPWSTR referenced_domain_name,
+                         LPDWORD referenced_domain_name_size,
+                         SID_NAME_USE* use) override;
+  DWORD LastError() override { return last_error_; }
+  DWORD PlatformId() override;
+  DWORD CurrentThreadId() override;
+
+ private:
+  // Journals the call and returns an injected status, or 0.
+  NET_API_STATUS Begin(Call*& call, const std::string& operation);
+  void RecordText(Call& call, const std::string& key, LPCWSTR text);
+  // Records a record-string field: its text and the size of the allocated
+  // block it lives in (0 when it is not a live block of ours).
+  void RecordField(Call& call, const std::string& key, LPCWSTR text);
+  LPBYTE AllocateBlock(std::size_t bytes);
+  template <typename Record, typename Names>
+  NET_API_STATUS Batch(LPWSTR Record::*field, const Names& names,
+                       LPBYTE* bufptr, DWORD prefmaxlen, LPDWORD entriesread,
+                       LPDWORD totalentries, std::size_t& position);
+
+  std::deque<std::unique_ptr<Directory>> directories_;
+  std::map<std::u16string, std::u16string> controllers_;  // domain -> server
+  std::map<std::string, std::map<int, NET_API_STATUS>> faults_;
+  std::map<std::string, int> call_counts_;
+  Journal journal_;
+  BlockLedger ledger_;
+  DWORD platform_id_ = VER_PLATFORM_WIN32_NT;
+  std::optional<DWORD> thread_id_;
+  DWORD last_error_ = 0;
+  std::uint32_t next_domain_sub_ = 1000;
+};
+
+}  // namespace corvane::netapi::simulated

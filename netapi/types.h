@@ -1,0 +1,159 @@
+// The network-management records and statuses in the platform's own
+// shapes: UTF-16 text, level records with the platform's field names,
+// statuses as plain numbers. On Windows these match <lmaccess.h> field for
+// field (the pass-through backend asserts it); elsewhere they are the
+// contract every backend presents.
+#pragma once
+
+#include <cstdint>
+
+namespace corvane::netapi {
+
+using WCHAR = char16_t;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using BYTE = std::uint8_t;
+using LPBYTE = BYTE*;
+using DWORD = std::uint32_t;
+using LPDWORD = DWORD*;
+using DWORD_PTR = std::uintptr_t;
+using PDWORD_PTR = DWORD_PTR*;
+using BOOL = int;
+using NET_API_STATUS = DWORD;
+
+// Statuses the component tells apart or that backends report by name.
+inline constexpr NET_API_STATUS NERR_Success = 0;
+inline constexpr NET_API_STATUS ERROR_ACCESS_DENIED = 5;
+inline constexpr NET_API_STATUS ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr NET_API_STATUS ERROR_BAD_NETPATH = 53;
+inline constexpr NET_API_STATUS ERROR_INVALID_PARAMETER = 87;
+inline constexpr NET_API_STATUS ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr NET_API_STATUS ERROR_INVALID_LEVEL = 124;
+inline constexpr NET_API_STATUS ERROR_MORE_DATA = 234;
+inline constexpr NET_API_STATUS ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr NET_API_STATUS ERROR_NONE_MAPPED = 1332;
+inline constexpr NET_API_STATUS NERR_GroupNotFound = 2220;
+inline constexpr NET_API_STATUS NERR_UserNotFound = 2221;
+inline constexpr NET_API_STATUS NERR_GroupExists = 2223;
+inline constexpr NET_API_STATUS NERR_UserExists = 2224;
+inline constexpr NET_API_STATUS NERR_UserInGroup = 2236;
+inline constexpr NET_API_STATUS NERR_UserNotInGroup = 2237;
+inline constexpr NET_API_STATUS NERR_DCNotFound = 2453;
+
+// Account flags (usriN_flags).
+inline constexpr DWORD UF_SCRIPT = 0x0001;
+inline constexpr DWORD UF_ACCOUNTDISABLE = 0x0002;
+inline constexpr DWORD UF_LOCKOUT = 0x0010;
+inline constexpr DWORD UF_NORMAL_ACCOUNT = 0x0200;
+inline constexpr DWORD UF_INTERDOMAIN_TRUST_ACCOUNT = 0x0800;
+inline constexpr DWORD UF_WORKSTATION_TRUST_ACCOUNT = 0x1000;
+inline constexpr DWORD UF_SERVER_TRUST_ACCOUNT = 0x2000;
+
+inline constexpr DWORD USER_PRIV_GUEST = 0;
+inline constexpr DWORD USER_PRIV_USER = 1;
+inline constexpr DWORD USER_PRIV_ADMIN = 2;
+
+inline constexpr DWORD FILTER_NORMAL_ACCOUNT = 0x0002;
+inline constexpr DWORD MAX_PREFERRED_LENGTH = 0xFFFFFFFF;
+
+inline constexpr DWORD VER_PLATFORM_WIN32s = 0;
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+// parm_err indexes of USER_INFO_1 / GROUP_INFO_1 fields.
+inline constexpr DWORD USER_NAME_PARMNUM = 1;
+inline constexpr DWORD USER_PASSWORD_PARMNUM = 3;
+inline constexpr DWORD USER_PRIV_PARMNUM = 5;
+inline constexpr DWORD USER_HOME_DIR_PARMNUM = 6;
+inline constexpr DWORD USER_COMMENT_PARMNUM = 7;
+inline constexpr DWORD USER_FLAGS_PARMNUM = 8;
+inline constexpr DWORD USER_SCRIPT_PATH_PARMNUM = 9;
+inline constexpr DWORD GROUP_NAME_PARMNUM = 1;
+inline constexpr DWORD GROUP_COMMENT_PARMNUM = 2;
+
+enum SID_NAME_USE : int {
+  SidTypeUser = 1,
+  SidTypeGroup,
+  SidTypeDomain,
+  SidTypeAlias,
+  SidTypeWellKnownGroup,
+  SidTypeDeletedAccount,
+  SidTypeInvalid,
+  SidTypeUnknown,
+  SidTypeComputer,
+};
+using PSID = void*;
+
+struct USER_INFO_0 {
+  LPWSTR usri0_name;
+};
+
+struct USER_INFO_1 {
+  LPWSTR usri1_name;
+  LPWSTR usri1_password;
+  DWORD usri1_password_age;
+  DWORD usri1_priv;
+  LPWSTR usri1_home_dir;
+  LPWSTR usri1_comment;
+  DWORD usri1_flags;
+  LPWSTR usri1_script_path;
+};
+
+struct USER_INFO_2 {
+  LPWSTR usri2_name;
+  LPWSTR usri2_password;
+  DWORD usri2_password_age;
+  DWORD usri2_priv;
+  LPWSTR usri2_home_dir;
+  LPWSTR usri2_comment;
+  DWORD usri2_flags;
+  LPWSTR usri2_script_path;
+  DWORD usri2_auth_flags;
+  LPWSTR usri2_full_name;
+  LPWSTR usri2_usr_comment;
+  LPWSTR usri2_parms;
+  LPWSTR usri2_workstations;
+  DWORD usri2_last_logon;
+  DWORD usri2_last_logoff;
+  DWORD usri2_acct_expires;
+  DWORD usri2_max_storage;
+  DWORD usri2_units_per_week;
+  BYTE* usri2_logon_hours;
+  DWORD usri2_bad_pw_count;
+  DWORD usri2_num_logons;
+  LPWSTR usri2_logon_server;
+  DWORD usri2_country_code;
+  DWORD usri2_code_page;
+};
+
+struct USER_INFO_1003 {
+  LPWSTR usri1003_password;
+};
+struct USER_INFO_1006 {
+  LPWSTR usri1006_home_dir;
+};
+struct USER_INFO_1007 {
+  LPWSTR usri1007_comment;
+};
+struct USER_INFO_1008 {
+  DWORD usri1008_flags;
+};
+struct USER_INFO_1009 {
+  LPWSTR usri1009_script_path;
+};
+struct USER_INFO_1011 {
+  LPWSTR usri1011_full_name;
+};
+
+struct GROUP_INFO_0 {
+  LPWSTR grpi0_name;
+};
+struct GROUP_INFO_1 {
+  LPWSTR grpi1_name;
+  LPWSTR grpi1_comment;
+};
+struct GROUP_USERS_INFO_0 {
+  LPWSTR grui0_name;
+};
+
+}  // namespace corvane::netapi
