@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is needed, checks formatting, then
+# builds twice (warnings as errors; AddressSanitizer + UndefinedBehavior-
+# Sanitizer with leak checking) and runs every test in both builds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+tests/install-build-deps.sh
+
+echo "== clang-format"
+mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+clang-format --dry-run --Werror "${sources[@]}"
+
+jobs=$(nproc)
+run_build() {
+  local name=$1
+  shift
+  echo "== build: $name"
+  cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+  cmake --build "$root/build/$name" -j "$jobs"
+  echo "== tests: $name"
+  (cd "$root/build/$name" && ctest --output-on-failure -j "$jobs")
+}
+
+run_build normal
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_build sanitize -DCORVANE_SANITIZE=ON

@@ -1,0 +1,141 @@
+// The simulated controller behaves as the platform does where the classes
+// rely on it: batches sized by the preferred length with resume handles and
+// ERROR_MORE_DATA, the statuses by name, case-insensitive names, the SID
+// lookup's sizing protocol; and it accounts for every block it hands out.
+#include <gtest/gtest.h>
+
+#include "netapi/simulated/demo_domain.h"
+
+namespace corvane::netapi::simulated {
+namespace {
+
+class SimulatedControllerTest : public ::testing::Test {
+ protected:
+  SimulatedControllerTest() : domain_(SeedDemoDomain(dc_)) {}
+  void TearDown() override {
+    EXPECT_EQ(dc_.ledger().outstanding(), 0u);
+    EXPECT_EQ(dc_.ledger().stray_releases(), 0u);
+  }
+
+  // All group names through batches of `prefmaxlen` bytes.
+  std::vector<std::u16string> EnumerateGroups(DWORD prefmaxlen, int* batches) {
+    std::vector<std::u16string> names;
+    DWORD_PTR resume = 0;
+    NET_API_STATUS status;
+    *batches = 0;
+    do {
+      LPBYTE buffer = nullptr;
+      DWORD read = 0, total = 0;
+      status = dc_.NetGroupEnum(u"\\\\DC1", 0, &buffer, prefmaxlen, &read,
+                                &total, &resume);
+      EXPECT_TRUE(status == NERR_Success || status == ERROR_MORE_DATA);
+      const auto* records = reinterpret_cast<GROUP_INFO_0*>(buffer);
+      for (DWORD i = 0; i < read; ++i) names.push_back(records[i].grpi0_name);
+      EXPECT_EQ(status == NERR_Success, read == total);
+      dc_.NetApiBufferFree(buffer);
+      ++*batches;
+    } while (status == ERROR_MORE_DATA);
+    return names;
+  }
+
+  SimulatedController dc_;
+  Directory& domain_;
+};
+
+TEST_F(SimulatedControllerTest, BatchesFollowThePreferredLength) {
+  for (int i = 0; i < 20; ++i) {
+    domain_.AddGroup(
+        Group{u"Group " + std::u16string(1, u'A' + i), u"", {}, {}});
+  }
+  int small_batches = 0, one_batch = 0;
+  const auto in_batches = EnumerateGroups(255, &small_batches);
+  const auto whole = EnumerateGroups(MAX_PREFERRED_LENGTH, &one_batch);
+  EXPECT_EQ(in_batches, whole);
+  EXPECT_EQ(whole.size(), 23u);
+  EXPECT_GE(small_batches, 3);
+  EXPECT_EQ(one_batch, 1);
+}
+
+TEST_F(SimulatedControllerTest, StatusesByName) {
+  EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"nobody"), NERR_UserNotFound);
+  EXPECT_EQ(dc_.NetGroupDel(u"\\\\DC1", u"nothing"), NERR_GroupNotFound);
+  EXPECT_EQ(dc_.NetGroupAddUser(u"\\\\DC1", u"sales", u"BOB"),
+            NERR_UserInGroup);
+  EXPECT_EQ(dc_.NetGroupDelUser(u"\\\\DC1", u"Sales", u"alice"),
+            NERR_UserNotInGroup);
+  EXPECT_EQ(dc_.NetUserDel(u"\\\\NOSUCHHOST", u"bob"), ERROR_BAD_NETPATH);
+  GROUP_INFO_1 existing{const_cast<LPWSTR>(u"SALES"), nullptr};
+  DWORD parm_err = 0;
+  EXPECT_EQ(dc_.NetGroupAdd(u"DC1", 1, reinterpret_cast<LPBYTE>(&existing),
+                            &parm_err),
+            NERR_GroupExists);
+  LPBYTE buffer = nullptr;
+  EXPECT_EQ(dc_.NetUserGetInfo(u"\\\\DC1", u"bob", 3, &buffer),
+            ERROR_INVALID_LEVEL);
+}
+
+TEST_F(SimulatedControllerTest, RejectedFieldIsNamedInParmErr) {
+  USER_INFO_1 record{};
+  record.usri1_name = const_cast<LPWSTR>(u"dave");
+  record.usri1_priv = USER_PRIV_ADMIN;
+  record.usri1_flags = UF_SCRIPT | UF_NORMAL_ACCOUNT;
+  DWORD parm_err = 0;
+  EXPECT_EQ(dc_.NetUserAdd(u"\\\\DC1", 1, reinterpret_cast<LPBYTE>(&record),
+                           &parm_err),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(parm_err, USER_PRIV_PARMNUM);
+  EXPECT_EQ(domain_.FindUser(u"dave"), nullptr);
+}
+
+TEST_F(SimulatedControllerTest, FaultsHitTheNthCallOnly) {
+  dc_.FailCall("NetUserDel", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"alice"), NERR_Success);
+  EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"bob"), ERROR_ACCESS_DENIED);
+  EXPECT_NE(domain_.FindUser(u"bob"), nullptr)
+      << "a failed call changes nothing";
+  EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"bob"), NERR_Success);
+
+  dc_.FailCall("NetApiBufferAllocate", 1, ERROR_NOT_ENOUGH_MEMORY);
+  void* block = nullptr;
+  EXPECT_EQ(dc_.NetApiBufferAllocate(10, &block), ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(dc_.ledger().outstanding(), 0u);
+}
+
+TEST(BlockLedger, CountsBlocksAndStrayReleases) {
+  BlockLedger ledger;
+  void* block = ledger.Allocate(6);
+  EXPECT_EQ(ledger.outstanding(), 1u);
+  EXPECT_EQ(ledger.BlockSizeAt(block), 6u);
+  EXPECT_EQ(ledger.BlockSizeAt(static_cast<char*>(block) + 2), 0u);
+  EXPECT_TRUE(ledger.Release(block));
+  EXPECT_EQ(ledger.outstanding(), 0u);
+  EXPECT_FALSE(ledger.Release(block));
+  int on_the_stack = 0;
+  EXPECT_FALSE(ledger.Release(&on_the_stack));
+  EXPECT_EQ(ledger.stray_releases(), 2u);
+}
+
+TEST_F(SimulatedControllerTest, SidLookupReportsTheSizeFirst) {
+  BYTE small[1];
+  DWORD sid_size = 0, domain_size = 1;
+  WCHAR domain[1];
+  SID_NAME_USE use{};
+  EXPECT_FALSE(dc_.LookupAccountName(u"\\\\DC1", u"Administrators", small,
+                                     &sid_size, domain, &domain_size, &use));
+  EXPECT_EQ(dc_.LastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(sid_size, 16u);
+  std::vector<BYTE> sid(sid_size);
+  std::u16string name(domain_size, u' ');
+  ASSERT_TRUE(dc_.LookupAccountName(u"\\\\DC1", u"Administrators", sid.data(),
+                                    &sid_size, name.data(), &domain_size,
+                                    &use));
+  EXPECT_EQ(sid, (std::vector<BYTE>{1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 32, 2,
+                                    0, 0}));
+  EXPECT_EQ(use, SidTypeAlias);
+  EXPECT_FALSE(dc_.LookupAccountName(u"\\\\DC1", u"nobody", small, &sid_size,
+                                     domain, &domain_size, &use));
+  EXPECT_EQ(dc_.LastError(), ERROR_NONE_MAPPED);
+}
+
+}  // namespace
+}  // namespace corvane::netapi::simulated
