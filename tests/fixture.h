@@ -91,6 +91,23 @@ class ClientTest : public ::testing::Test {
     return list->elements();
   }
 
+  // The demo domain's account database, as its controller holds it.
+  netapi::simulated::Directory& directory() { return *dc_.FindServer(u"DC1"); }
+
+  // The domain's Users object, located on the demo domain, with `name`
+  // selected.
+  ObjectRef SelectedUser(std::u16string_view name,
+                         std::int32_t logging = common::kLogFull) {
+    ObjectRef domain = LocatedDomain();
+    Put(domain, u"eLogging", logging);
+    ObjectRef users = Object(domain, u"Users");
+    Put(users, u"sUserName", std::u16string(name));
+    EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
+    events_.Clear();
+    dc_.journal().Clear();
+    return users;
+  }
+
   const std::vector<std::u16string>& events() const {
     return events_.entries();
   }

@@ -82,15 +82,16 @@ void SimulatedController::RecordField(Call& call, const std::string& key,
                                       LPCWSTR text) {
   RecordText(call, key, text);
   call.numbers[key + ".block_bytes"] = ledger_.BlockSizeAt(text);
+  call.numbers[key + ".address"] = reinterpret_cast<std::uintptr_t>(text);
 }
 
 LPBYTE SimulatedController::AllocateBlock(std::size_t bytes) {
   return static_cast<LPBYTE>(ledger_.Allocate(bytes));
 }
 
-template <typename Record, typename Names>
+template <typename Record>
 NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
-                                          const Names& names, LPBYTE* bufptr,
+                                          const NameList& names, LPBYTE* bufptr,
                                           DWORD prefmaxlen, LPDWORD entriesread,
                                           LPDWORD totalentries,
                                           std::size_t& position) {
@@ -100,7 +101,7 @@ NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
   std::size_t bytes = 0;
   while (taken < remaining) {
     const std::size_t cost =
-        sizeof(Record) + (names[position + taken].size() + 1) * sizeof(WCHAR);
+        sizeof(Record) + (names[position + taken]->size() + 1) * sizeof(WCHAR);
     if (taken > 0 && prefmaxlen != MAX_PREFERRED_LENGTH &&
         bytes + cost > prefmaxlen) {
       break;
@@ -111,7 +112,7 @@ NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
   ReturnedBlockBuilder<Record> builder;
   for (std::size_t i = 0; i < taken; ++i) {
     builder.AddRecord();
-    builder.Text(field, names[position + i]);
+    builder.Text(field, *names[position + i]);
   }
   *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
   if (!*bufptr) return ERROR_NOT_ENOUGH_MEMORY;
@@ -205,8 +206,8 @@ NET_API_STATUS SimulatedController::NetGroupEnum(
   if (!directory) return ERROR_BAD_NETPATH;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
-  std::vector<std::u16string> names;
-  for (const Group& group : directory->groups()) names.push_back(group.name);
+  NameList names;
+  for (const Group& group : directory->groups()) names.push_back(&group.name);
   std::size_t position = resume_handle ? *resume_handle : 0;
   const NET_API_STATUS status =
       Batch(&GROUP_INFO_0::grpi0_name, names, bufptr, prefmaxlen, entriesread,
@@ -282,9 +283,11 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
 
+  NameList members;
+  for (const auto& member : group->members) members.push_back(&member);
   std::size_t position = resume_handle ? *resume_handle : 0;
   const NET_API_STATUS status =
-      Batch(&GROUP_USERS_INFO_0::grui0_name, group->members, bufptr, prefmaxlen,
+      Batch(&GROUP_USERS_INFO_0::grui0_name, members, bufptr, prefmaxlen,
             entriesread, totalentries, position);
   if (resume_handle) *resume_handle = status == ERROR_MORE_DATA ? position : 0;
   return status;
@@ -416,9 +419,9 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
 
   // FILTER_* values are the UF_* account-type bits shifted down by 8.
   const DWORD wanted = filter << 8;
-  std::vector<std::u16string> names;
+  NameList names;
   for (const Account& account : directory->users()) {
-    if (filter == 0 || (account.flags & wanted)) names.push_back(account.name);
+    if (filter == 0 || (account.flags & wanted)) names.push_back(&account.name);
   }
   std::size_t position = resume_handle ? *resume_handle : 0;
   const NET_API_STATUS status =
@@ -556,6 +559,15 @@ NET_API_STATUS SimulatedController::NetApiBufferAllocate(DWORD byte_count,
 
 NET_API_STATUS SimulatedController::NetApiBufferFree(void* buffer) {
   if (!buffer) return NERR_Success;
+  // Journaled with whether the block was all zeros, so that tests can see
+  // that secrets were wiped before release.
+  Call& call = journal_.Record("NetApiBufferFree");
+  call.numbers["address"] = reinterpret_cast<std::uintptr_t>(buffer);
+  const std::size_t bytes = ledger_.BlockSizeAt(buffer);
+  const auto* data = static_cast<const unsigned char*>(buffer);
+  call.numbers["all_zero"] =
+      bytes > 0 &&
+      std::all_of(data, data + bytes, [](unsigned char b) { return b == 0; });
   return ledger_.Release(buffer) ? NERR_Success : ERROR_INVALID_PARAMETER;
 }
 

@@ -94,8 +94,9 @@ class SimulatedController : public Api {
   // block it lives in (0 when it is not a live block of ours).
   void RecordField(Call& call, const std::string& key, LPCWSTR text);
   LPBYTE AllocateBlock(std::size_t bytes);
-  template <typename Record, typename Names>
-  NET_API_STATUS Batch(LPWSTR Record::*field, const Names& names,
+  using NameList = std::vector<const std::u16string*>;
+  template <typename Record>
+  NET_API_STATUS Batch(LPWSTR Record::*field, const NameList& names,
                        LPBYTE* bufptr, DWORD prefmaxlen, LPDWORD entriesread,
                        LPDWORD totalentries, std::size_t& position);
 
