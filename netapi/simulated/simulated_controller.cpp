@@ -29,6 +29,12 @@ void Set(LPDWORD out, DWORD value) {
   if (out) *out = value;
 }
 
+// Bytes one entry takes in a returned block: the record and its string.
+template <typename Record>
+std::size_t EntryCost(const std::u16string& name) {
+  return sizeof(Record) + (name.size() + 1) * sizeof(WCHAR);
+}
+
 }  // namespace
 
 SimulatedController::SimulatedController(std::u16string local_computer) {
@@ -91,35 +97,29 @@ LPBYTE SimulatedController::AllocateBlock(std::size_t bytes) {
 
 template <typename Record>
 NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
-                                          const NameList& names, LPBYTE* bufptr,
+                                          const NameList& window,
+                                          std::size_t remaining, LPBYTE* bufptr,
                                           DWORD prefmaxlen, LPDWORD entriesread,
                                           LPDWORD totalentries,
-                                          std::size_t& position) {
-  position = std::min(position, names.size());
-  const std::size_t remaining = names.size() - position;
-  std::size_t taken = 0;
+                                          std::size_t& taken) {
+  taken = 0;
   std::size_t bytes = 0;
-  while (taken < remaining) {
-    const std::size_t cost =
-        sizeof(Record) + (names[position + taken]->size() + 1) * sizeof(WCHAR);
-    if (taken > 0 && prefmaxlen != MAX_PREFERRED_LENGTH &&
-        bytes + cost > prefmaxlen) {
-      break;
-    }
+  while (taken < window.size()) {
+    const std::size_t cost = EntryCost<Record>(*window[taken]);
+    if (taken > 0 && bytes + cost > prefmaxlen) break;
     bytes += cost;
     ++taken;
   }
   ReturnedBlockBuilder<Record> builder;
   for (std::size_t i = 0; i < taken; ++i) {
     builder.AddRecord();
-    builder.Text(field, *names[position + i]);
+    builder.Text(field, *window[i]);
   }
   *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
   if (!*bufptr) return ERROR_NOT_ENOUGH_MEMORY;
   Set(entriesread, static_cast<DWORD>(taken));
   Set(totalentries, static_cast<DWORD>(remaining));
-  position += taken;
-  return position < names.size() ? ERROR_MORE_DATA : NERR_Success;
+  return taken < remaining ? ERROR_MORE_DATA : NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
@@ -206,13 +206,23 @@ NET_API_STATUS SimulatedController::NetGroupEnum(
   if (!directory) return ERROR_BAD_NETPATH;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
-  NameList names;
-  for (const Group& group : directory->groups()) names.push_back(&group.name);
-  std::size_t position = resume_handle ? *resume_handle : 0;
+  const auto& groups = directory->groups();
+  const std::size_t position =
+      std::min<std::size_t>(resume_handle ? *resume_handle : 0, groups.size());
+  NameList window;
+  std::size_t bytes = 0;
+  for (std::size_t i = position; i < groups.size() && bytes <= prefmaxlen;
+       ++i) {
+    window.push_back(&groups[i].name);
+    bytes += EntryCost<GROUP_INFO_0>(groups[i].name);
+  }
+  std::size_t taken = 0;
   const NET_API_STATUS status =
-      Batch(&GROUP_INFO_0::grpi0_name, names, bufptr, prefmaxlen, entriesread,
-            totalentries, position);
-  if (resume_handle) *resume_handle = status == ERROR_MORE_DATA ? position : 0;
+      Batch(&GROUP_INFO_0::grpi0_name, window, groups.size() - position, bufptr,
+            prefmaxlen, entriesread, totalentries, taken);
+  if (resume_handle) {
+    *resume_handle = status == ERROR_MORE_DATA ? position + taken : 0;
+  }
   return status;
 }
 
@@ -283,13 +293,23 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
 
-  NameList members;
-  for (const auto& member : group->members) members.push_back(&member);
-  std::size_t position = resume_handle ? *resume_handle : 0;
+  const auto& members = group->members;
+  const std::size_t position =
+      std::min<std::size_t>(resume_handle ? *resume_handle : 0, members.size());
+  NameList window;
+  std::size_t bytes = 0;
+  for (std::size_t i = position; i < members.size() && bytes <= prefmaxlen;
+       ++i) {
+    window.push_back(&members[i]);
+    bytes += EntryCost<GROUP_USERS_INFO_0>(members[i]);
+  }
+  std::size_t taken = 0;
   const NET_API_STATUS status =
-      Batch(&GROUP_USERS_INFO_0::grui0_name, members, bufptr, prefmaxlen,
-            entriesread, totalentries, position);
-  if (resume_handle) *resume_handle = status == ERROR_MORE_DATA ? position : 0;
+      Batch(&GROUP_USERS_INFO_0::grui0_name, window, members.size() - position,
+            bufptr, prefmaxlen, entriesread, totalentries, taken);
+  if (resume_handle) {
+    *resume_handle = status == ERROR_MORE_DATA ? position + taken : 0;
+  }
   return status;
 }
 
@@ -417,19 +437,36 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
   if (!directory) return ERROR_BAD_NETPATH;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
-  // FILTER_* values are the UF_* account-type bits shifted down by 8.
+  // FILTER_* values are the UF_* account-type bits shifted down by 8. The
+  // resume handle is the position in the whole account list.
   const DWORD wanted = filter << 8;
-  NameList names;
-  for (const Account& account : directory->users()) {
-    if (filter == 0 || (account.flags & wanted)) names.push_back(&account.name);
+  const auto& users = directory->users();
+  const auto matches = [&](const Account& account) {
+    return filter == 0 || (account.flags & wanted);
+  };
+  const std::size_t position =
+      std::min<std::size_t>(resume_handle ? *resume_handle : 0, users.size());
+  NameList window;
+  std::vector<std::size_t> window_positions;
+  std::size_t remaining = 0;
+  std::size_t bytes = 0;
+  for (std::size_t i = position; i < users.size(); ++i) {
+    if (!matches(users[i])) continue;
+    ++remaining;
+    if (bytes <= prefmaxlen) {
+      window.push_back(&users[i].name);
+      window_positions.push_back(i);
+      bytes += EntryCost<USER_INFO_0>(users[i].name);
+    }
   }
-  std::size_t position = resume_handle ? *resume_handle : 0;
+  std::size_t taken = 0;
   const NET_API_STATUS status =
-      Batch(&USER_INFO_0::usri0_name, names, bufptr, prefmaxlen, entriesread,
-            totalentries, position);
+      Batch(&USER_INFO_0::usri0_name, window, remaining, bufptr, prefmaxlen,
+            entriesread, totalentries, taken);
   if (resume_handle) {
-    *resume_handle =
-        status == ERROR_MORE_DATA ? static_cast<DWORD>(position) : 0;
+    *resume_handle = status == ERROR_MORE_DATA
+                         ? static_cast<DWORD>(window_positions[taken - 1] + 1)
+                         : 0;
   }
   return status;
 }

@@ -96,9 +96,12 @@ class SimulatedController : public Api {
   LPBYTE AllocateBlock(std::size_t bytes);
   using NameList = std::vector<const std::u16string*>;
   template <typename Record>
-  NET_API_STATUS Batch(LPWSTR Record::*field, const NameList& names,
-                       LPBYTE* bufptr, DWORD prefmaxlen, LPDWORD entriesread,
-                       LPDWORD totalentries, std::size_t& position);
+  // One batch from `window` (the names from the resume position on, at
+  // least as many as fit); `remaining` counts every name from there.
+  NET_API_STATUS Batch(LPWSTR Record::*field, const NameList& window,
+                       std::size_t remaining, LPBYTE* bufptr, DWORD prefmaxlen,
+                       LPDWORD entriesread, LPDWORD totalentries,
+                       std::size_t& taken);
 
   std::deque<std::unique_ptr<Directory>> directories_;
   std::map<std::u16string, std::u16string> controllers_;  // domain -> server
