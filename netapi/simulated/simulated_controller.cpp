@@ -119,7 +119,7 @@ NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
   if (!*bufptr) return ERROR_NOT_ENOUGH_MEMORY;
   Set(entriesread, static_cast<DWORD>(taken));
   Set(totalentries, static_cast<DWORD>(remaining));
-  return taken < remaining ? ERROR_MORE_DATA : NERR_Success;
+  return taken < window.size() ? ERROR_MORE_DATA : NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
@@ -211,8 +211,8 @@ NET_API_STATUS SimulatedController::NetGroupEnum(
       std::min<std::size_t>(resume_handle ? *resume_handle : 0, groups.size());
   NameList window;
   std::size_t bytes = 0;
-  for (std::size_t i = position; i < groups.size() && bytes <= prefmaxlen;
-       ++i) {
+  for (std::size_t i = position;
+       i < groups.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
     window.push_back(&groups[i].name);
     bytes += EntryCost<GROUP_INFO_0>(groups[i].name);
   }
@@ -298,8 +298,8 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
       std::min<std::size_t>(resume_handle ? *resume_handle : 0, members.size());
   NameList window;
   std::size_t bytes = 0;
-  for (std::size_t i = position; i < members.size() && bytes <= prefmaxlen;
-       ++i) {
+  for (std::size_t i = position;
+       i < members.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
     window.push_back(&members[i]);
     bytes += EntryCost<GROUP_USERS_INFO_0>(members[i]);
   }
@@ -448,17 +448,17 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
       std::min<std::size_t>(resume_handle ? *resume_handle : 0, users.size());
   NameList window;
   std::vector<std::size_t> window_positions;
-  std::size_t remaining = 0;
   std::size_t bytes = 0;
-  for (std::size_t i = position; i < users.size(); ++i) {
+  for (std::size_t i = position;
+       i < users.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
     if (!matches(users[i])) continue;
-    ++remaining;
-    if (bytes <= prefmaxlen) {
-      window.push_back(&users[i].name);
-      window_positions.push_back(i);
-      bytes += EntryCost<USER_INFO_0>(users[i].name);
-    }
+    window.push_back(&users[i].name);
+    window_positions.push_back(i);
+    bytes += EntryCost<USER_INFO_0>(users[i].name);
   }
+  // Like the platform's, the total is an estimate: the accounts left from
+  // the resume position, before filtering.
+  const std::size_t remaining = users.size() - position;
   std::size_t taken = 0;
   const NET_API_STATUS status =
       Batch(&USER_INFO_0::usri0_name, window, remaining, bufptr, prefmaxlen,

@@ -96,8 +96,9 @@ class SimulatedController : public Api {
   LPBYTE AllocateBlock(std::size_t bytes);
   using NameList = std::vector<const std::u16string*>;
   template <typename Record>
-  // One batch from `window` (the names from the resume position on, at
-  // least as many as fit); `remaining` counts every name from there.
+  // One batch from `window`: the names from the resume position on, as many
+  // as fit and one more when there is one. `remaining` is reported as the
+  // total entries.
   NET_API_STATUS Batch(LPWSTR Record::*field, const NameList& window,
                        std::size_t remaining, LPBYTE* bufptr, DWORD prefmaxlen,
                        LPDWORD entriesread, LPDWORD totalentries,
