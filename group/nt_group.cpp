@@ -2,6 +2,7 @@
 
 #include "automation/coercion.h"
 #include "automation/error.h"
+#include "common/name_listing.h"
 #include "common/result_text.h"
 #include "common/string_buffers.h"
 #include "domain/nt_domain.h"
@@ -17,7 +18,6 @@ using automation::VariantBool;
 using common::ArgumentBuffer;
 using common::RecordStrings;
 using common::ReturnedBuffer;
-using netapi::GROUP_INFO_0;
 using netapi::GROUP_INFO_1;
 
 namespace {
@@ -200,42 +200,20 @@ void NTGroup::Enumerate(StringArray& list) {
   if (controller.empty()) return;
   const ArgumentBuffer server(controller);
 
-  list.Redim(0, 1);
-  list.Set(1, u"None");
+  common::NameList names(list);
   netapi::DWORD_PTR resume_handle = 0;
-  bool stored_any = false;
-  for (;;) {
-    netapi::LPBYTE batch = nullptr;
-    netapi::DWORD entries_read = 0;
-    netapi::DWORD total_entries = 0;
-    const netapi::NET_API_STATUS status =
-        env_.api.NetGroupEnum(server.get(), 0, &batch, kPreferredBatchBytes,
-                              &entries_read, &total_entries, &resume_handle);
-    if (status != netapi::NERR_Success && status != netapi::ERROR_MORE_DATA) {
-      sLastError_ = common::FailedEnumeration(status, entries_read,
-                                              total_entries, u"group");
-      return;
-    }
-    const ReturnedBuffer owned(env_.api, batch);
-    const GROUP_INFO_0* records = owned.As<GROUP_INFO_0>();
-    for (netapi::DWORD i = 0; i < entries_read; ++i) {
-      std::u16string name = common::ReadString(records[i].grpi0_name);
-      if (stored_any) {
-        list.Append(std::move(name));
-      } else {
-        list.Set(1, std::move(name));
-        stored_any = true;
-      }
-    }
-    if (status == netapi::NERR_Success || entries_read == total_entries) {
-      return;
-    }
-    // More data promised but none delivered: asking again would never end.
-    if (entries_read == 0) {
-      sLastError_ = common::FailedEnumeration(status, entries_read,
-                                              total_entries, u"group");
-      return;
-    }
+  const auto failure = common::ListNames(
+      env_.api,
+      [&](netapi::LPBYTE* batch, netapi::LPDWORD read, netapi::LPDWORD total) {
+        return env_.api.NetGroupEnum(server.get(), 0, batch,
+                                     kPreferredBatchBytes, read, total,
+                                     &resume_handle);
+      },
+      [&](std::u16string name) { names.Add(std::move(name)); });
+  if (failure) {
+    sLastError_ =
+        common::FailedEnumeration(failure->status, failure->entries_read,
+                                  failure->total_entries, u"group");
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "automation/coercion.h"
 #include "automation/error.h"
+#include "common/name_listing.h"
 #include "common/result_text.h"
 #include "common/string_buffers.h"
 #include "domain/nt_domain.h"
@@ -493,55 +494,33 @@ void NTUser::Enumerate(StringArray& list) {
   const ArgumentBuffer server(Domain()->get_sDC());
   const ArgumentBuffer group(group_name);
 
-  list.Redim(0, 1);
-  list.Set(1, u"None");
+  common::NameList names(list);
   sLastError_ = common::kSuccess;
   DWORD user_resume = 0;
   netapi::DWORD_PTR member_resume = 0;
-  std::int32_t count = 0;
-  for (;;) {
-    LPBYTE batch = nullptr;
-    DWORD entries_read = 0;
-    DWORD total_entries = 0;
-    const NET_API_STATUS status =
-        bParentIsDomain_
-            ? env_.api.NetUserEnum(server.get(), 0,
-                                   netapi::FILTER_NORMAL_ACCOUNT, &batch,
-                                   kPreferredBatchBytes, &entries_read,
-                                   &total_entries, &user_resume)
-            : env_.api.NetGroupGetUsers(server.get(), group.get(), 0, &batch,
-                                        kPreferredBatchBytes, &entries_read,
-                                        &total_entries, &member_resume);
-    if (status != NERR_Success && status != netapi::ERROR_MORE_DATA) {
-      sLastError_ = common::FailedEnumeration(status, entries_read,
-                                              total_entries, u"user");
-      if (status == netapi::NERR_GroupNotFound && !bParentIsDomain_) {
-        sLastError_ += u"\r\nThere is no **GLOBAL** group '" +
-                       Group()->get_sGroupName() + u"'";
-      }
-      return;
+  const auto next_batch = [&](LPBYTE* batch, netapi::LPDWORD read,
+                              netapi::LPDWORD total) {
+    return bParentIsDomain_
+               ? env_.api.NetUserEnum(
+                     server.get(), 0, netapi::FILTER_NORMAL_ACCOUNT, batch,
+                     kPreferredBatchBytes, read, total, &user_resume)
+               : env_.api.NetGroupGetUsers(server.get(), group.get(), 0, batch,
+                                           kPreferredBatchBytes, read, total,
+                                           &member_resume);
+  };
+  const auto store = [&](std::u16string name) {
+    if (names.count() == std::numeric_limits<std::int16_t>::max()) {
+      throw automation::AutomationError(automation::DISP_E_OVERFLOW);
     }
-    const ReturnedBuffer owned(env_.api, batch);
-    // Both levels are arrays of one name pointer.
-    const auto* records = owned.As<netapi::USER_INFO_0>();
-    for (DWORD i = 0; i < entries_read; ++i) {
-      if (count == std::numeric_limits<std::int16_t>::max()) {
-        throw automation::AutomationError(automation::DISP_E_OVERFLOW);
-      }
-      std::u16string name = common::ReadString(records[i].usri0_name);
-      if (++count == 1) {
-        list.Set(1, std::move(name));
-      } else {
-        list.Append(std::move(name));
-      }
-    }
-    if (status == NERR_Success || entries_read == total_entries) return;
-    // More data promised but none delivered: asking again would never end.
-    if (entries_read == 0) {
-      sLastError_ = common::FailedEnumeration(status, entries_read,
-                                              total_entries, u"user");
-      return;
-    }
+    names.Add(std::move(name));
+  };
+  const auto failure = common::ListNames(env_.api, next_batch, store);
+  if (!failure) return;
+  sLastError_ = common::FailedEnumeration(
+      failure->status, failure->entries_read, failure->total_entries, u"user");
+  if (failure->status == netapi::NERR_GroupNotFound && !bParentIsDomain_) {
+    sLastError_ += u"\r\nThere is no **GLOBAL** group '" +
+                   Group()->get_sGroupName() + u"'";
   }
 }
 

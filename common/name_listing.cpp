@@ -1,0 +1,46 @@
+#include "common/name_listing.h"
+
+#include "common/string_buffers.h"
+
+namespace corvane::common {
+
+NameList::NameList(automation::StringArray& list) : list_(list) {
+  list_.Redim(0, 1);
+  list_.Set(1, u"None");
+}
+
+void NameList::Add(std::u16string name) {
+  if (count_++ == 0) {
+    list_.Set(1, std::move(name));
+  } else {
+    list_.Append(std::move(name));
+  }
+}
+
+std::optional<ListingFailure> ListNames(
+    netapi::Api& api, const BatchCall& next_batch,
+    const std::function<void(std::u16string)>& store) {
+  for (;;) {
+    netapi::LPBYTE batch = nullptr;
+    netapi::DWORD entries_read = 0;
+    netapi::DWORD total_entries = 0;
+    const netapi::NET_API_STATUS status =
+        next_batch(&batch, &entries_read, &total_entries);
+    if (status != netapi::NERR_Success && status != netapi::ERROR_MORE_DATA) {
+      return ListingFailure{status, entries_read, total_entries};
+    }
+    const ReturnedBuffer owned(api, batch);
+    const auto* names = owned.As<netapi::LPWSTR>();
+    for (netapi::DWORD i = 0; i < entries_read; ++i) {
+      store(ReadString(names[i]));
+    }
+    if (status == netapi::NERR_Success || entries_read == total_entries) {
+      return std::nullopt;
+    }
+    if (entries_read == 0) {
+      return ListingFailure{status, entries_read, total_entries};
+    }
+  }
+}
+
+}  // namespace corvane::common
