@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is needed, checks formatting, then
 # builds twice (warnings as errors; AddressSanitizer + UndefinedBehavior-
-# Sanitizer with leak checking) and runs every test in both builds.
+# Sanitizer with leak checking) and runs every test in both builds, the
+# integration suite against a throwaway Samba domain controller included.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 tests/install-build-deps.sh
+tests/dc/install-packages.sh
 
 echo "== clang-format"
 mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
@@ -17,7 +19,8 @@ run_build() {
   local name=$1
   shift
   echo "== build: $name"
-  cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+  cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE=Debug \
+    -DCORVANE_WITH_SAMBA=ON "$@" >/dev/null
   cmake --build "$root/build/$name" -j "$jobs"
   echo "== tests: $name"
   (cd "$root/build/$name" && ctest --output-on-failure -j "$jobs")

@@ -1,0 +1,66 @@
+// Enumerations are fetched from the controller whole, in large batches (much
+// faster than the caller's small ones), and handed to the caller batch by
+// batch under the platform's contract: ERROR_MORE_DATA while more remain,
+// `totalentries` counting what remains from the resume position, so the
+// last batch reports entriesread == totalentries. A resume handle names a
+// cursor into a fetched listing; handles are opaque and never 0.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "netapi/types.h"
+
+namespace corvane::netapi::samba {
+
+struct ListedEntry {
+  std::u16string name;
+  std::u16string comment;
+};
+using Listing = std::vector<ListedEntry>;
+
+// What an enumeration lists; a handle only continues the same one.
+struct ListingKey {
+  int call = 0;  // which enumeration call
+  std::string server;
+  DWORD level = 0;
+  DWORD filter = 0;
+  std::string group;
+  bool operator==(const ListingKey&) const = default;
+};
+
+class EnumerationCursors {
+ public:
+  struct Position {
+    std::shared_ptr<const Listing> listing;
+    std::size_t next = 0;
+  };
+
+  // The cursor of `handle`, if it is live and belongs to `key`.
+  std::optional<Position> Find(DWORD_PTR handle, const ListingKey& key);
+  // A handle for continuing at `position`; replaces `previous` (0: none).
+  // `limit` caps the value for callers whose handle is 32 bits wide.
+  DWORD_PTR Continue(DWORD_PTR previous, const ListingKey& key,
+                     Position position, DWORD_PTR limit);
+  void Close(DWORD_PTR handle);
+
+ private:
+  // Abandoned enumerations are forgotten oldest first beyond this many.
+  static constexpr std::size_t kMaxOpen = 32;
+
+  struct Cursor {
+    DWORD_PTR handle;
+    ListingKey key;
+    Position position;
+  };
+  std::mutex mutex_;
+  std::deque<Cursor> open_;
+  DWORD_PTR last_handle_ = 0;
+};
+
+}  // namespace corvane::netapi::samba

@@ -1,0 +1,311 @@
+// Global groups: add, delete, read, comment, enumerate, and membership.
+#include <algorithm>
+#include <mutex>
+
+#include "netapi/samba/libnetapi.h"
+#include "netapi/samba/listing_batches.h"
+#include "netapi/samba/record_block.h"
+#include "netapi/samba/samba_api.h"
+#include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/statuses.h"
+#include "netapi/samba/text.h"
+
+namespace corvane::netapi {
+namespace {
+
+using samba::RecordDraft;
+using samba::Subject;
+using samba::ToPlatformStatus;
+
+// Level of Samba's NetGroupSetInfo that writes the comment alone.
+constexpr DWORD kSambaCommentLevel = 1002;
+
+bool Convert(const char* in, std::u16string& out) {
+  std::optional<std::u16string> converted = samba::ToUtf16(in);
+  if (!converted) return false;
+  out = std::move(*converted);
+  return true;
+}
+
+}  // namespace
+
+NET_API_STATUS SambaApi::NetGroupAdd(LPCWSTR servername, DWORD level,
+                                     LPBYTE buf, LPDWORD parm_err) {
+  if (level > 1) return ERROR_INVALID_LEVEL;
+  if (buf == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host, name, comment;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  // GROUP_INFO_0 is the first member of GROUP_INFO_1.
+  const auto& in = *reinterpret_cast<const GROUP_INFO_1*>(buf);
+  if (const NET_API_STATUS status =
+          samba::ToUtf8Argument(in.grpi1_name, name)) {
+    return status;
+  }
+  if (level == 1) {
+    if (const NET_API_STATUS status =
+            samba::ToUtf8Argument(in.grpi1_comment, comment)) {
+      return status;
+    }
+  }
+  if (name.empty()) {
+    if (parm_err != nullptr) *parm_err = GROUP_NAME_PARMNUM;
+    return ERROR_INVALID_PARAMETER;
+  }
+  ::GROUP_INFO_1 record{name.c_str(), comment.c_str()};
+  std::uint32_t samba_parm_err = 0;
+  std::lock_guard lock(calls_);
+  const NET_API_STATUS status = ToPlatformStatus(
+      ::NetGroupAdd(host.c_str(), level,
+                    reinterpret_cast<std::uint8_t*>(&record), &samba_parm_err),
+      Subject::kGroup);
+  if (status == ERROR_INVALID_PARAMETER && parm_err != nullptr) {
+    *parm_err = samba_parm_err;
+  }
+  return status;
+}
+
+NET_API_STATUS SambaApi::NetGroupDel(LPCWSTR servername, LPCWSTR groupname) {
+  std::string host, group;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  std::lock_guard lock(calls_);
+  return ToPlatformStatus(::NetGroupDel(host.c_str(), group.c_str()),
+                          Subject::kGroup);
+}
+
+NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                         DWORD level, LPBYTE* bufptr) {
+  if (level > 1) return ERROR_INVALID_LEVEL;
+  if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host, group;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  // Samba 4.17's NetGroupGetInfo returns name and comment pointing into
+  // memory it has already released, so both come from the group listing;
+  // the call itself only says why a group is not there.
+  samba::ListedEntry found;
+  {
+    std::lock_guard lock(calls_);
+    samba::Listing listing;
+    if (const NET_API_STATUS status = FetchGroups(host, 1, listing)) {
+      return status;
+    }
+    const std::optional<std::u16string> wanted = samba::ToUtf16(group);
+    auto match = std::find_if(
+        listing.begin(), listing.end(), [&](const samba::ListedEntry& e) {
+          return wanted && samba::EqualsIgnoringAsciiCase(
+                               samba::ToUtf8(e.name).value_or(""), group);
+        });
+    if (match == listing.end()) {
+      samba::SambaBuffer ignored;
+      const NET_API_STATUS status = ToPlatformStatus(
+          ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.Out()),
+          Subject::kGroup);
+      return status != NERR_Success ? status : NERR_GroupNotFound;
+    }
+    found = std::move(*match);
+  }
+  bool out_of_memory = false;
+  samba::HeapBlock block;
+  if (level == 0) {
+    RecordDraft<GROUP_INFO_0> draft;
+    draft.texts[0] = found.name;
+    block = samba::PlaceRecords(&draft, 1, out_of_memory);
+  } else {
+    RecordDraft<GROUP_INFO_1> draft;
+    draft.texts[0] = found.name;
+    draft.texts[1] = found.comment;
+    block = samba::PlaceRecords(&draft, 1, out_of_memory);
+  }
+  if (out_of_memory) return ERROR_NOT_ENOUGH_MEMORY;
+  *bufptr = block.release();
+  return NERR_Success;
+}
+
+NET_API_STATUS SambaApi::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                         DWORD level, LPBYTE buf,
+                                         LPDWORD parm_err) {
+  // Level 1 changes the comment; its name member is not used, as on the
+  // platform.
+  if (level != 1) return ERROR_INVALID_LEVEL;
+  if (buf == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host, group, comment;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  const auto& in = *reinterpret_cast<const GROUP_INFO_1*>(buf);
+  if (const NET_API_STATUS status =
+          samba::ToUtf8Argument(in.grpi1_comment, comment)) {
+    return status;
+  }
+  ::GROUP_INFO_1002 record{comment.c_str()};
+  std::uint32_t samba_parm_err = 0;
+  std::lock_guard lock(calls_);
+  const NET_API_STATUS status = ToPlatformStatus(
+      ::NetGroupSetInfo(host.c_str(), group.c_str(), kSambaCommentLevel,
+                        reinterpret_cast<std::uint8_t*>(&record),
+                        &samba_parm_err),
+      Subject::kGroup);
+  if (status == ERROR_INVALID_PARAMETER && parm_err != nullptr) {
+    *parm_err = GROUP_COMMENT_PARMNUM;
+  }
+  return status;
+}
+
+NET_API_STATUS SambaApi::NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
+                                         LPCWSTR username) {
+  std::string host, group, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  std::lock_guard lock(calls_);
+  return ToPlatformStatus(
+      ::NetGroupAddUser(host.c_str(), group.c_str(), user.c_str()),
+      Subject::kGroupMember);
+}
+
+NET_API_STATUS SambaApi::NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
+                                         LPCWSTR username) {
+  std::string host, group, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  std::lock_guard lock(calls_);
+  return ToPlatformStatus(
+      ::NetGroupDelUser(host.c_str(), group.c_str(), user.c_str()),
+      Subject::kGroupNonMember);
+}
+
+NET_API_STATUS SambaApi::FetchGroups(const std::string& host, DWORD level,
+                                     samba::Listing& listing) {
+  std::uint32_t resume = 0;
+  for (;;) {
+    samba::SambaBuffer answer;
+    std::uint32_t read = 0, total = 0;
+    const NET_API_STATUS status =
+        ::NetGroupEnum(host.c_str(), level, answer.Out(), MAX_PREFERRED_LENGTH,
+                       &read, &total, &resume);
+    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+    answer.Adopt();
+    for (std::uint32_t i = 0; i < read; ++i) {
+      samba::ListedEntry entry;
+      bool converted;
+      if (level == 0) {
+        converted =
+            Convert(answer.As<::GROUP_INFO_0>()[i].grpi0_name, entry.name);
+      } else {
+        const ::GROUP_INFO_1& record = answer.As<::GROUP_INFO_1>()[i];
+        converted = Convert(record.grpi1_name, entry.name) &&
+                    Convert(record.grpi1_comment, entry.comment);
+      }
+      if (!converted) return ERROR_NO_UNICODE_TRANSLATION;
+      listing.push_back(std::move(entry));
+    }
+    if (status == NERR_Success) return NERR_Success;
+    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+  }
+}
+
+NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
+                                      LPBYTE* bufptr, DWORD prefmaxlen,
+                                      LPDWORD entriesread, LPDWORD totalentries,
+                                      PDWORD_PTR resume_handle) {
+  if (level > 1) return ERROR_INVALID_LEVEL;
+  std::string host;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  samba::BatchRequest request;
+  request.key = {
+      .call = 2, .server = host, .level = level, .filter = 0, .group = {}};
+  request.prefmaxlen = prefmaxlen;
+  request.resume_handle = resume_handle;
+  request.handle_limit = 0xFFFFFFFF;
+  auto fetch = [&](samba::Listing& listing) {
+    std::lock_guard lock(calls_);
+    return FetchGroups(host, level, listing);
+  };
+  if (level == 0) {
+    return samba::ServeBatch<GROUP_INFO_0>(
+        cursors_, request, fetch,
+        [](const samba::ListedEntry& entry, RecordDraft<GROUP_INFO_0>& d) {
+          d.texts[0] = entry.name;
+        },
+        bufptr, entriesread, totalentries);
+  }
+  return samba::ServeBatch<GROUP_INFO_1>(
+      cursors_, request, fetch,
+      [](const samba::ListedEntry& entry, RecordDraft<GROUP_INFO_1>& d) {
+        d.texts[0] = entry.name;
+        d.texts[1] = entry.comment;
+      },
+      bufptr, entriesread, totalentries);
+}
+
+NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& host,
+                                         const std::string& group,
+                                         samba::Listing& listing) {
+  std::uint32_t resume = 0;
+  for (;;) {
+    samba::SambaBuffer answer;
+    std::uint32_t read = 0, total = 0;
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.Out(),
+                           MAX_PREFERRED_LENGTH, &read, &total, &resume),
+        Subject::kGroup);
+    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+    const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
+    for (std::uint32_t i = 0; i < read; ++i) {
+      samba::ListedEntry entry;
+      if (!Convert(records[i].grui0_name, entry.name)) {
+        return ERROR_NO_UNICODE_TRANSLATION;
+      }
+      listing.push_back(std::move(entry));
+    }
+    if (status == NERR_Success) return NERR_Success;
+    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+  }
+}
+
+NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
+                                          DWORD level, LPBYTE* bufptr,
+                                          DWORD prefmaxlen, LPDWORD entriesread,
+                                          LPDWORD totalentries,
+                                          PDWORD_PTR resume_handle) {
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  std::string host, group;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
+    return status;
+  }
+  samba::BatchRequest request;
+  request.key = {
+      .call = 3, .server = host, .level = level, .filter = 0, .group = group};
+  request.prefmaxlen = prefmaxlen;
+  request.resume_handle = resume_handle;
+  request.handle_limit = 0xFFFFFFFF;
+  return samba::ServeBatch<GROUP_USERS_INFO_0>(
+      cursors_, request,
+      [&](samba::Listing& listing) {
+        std::lock_guard lock(calls_);
+        return FetchGroupUsers(host, group, listing);
+      },
+      [](const samba::ListedEntry& entry,
+         RecordDraft<GROUP_USERS_INFO_0>& draft) {
+        draft.texts[0] = entry.name;
+      },
+      bufptr, entriesread, totalentries);
+}
+
+}  // namespace corvane::netapi

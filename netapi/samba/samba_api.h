@@ -1,0 +1,103 @@
+// The platform layer on Samba's libnetapi: real Windows or Samba domain
+// controllers administered from Linux over DCE/RPC, with the platform's
+// behaviour as the classes rely on it (UTF-16 text, Windows statuses, flags
+// and records, resume handles, the controller lookup and the name-to-SID
+// lookup).
+//
+// Every call goes to the one configured controller. libnetapi's context is
+// process-wide and not thread-safe: calls are serialised, and only one
+// SambaApi can exist in a process at a time.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "netapi/api.h"
+#include "netapi/samba/enumeration_cursors.h"
+#include "netapi/samba/samba_config.h"
+#include "netapi/samba/server_route.h"
+#include "netapi/samba/session.h"
+
+namespace corvane::netapi {
+
+class SambaApi final : public Api {
+ public:
+  // Throws std::runtime_error when the configuration is unusable.
+  explicit SambaApi(SambaConfig config);
+
+  NET_API_STATUS NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
+                              LPBYTE* bufptr) override;
+
+  NET_API_STATUS NetGroupAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
+                             LPDWORD parm_err) override;
+  NET_API_STATUS NetGroupDel(LPCWSTR servername, LPCWSTR groupname) override;
+  NET_API_STATUS NetGroupEnum(LPCWSTR servername, DWORD level, LPBYTE* bufptr,
+                              DWORD prefmaxlen, LPDWORD entriesread,
+                              LPDWORD totalentries,
+                              PDWORD_PTR resume_handle) override;
+  NET_API_STATUS NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                 DWORD level, LPBYTE* bufptr) override;
+  NET_API_STATUS NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
+                                 DWORD level, LPBYTE buf,
+                                 LPDWORD parm_err) override;
+  NET_API_STATUS NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
+                                  DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+                                  LPDWORD entriesread, LPDWORD totalentries,
+                                  PDWORD_PTR resume_handle) override;
+  NET_API_STATUS NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
+                                 LPCWSTR username) override;
+  NET_API_STATUS NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
+                                 LPCWSTR username) override;
+
+  NET_API_STATUS NetUserAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
+                            LPDWORD parm_err) override;
+  NET_API_STATUS NetUserDel(LPCWSTR servername, LPCWSTR username) override;
+  NET_API_STATUS NetUserEnum(LPCWSTR servername, DWORD level, DWORD filter,
+                             LPBYTE* bufptr, DWORD prefmaxlen,
+                             LPDWORD entriesread, LPDWORD totalentries,
+                             LPDWORD resume_handle) override;
+  NET_API_STATUS NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
+                                DWORD level, LPBYTE* bufptr) override;
+  NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
+                                DWORD level, LPBYTE buf,
+                                LPDWORD parm_err) override;
+
+  NET_API_STATUS NetApiBufferAllocate(DWORD byte_count, void** buffer) override;
+  NET_API_STATUS NetApiBufferFree(void* buffer) override;
+
+  BOOL LookupAccountName(LPCWSTR system_name, LPCWSTR account_name, PSID sid,
+                         LPDWORD sid_size, LPWSTR referenced_domain_name,
+                         LPDWORD referenced_domain_name_size,
+                         SID_NAME_USE* use) override;
+  DWORD LastError() override;
+
+  DWORD PlatformId() override;
+  DWORD CurrentThreadId() override;
+
+ private:
+  // The host for `server`, or ERROR_NO_UNICODE_TRANSLATION /
+  // ERROR_BAD_NETPATH.
+  NET_API_STATUS Route(LPCWSTR server, std::string& host) const;
+
+  // Both fetch the whole listing from the controller in large batches.
+  NET_API_STATUS FetchUsers(const std::string& host, DWORD filter,
+                            samba::Listing& listing);
+  NET_API_STATUS FetchGroups(const std::string& host, DWORD level,
+                             samba::Listing& listing);
+  NET_API_STATUS FetchGroupUsers(const std::string& host,
+                                 const std::string& group,
+                                 samba::Listing& listing);
+
+  // Account-control bits for a 1008 write: the caller's flags with the
+  // account's current type bits when the caller gave none.
+  NET_API_STATUS FlagsForWrite(const std::string& host, const std::string& user,
+                               DWORD uf_flags, DWORD& account_control);
+
+  SambaConfig config_;
+  samba::ServerRoute route_;
+  samba::EnumerationCursors cursors_;
+  std::mutex calls_;  // libnetapi's context is shared and not thread-safe
+  samba::Session session_;
+};
+
+}  // namespace corvane::netapi

@@ -1,0 +1,41 @@
+// The libnetapi context. Samba keeps it process-wide and caches connections
+// per server string, so only one session can be open in a process at a
+// time; it is opened and closed on the same thread (Samba's talloc stack
+// frames are per thread).
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "netapi/samba/samba_config.h"
+
+struct libnetapi_ctx;
+
+namespace corvane::netapi::samba {
+
+class Session {
+ public:
+  // Throws std::runtime_error with a readable reason when the
+  // configuration is unusable or libnetapi cannot start.
+  explicit Session(const SambaConfig& config);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+ private:
+  void WriteClientConf(const SambaConfig& config);
+  void SetCredentials(const SambaConfig& config);
+
+  std::filesystem::path private_dir_;
+  libnetapi_ctx* context_ = nullptr;
+};
+
+// The "username", "password" and "domain" of an authentication file.
+struct AuthFile {
+  std::string username;
+  std::string password;
+  std::string domain;
+};
+AuthFile ReadAuthFile(const std::string& path);
+
+}  // namespace corvane::netapi::samba

@@ -1,0 +1,129 @@
+// The name-to-SID lookup, with the platform's sizing protocol. libnetapi has
+// no name lookup of its own; the SID levels of the user and group queries
+// give the account's SID.
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "netapi/samba/libnetapi.h"
+#include "netapi/samba/samba_api.h"
+#include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/statuses.h"
+#include "netapi/samba/text.h"
+
+namespace corvane::netapi {
+namespace {
+
+// The last error of the lookup, per thread as on the platform.
+thread_local DWORD last_error = 0;
+
+constexpr DWORD kUserSidLevel = 23;
+constexpr DWORD kGroupSidLevel = 3;
+// Samba's answer for a name that is not a user: ERROR_NONE_MAPPED when
+// nothing has it, ERROR_NO_SUCH_USER when another kind of account does.
+constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
+
+// A SID in its binary form: revision, sub-authority count, the 48-bit
+// authority big-endian, then each sub-authority little-endian.
+std::vector<BYTE> Serialize(const ::domsid& sid) {
+  std::vector<BYTE> bytes{sid.sid_rev_num, sid.num_auths};
+  bytes.insert(bytes.end(), sid.id_auth, sid.id_auth + 6);
+  for (int i = 0; i < sid.num_auths; ++i) {
+    const std::uint32_t sub = sid.sub_auths[i];
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes.push_back(static_cast<BYTE>(sub >> shift));
+    }
+  }
+  return bytes;
+}
+
+BOOL Fail(DWORD error) {
+  last_error = error;
+  return 0;
+}
+
+}  // namespace
+
+DWORD SambaApi::LastError() { return last_error; }
+
+BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
+                                 PSID sid, LPDWORD sid_size,
+                                 LPWSTR referenced_domain_name,
+                                 LPDWORD referenced_domain_name_size,
+                                 SID_NAME_USE* use) {
+  if (account_name == nullptr || sid_size == nullptr ||
+      referenced_domain_name_size == nullptr || use == nullptr) {
+    return Fail(ERROR_INVALID_PARAMETER);
+  }
+  std::string host, account;
+  if (const NET_API_STATUS status = Route(system_name, host)) {
+    return Fail(status);
+  }
+  if (const NET_API_STATUS status =
+          samba::ToUtf8Argument(account_name, account)) {
+    return Fail(status);
+  }
+  // "DOMAIN\name" is looked up in the configured domain only.
+  if (const auto slash = account.find('\\'); slash != std::string::npos) {
+    const std::string domain = account.substr(0, slash);
+    if (!samba::EqualsIgnoringAsciiCase(domain, config_.workgroup) &&
+        !samba::EqualsIgnoringAsciiCase(domain, config_.realm)) {
+      return Fail(ERROR_NONE_MAPPED);
+    }
+    account.erase(0, slash + 1);
+  }
+  if (account.empty()) return Fail(ERROR_NONE_MAPPED);
+
+  std::vector<BYTE> sid_bytes;
+  SID_NAME_USE kind = SidTypeUser;
+  {
+    std::lock_guard lock(calls_);
+    samba::SambaBuffer answer;
+    NET_API_STATUS status = ::NetUserGetInfo(host.c_str(), account.c_str(),
+                                             kUserSidLevel, answer.Out());
+    if (status == NERR_Success) {
+      const ::USER_INFO_23* user = answer.As<::USER_INFO_23>();
+      if (user->usri23_user_sid == nullptr ||
+          user->usri23_user_sid->num_auths > MAXSUBAUTHS) {
+        return Fail(ERROR_NONE_MAPPED);
+      }
+      sid_bytes = Serialize(*user->usri23_user_sid);
+    } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
+      status = ::NetGroupGetInfo(host.c_str(), account.c_str(), kGroupSidLevel,
+                                 answer.Out());
+      if (status != NERR_Success) return Fail(status);
+      const ::GROUP_INFO_3* group = answer.As<::GROUP_INFO_3>();
+      if (group->grpi3_group_sid == nullptr ||
+          group->grpi3_group_sid->num_auths > MAXSUBAUTHS) {
+        return Fail(ERROR_NONE_MAPPED);
+      }
+      sid_bytes = Serialize(*group->grpi3_group_sid);
+      kind = SidTypeGroup;
+    } else {
+      return Fail(status);
+    }
+  }
+
+  const std::u16string domain = samba::ToUtf16(config_.workgroup).value_or(u"");
+  const DWORD sid_needed = static_cast<DWORD>(sid_bytes.size());
+  const DWORD domain_needed = static_cast<DWORD>(domain.size() + 1);
+  const bool sid_fits = sid != nullptr && *sid_size >= sid_needed;
+  const bool domain_fits = referenced_domain_name != nullptr &&
+                           *referenced_domain_name_size >= domain_needed;
+  if (!sid_fits || !domain_fits) {
+    // Both sizes are reported, each only where it falls short.
+    if (!sid_fits) *sid_size = sid_needed;
+    if (!domain_fits) *referenced_domain_name_size = domain_needed;
+    *use = kind;
+    return Fail(ERROR_INSUFFICIENT_BUFFER);
+  }
+  std::memcpy(sid, sid_bytes.data(), sid_bytes.size());
+  std::memcpy(referenced_domain_name, domain.c_str(),
+              domain_needed * sizeof(WCHAR));
+  *referenced_domain_name_size = domain_needed - 1;
+  *use = kind;
+  last_error = NERR_Success;
+  return 1;
+}
+
+}  // namespace corvane::netapi

@@ -1,0 +1,310 @@
+// User accounts: add, delete, read, change and enumerate.
+#include <array>
+#include <mutex>
+
+#include "netapi/samba/account_flags.h"
+#include "netapi/samba/libnetapi.h"
+#include "netapi/samba/listing_batches.h"
+#include "netapi/samba/record_block.h"
+#include "netapi/samba/samba_api.h"
+#include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/statuses.h"
+#include "netapi/samba/text.h"
+
+namespace corvane::netapi {
+namespace {
+
+using samba::RecordDraft;
+using samba::Subject;
+using samba::ToPlatformStatus;
+
+// Batch size for reading a listing from the controller: one round trip for
+// the whole listing is several times faster than the caller's small batches.
+constexpr std::uint32_t kFetchBatchBytes = MAX_PREFERRED_LENGTH;
+
+// An optional text field of an input record: absent (null) stays absent.
+struct TextField {
+  std::string text;
+  bool present = false;
+  const char* get() const { return present ? text.c_str() : nullptr; }
+};
+
+NET_API_STATUS Convert(LPCWSTR in, TextField& out) {
+  out.present = in != nullptr;
+  return samba::ToUtf8Argument(in, out.text);
+}
+
+bool Convert(const char* in, std::u16string& out) {
+  std::optional<std::u16string> converted = samba::ToUtf16(in);
+  if (!converted) return false;
+  out = std::move(*converted);
+  return true;
+}
+
+bool Draft(const ::USER_INFO_0& in, RecordDraft<USER_INFO_0>& out) {
+  return Convert(in.usri0_name, out.texts[0]);
+}
+
+bool Draft(const ::USER_INFO_1& in, RecordDraft<USER_INFO_1>& out) {
+  out.record.usri1_password_age = in.usri1_password_age;
+  out.record.usri1_priv = in.usri1_priv;
+  out.record.usri1_flags = in.usri1_flags;
+  return Convert(in.usri1_name, out.texts[0]) &&
+         Convert(in.usri1_home_dir, out.texts[1]) &&
+         Convert(in.usri1_comment, out.texts[2]) &&
+         Convert(in.usri1_script_path, out.texts[3]);
+}
+
+bool Draft(const ::USER_INFO_2& in, RecordDraft<USER_INFO_2>& out) {
+  USER_INFO_2& r = out.record;
+  r.usri2_password_age = in.usri2_password_age;
+  r.usri2_priv = in.usri2_priv;
+  r.usri2_flags = in.usri2_flags;
+  r.usri2_auth_flags = in.usri2_auth_flags;
+  r.usri2_last_logon = in.usri2_last_logon;
+  r.usri2_last_logoff = in.usri2_last_logoff;
+  r.usri2_acct_expires = in.usri2_acct_expires;
+  r.usri2_max_storage = in.usri2_max_storage;
+  r.usri2_units_per_week = in.usri2_units_per_week;
+  r.usri2_bad_pw_count = in.usri2_bad_pw_count;
+  r.usri2_num_logons = in.usri2_num_logons;
+  r.usri2_country_code = in.usri2_country_code;
+  r.usri2_code_page = in.usri2_code_page;
+  if (in.usri2_logon_hours != nullptr) {
+    // 168 hours, one bit each.
+    out.bytes.assign(in.usri2_logon_hours, in.usri2_logon_hours + 21);
+  }
+  return Convert(in.usri2_name, out.texts[0]) &&
+         Convert(in.usri2_home_dir, out.texts[1]) &&
+         Convert(in.usri2_comment, out.texts[2]) &&
+         Convert(in.usri2_script_path, out.texts[3]) &&
+         Convert(in.usri2_full_name, out.texts[4]) &&
+         Convert(in.usri2_usr_comment, out.texts[5]) &&
+         Convert(in.usri2_parms, out.texts[6]) &&
+         Convert(in.usri2_workstations, out.texts[7]) &&
+         Convert(in.usri2_logon_server, out.texts[8]);
+}
+
+// One record of Samba's buffer, rebuilt in a block of our own.
+template <typename Record, typename SambaRecord>
+NET_API_STATUS Rebuild(const SambaRecord* in, LPBYTE* bufptr) {
+  RecordDraft<Record> draft;
+  if (!Draft(*in, draft)) return ERROR_NO_UNICODE_TRANSLATION;
+  bool out_of_memory = false;
+  samba::HeapBlock block = samba::PlaceRecords(&draft, 1, out_of_memory);
+  if (out_of_memory) return ERROR_NOT_ENOUGH_MEMORY;
+  *bufptr = block.release();
+  return NERR_Success;
+}
+
+// The set levels whose record is one text member, laid out alike in both
+// shapes.
+constexpr std::array kTextSetLevels{1003u, 1006u, 1007u, 1009u, 1011u};
+
+bool IsTextSetLevel(DWORD level) {
+  for (DWORD known : kTextSetLevels) {
+    if (known == level) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+NET_API_STATUS SambaApi::NetUserAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
+                                    LPDWORD parm_err) {
+  if (level != 1) return ERROR_INVALID_LEVEL;
+  if (buf == nullptr) return ERROR_INVALID_PARAMETER;
+  const auto& in = *reinterpret_cast<const USER_INFO_1*>(buf);
+  // libnetapi ignores the privilege; the platform creates only ordinary
+  // users this way and names the field it refuses.
+  if (in.usri1_priv != USER_PRIV_USER) {
+    if (parm_err != nullptr) *parm_err = USER_PRIV_PARMNUM;
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::string host;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  TextField name, password, home_dir, comment, script_path;
+  for (auto [text, field] : {std::pair{in.usri1_name, &name},
+                             {in.usri1_password, &password},
+                             {in.usri1_home_dir, &home_dir},
+                             {in.usri1_comment, &comment},
+                             {in.usri1_script_path, &script_path}}) {
+    if (const NET_API_STATUS status = Convert(text, *field)) return status;
+  }
+  if (name.text.empty()) {
+    if (parm_err != nullptr) *parm_err = USER_NAME_PARMNUM;
+    return ERROR_INVALID_PARAMETER;
+  }
+  ::USER_INFO_1 record{};
+  record.usri1_name = name.get();
+  record.usri1_password = password.get();
+  record.usri1_priv = in.usri1_priv;
+  record.usri1_home_dir = home_dir.get();
+  record.usri1_comment = comment.get();
+  record.usri1_flags = samba::ToAccountControl(in.usri1_flags);
+  record.usri1_script_path = script_path.get();
+  std::uint32_t samba_parm_err = 0;
+  std::lock_guard lock(calls_);
+  const NET_API_STATUS status = ToPlatformStatus(
+      ::NetUserAdd(host.c_str(), 1, reinterpret_cast<std::uint8_t*>(&record),
+                   &samba_parm_err),
+      Subject::kUser);
+  if (status == ERROR_INVALID_PARAMETER && parm_err != nullptr) {
+    *parm_err = samba_parm_err;
+  }
+  return status;
+}
+
+NET_API_STATUS SambaApi::NetUserDel(LPCWSTR servername, LPCWSTR username) {
+  std::string host, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  std::lock_guard lock(calls_);
+  return ToPlatformStatus(::NetUserDel(host.c_str(), user.c_str()),
+                          Subject::kUser);
+}
+
+NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
+                                        DWORD level, LPBYTE* bufptr) {
+  if (level > 2) return ERROR_INVALID_LEVEL;
+  if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  samba::SambaBuffer answer;
+  {
+    std::lock_guard lock(calls_);
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetUserGetInfo(host.c_str(), user.c_str(), level, answer.Out()),
+        Subject::kUser);
+    if (status != NERR_Success) return status;
+  }
+  switch (level) {
+    case 0:
+      return Rebuild<USER_INFO_0>(answer.As<::USER_INFO_0>(), bufptr);
+    case 1:
+      return Rebuild<USER_INFO_1>(answer.As<::USER_INFO_1>(), bufptr);
+    default:
+      return Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
+  }
+}
+
+NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,
+                                       const std::string& user, DWORD uf_flags,
+                                       DWORD& account_control) {
+  if ((uf_flags & samba::UF_ACCOUNT_TYPE_MASK) == 0) {
+    samba::SambaBuffer answer;
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetUserGetInfo(host.c_str(), user.c_str(), 2, answer.Out()),
+        Subject::kUser);
+    if (status != NERR_Success) return status;
+    uf_flags |=
+        answer.As<::USER_INFO_2>()->usri2_flags & samba::UF_ACCOUNT_TYPE_MASK;
+  }
+  account_control = samba::ToAccountControl(uf_flags);
+  return NERR_Success;
+}
+
+NET_API_STATUS SambaApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
+                                        DWORD level, LPBYTE buf,
+                                        LPDWORD parm_err) {
+  if (level != 1008 && !IsTextSetLevel(level)) return ERROR_INVALID_LEVEL;
+  if (buf == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  std::uint32_t samba_parm_err = 0;
+  NET_API_STATUS status;
+  if (level == 1008) {
+    // libnetapi refuses 1008; level 3 carries the flags, and writes only
+    // its non-zero members, so everything else is left as it is.
+    const DWORD uf_flags =
+        reinterpret_cast<USER_INFO_1008*>(buf)->usri1008_flags;
+    std::lock_guard lock(calls_);
+    ::USER_INFO_3 record{};
+    status = FlagsForWrite(host, user, uf_flags, record.usri3_flags);
+    if (status == NERR_Success) {
+      status = ToPlatformStatus(
+          ::NetUserSetInfo(host.c_str(), user.c_str(), 3,
+                           reinterpret_cast<std::uint8_t*>(&record),
+                           &samba_parm_err),
+          Subject::kUser);
+    }
+  } else {
+    // USER_INFO_1003/1006/1007/1009/1011: a single text member.
+    std::string text;
+    status = samba::ToUtf8Argument(*reinterpret_cast<LPWSTR*>(buf), text);
+    if (status != NERR_Success) return status;
+    const char* record = text.c_str();
+    std::lock_guard lock(calls_);
+    status = ToPlatformStatus(
+        ::NetUserSetInfo(host.c_str(), user.c_str(), level,
+                         reinterpret_cast<std::uint8_t*>(&record),
+                         &samba_parm_err),
+        Subject::kUser);
+  }
+  if (status == ERROR_INVALID_PARAMETER && parm_err != nullptr) {
+    *parm_err = samba_parm_err;
+  }
+  return status;
+}
+
+NET_API_STATUS SambaApi::FetchUsers(const std::string& host, DWORD filter,
+                                    samba::Listing& listing) {
+  std::uint32_t resume = 0;
+  for (;;) {
+    samba::SambaBuffer answer;
+    std::uint32_t read = 0, total = 0;
+    const NET_API_STATUS status =
+        ::NetUserEnum(host.c_str(), 0, filter, answer.Out(), kFetchBatchBytes,
+                      &read, &total, &resume);
+    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+    const ::USER_INFO_0* records = answer.As<::USER_INFO_0>();
+    for (std::uint32_t i = 0; i < read; ++i) {
+      samba::ListedEntry entry;
+      if (!Convert(records[i].usri0_name, entry.name)) {
+        return ERROR_NO_UNICODE_TRANSLATION;
+      }
+      listing.push_back(std::move(entry));
+    }
+    if (status == NERR_Success) return NERR_Success;
+    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+  }
+}
+
+NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
+                                     DWORD filter, LPBYTE* bufptr,
+                                     DWORD prefmaxlen, LPDWORD entriesread,
+                                     LPDWORD totalentries,
+                                     LPDWORD resume_handle) {
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  std::string host;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  DWORD_PTR handle = resume_handle != nullptr ? *resume_handle : 0;
+  samba::BatchRequest request;
+  request.key = {
+      .call = 1, .server = host, .level = level, .filter = filter, .group = {}};
+  request.prefmaxlen = prefmaxlen;
+  request.resume_handle = resume_handle != nullptr ? &handle : nullptr;
+  request.handle_limit = 0xFFFFFFFF;
+  const NET_API_STATUS status = samba::ServeBatch<USER_INFO_0>(
+      cursors_, request,
+      [&](samba::Listing& listing) {
+        std::lock_guard lock(calls_);
+        return FetchUsers(host, filter, listing);
+      },
+      [](const samba::ListedEntry& entry, RecordDraft<USER_INFO_0>& draft) {
+        draft.texts[0] = entry.name;
+      },
+      bufptr, entriesread, totalentries);
+  if (resume_handle != nullptr) *resume_handle = static_cast<DWORD>(handle);
+  return status;
+}
+
+}  // namespace corvane::netapi
