@@ -46,8 +46,9 @@ void Enumerate(benchmark::State& state, bool groups) {
     benchmark::DoNotOptimize(list->size());
   }
   state.SetComplexityN(state.range(0));
-  state.counters["names/s"] = benchmark::Counter(
-      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["names/s"] =
+      benchmark::Counter(static_cast<double>(state.range(0)),
+                         benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_EnumerateUsers(benchmark::State& state) { Enumerate(state, false); }
