@@ -95,6 +95,8 @@ bool Directory::DeleteGroup(std::u16string_view name) {
   return true;
 }
 
+Sid Directory::domain_sid() const { return MakeSid(5, domain_sid_subs_); }
+
 Sid Directory::SidForRid(std::uint32_t rid) const {
   std::vector<std::uint32_t> subs = domain_sid_subs_;
   subs.push_back(rid);

@@ -47,6 +47,14 @@ class Directory {
 
   const std::u16string& server() const { return server_; }
   const std::u16string& domain() const { return domain_; }
+  // The database's own SID, which its accounts' SIDs extend by a relative id.
+  Sid domain_sid() const;
+  const std::vector<std::uint32_t>& domain_sid_subs() const {
+    return domain_sid_subs_;
+  }
+  // The relative id the next added account gets.
+  std::uint32_t next_rid() const { return next_rid_; }
+  void set_next_rid(std::uint32_t rid) { next_rid_ = rid; }
 
   Account* FindUser(std::u16string_view name);
   Group* FindGroup(std::u16string_view name);

@@ -43,12 +43,15 @@ SimulatedController::SimulatedController(std::u16string local_computer) {
       std::vector<std::uint32_t>{21, 111, 222, next_domain_sub_++}));
 }
 
-Directory& SimulatedController::AddDomain(std::u16string domain,
-                                          std::u16string controller) {
+Directory& SimulatedController::AddDomain(
+    std::u16string domain, std::u16string controller,
+    std::vector<std::uint32_t> domain_sid_subs) {
   controllers_[domain] = controller;
+  if (domain_sid_subs.empty()) {
+    domain_sid_subs = {21, 333, 444, next_domain_sub_++};
+  }
   directories_.push_back(std::make_unique<Directory>(
-      std::move(controller), std::move(domain),
-      std::vector<std::uint32_t>{21, 333, 444, next_domain_sub_++}));
+      std::move(controller), std::move(domain), std::move(domain_sid_subs)));
   return *directories_.back();
 }
 

@@ -25,7 +25,10 @@ class SimulatedController : public Api {
 
   // A domain whose controller is `controller` (a computer name without
   // backslashes). The controller lookup returns "\\" + controller.
-  Directory& AddDomain(std::u16string domain, std::u16string controller);
+  // `domain_sid_subs` gives the domain SID's sub-authorities after 5 (a
+  // fresh S-1-5-21-... when empty).
+  Directory& AddDomain(std::u16string domain, std::u16string controller,
+                       std::vector<std::uint32_t> domain_sid_subs = {});
   Directory& local_computer() { return *directories_.front(); }
   // The database a server name reaches ("" and the local computer's name
   // reach the local computer), or null.

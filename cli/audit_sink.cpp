@@ -1,0 +1,77 @@
+#include "cli/audit_sink.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "automation/text.h"
+#include "cli/exit_status.h"
+
+namespace corvane::cli {
+namespace {
+
+std::string Timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+// One line per event: control characters in a name or comment are shown
+// escaped, so that they cannot forge further lines of the trail.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      line += escaped;
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+AuditSink::AuditSink(const std::string& copy_to) {
+  if (copy_to.empty()) return;
+  if (copy_to == "-") {
+    to_stderr_ = true;
+    return;
+  }
+  const int fd =
+      ::open(copy_to.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    throw UsageError("cannot open audit file " + copy_to + ": " +
+                     std::strerror(errno));
+  }
+  file_.reset(::fdopen(fd, "a"));
+  if (!file_) {
+    ::close(fd);
+    throw UsageError("cannot open audit file " + copy_to);
+  }
+}
+
+void AuditSink::WriteInformation(std::u16string_view text) {
+  syslog_.WriteInformation(text);
+  const std::string message = OneLine(automation::ToUtf8(text));
+  if (to_stderr_) {
+    std::fprintf(stderr, "event: %s\n", message.c_str());
+    std::fflush(stderr);
+  }
+  if (file_) {
+    std::fprintf(file_.get(), "%s corvane[%d]: %s\n", Timestamp().c_str(),
+                 static_cast<int>(::getpid()), message.c_str());
+    std::fflush(file_.get());
+  }
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,18 @@
+#include "cli/backend.h"
+
+#include "cli/exit_status.h"
+
+namespace corvane::cli {
+
+std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options) {
+  if (!options.simulate_file.empty()) {
+    if (!options.server.empty() || !options.auth_file.empty() ||
+        !options.krb5_ccache.empty() || !options.configfile.empty()) {
+      throw UsageError("--simulate takes no controller or credential options");
+    }
+    return OpenSimulatedBackend(options.simulate_file);
+  }
+  return OpenSambaBackend(options);
+}
+
+}  // namespace corvane::cli

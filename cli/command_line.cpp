@@ -1,0 +1,269 @@
+#include "cli/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <iostream>
+#include <map>
+
+#include "cli/exit_status.h"
+
+namespace corvane::cli {
+namespace {
+
+const std::map<std::string, std::int32_t> kLogLevels = {
+    {"none", 0}, {"adddel", 1}, {"full", 2}};
+const std::map<std::string, std::int32_t> kPrivileges = {
+    {"guest", 0}, {"user", 1}, {"admin", 2}};
+
+constexpr const char* kDescription =
+    "Administers the user accounts and global groups of an NT or Active "
+    "Directory domain through the Corvane automation classes (NTDomain, "
+    "NTGroup, NTUser), reached late-bound by member name as a script "
+    "reaches them.\n\nExit status: 0 when the object's sLastError reads "
+    "SUCCESS, 1 when it holds an error text (printed to standard error) or "
+    "an automation error occurred, 2 for a usage error.";
+
+constexpr const char* kInvokeHelp =
+    "Evaluates member paths in order on one NTDomain object. NAME=VALUE "
+    "assigns a property (Users.sUserName=bob); a bare path reads and prints "
+    "one (Users.sFullName); NAME(ARGS) calls a method and prints its result "
+    "(Users.Add(carol,@password,\"\",\"\",\"\",\"Carol\",1,false)); a string "
+    "array the method fills is printed one element a line "
+    "(Users.Enumerate()). Dotted paths reach objects "
+    "(Groups.Users.sLastError). Arguments: \"quoted text\", numbers, "
+    "true/false, bare words as text, nothing for an omitted optional "
+    "argument, and @password for a password read from the terminal or "
+    "standard input; a password is never taken from the command line.";
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+class Parser {
+ public:
+  explicit Parser(Request& request) : request_(request) {
+    app_.name("corvane");
+    app_.description(kDescription);
+    app_.set_version_flag("--version", "corvane 2.6.2");
+    app_.fallthrough();
+    app_.require_subcommand(1);
+    AddGlobalOptions();
+    AddDc();
+    AddUser();
+    AddGroup();
+    AddInvoke();
+  }
+
+  int Parse(int argc, const char* const* argv) {
+    try {
+      app_.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+      return app_.exit(help);
+    } catch (const CLI::CallForAllHelp& help) {
+      return app_.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+      return app_.exit(version);
+    } catch (const CLI::ExtrasError&) {
+      // Not echoed: a stray argument may be a secret typed by mistake.
+      std::cerr << "corvane: unexpected arguments (not shown); see "
+                   "corvane --help\n";
+      return kExitUsage;
+    } catch (const CLI::ParseError& error) {
+      std::cerr << "corvane: " << error.what() << "\nsee corvane --help\n";
+      return kExitUsage;
+    }
+    if (log_level_)
+      request_.options.log_level = kLogLevels.at(Lower(*log_level_));
+    request_.privilege = kPrivileges.at(Lower(privilege_));
+    return -1;
+  }
+
+ private:
+  void AddGlobalOptions() {
+    GlobalOptions& o = request_.options;
+    const std::string target = "Domain and controller";
+    app_.add_option("--domain,-W,--workgroup", o.domain,
+                    "Domain to work on; its controller is located through "
+                    "NTDomain.sDomain")
+        ->envname("CORVANE_DOMAIN")
+        ->group(target);
+    app_.add_option("--server,-S", o.server,
+                    "Domain controller to use directly (host name or "
+                    "address; Samba backend)")
+        ->envname("CORVANE_SERVER")
+        ->group(target);
+    app_.add_option("--realm", o.realm,
+                    "DNS name (realm) of the domain (Samba backend)")
+        ->group(target);
+    app_.add_option("--simulate", o.simulate_file,
+                    "Use the simulated controller, seeded with a demo domain "
+                    "(CORVANE on DC1); its state is kept in FILE between "
+                    "commands")
+        ->type_name("FILE")
+        ->group(target);
+
+    const std::string credentials =
+        "Credentials (as Samba's clients take them)";
+    app_.add_option("-A,--authentication-file", o.auth_file,
+                    "Authentication file with username, password and domain "
+                    "lines")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile.description(""))
+        ->group(credentials);
+    app_.add_option("--use-krb5-ccache", o.krb5_ccache,
+                    "Kerberos credentials cache to use")
+        ->type_name("CCACHE")
+        ->group(credentials);
+    app_.add_option("-s,--configfile", o.configfile,
+                    "smb.conf for the Samba client library")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile.description(""))
+        ->group(credentials);
+
+    const std::string output = "Output and logging";
+    app_.add_option("--log-level", log_level_,
+                    "NTDomain.eLogging: which changes are written to the "
+                    "event log")
+        ->check(CLI::IsMember({"none", "adddel", "full"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("none|adddel|full")
+        ->group(output);
+    app_.add_flag("--json", o.json, "Machine-readable output (JSON)")
+        ->group(output);
+    app_.add_option("--audit", o.audit,
+                    "Also copy the event messages to a file, or to standard "
+                    "error with -")
+        ->type_name("FILE|-")
+        ->group(output);
+  }
+
+  CLI::App* Command(CLI::App& parent, const std::string& name,
+                    const std::string& help, cli::Command command) {
+    CLI::App* sub = parent.add_subcommand(name, help);
+    sub->callback([this, command] { request_.command = command; });
+    return sub;
+  }
+
+  void AddName(CLI::App* sub, const std::string& what) {
+    sub->add_option(what, request_.name, what)->required();
+  }
+
+  void AddUserFields(CLI::App* sub) {
+    UserFields& f = request_.fields;
+    sub->add_option("--full-name", f.full_name, "Full name");
+    sub->add_option("--comment", f.comment, "Account comment");
+    sub->add_option("--home-dir", f.home_dir, "Home directory");
+    sub->add_option("--script", f.script, "Logon script path");
+  }
+
+  void AddDc() {
+    CLI::App* dc = Command(app_, "dc", "Show the domain controller of DOMAIN",
+                           Command::kDc);
+    dc->add_option("DOMAIN", request_.name, "Domain name")->required();
+  }
+
+  void AddUser() {
+    CLI::App* user = app_.add_subcommand("user", "User accounts");
+    user->require_subcommand(1);
+    Command(*user, "list", "List the normal user accounts, one a line",
+            Command::kUserList);
+    AddName(Command(*user, "show", "Show an account's attributes",
+                    Command::kUserShow),
+            "USER");
+    CLI::App* add = Command(*user, "add",
+                            "Create an account; its password is read from "
+                            "the terminal (without echo) or standard input",
+                            Command::kUserAdd);
+    AddName(add, "USER");
+    AddUserFields(add);
+    add->add_option("--privilege", privilege_, "Privilege level")
+        ->check(CLI::IsMember({"guest", "user", "admin"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("guest|user|admin");
+    add->add_flag("--disabled", request_.disabled, "Create it disabled");
+    CLI::App* set = Command(*user, "set", "Change an account's attributes",
+                            Command::kUserSet);
+    AddName(set, "USER");
+    AddUserFields(set);
+    AddName(Command(*user, "password",
+                    "Set an account's password, read from the terminal "
+                    "(without echo) or standard input",
+                    Command::kUserPassword),
+            "USER");
+    AddName(
+        Command(*user, "disable", "Disable an account", Command::kUserDisable),
+        "USER");
+    AddName(Command(*user, "enable", "Enable an account", Command::kUserEnable),
+            "USER");
+    AddName(Command(*user, "unlock", "Unlock a locked-out account",
+                    Command::kUserUnlock),
+            "USER");
+    AddName(Command(*user, "sid", "Show an account's SID text (NTUser.sSID)",
+                    Command::kUserSid),
+            "USER");
+    AddName(Command(*user, "delete", "Delete an account", Command::kUserDelete),
+            "USER");
+  }
+
+  void AddGroup() {
+    CLI::App* group = app_.add_subcommand("group", "Global groups");
+    group->require_subcommand(1);
+    Command(*group, "list", "List the global groups, one a line",
+            Command::kGroupList);
+    AddName(
+        Command(*group, "show", "Show a group's comment", Command::kGroupShow),
+        "GROUP");
+    CLI::App* add =
+        Command(*group, "add", "Create a global group", Command::kGroupAdd);
+    AddName(add, "GROUP");
+    add->add_option("--comment", request_.comment, "Group comment");
+    CLI::App* set =
+        Command(*group, "set", "Change a group's comment", Command::kGroupSet);
+    AddName(set, "GROUP");
+    set->add_option("--comment", request_.comment, "New comment")->required();
+    AddName(Command(*group, "delete", "Delete a global group",
+                    Command::kGroupDelete),
+            "GROUP");
+    AddName(Command(*group, "members", "List a group's members, one a line",
+                    Command::kGroupMembers),
+            "GROUP");
+    CLI::App* add_member =
+        Command(*group, "add-member", "Add a user to a group",
+                Command::kGroupAddMember);
+    AddName(add_member, "GROUP");
+    add_member->add_option("USER", request_.member, "User")->required();
+    CLI::App* remove_member =
+        Command(*group, "remove-member", "Remove a user from a group",
+                Command::kGroupRemoveMember);
+    AddName(remove_member, "GROUP");
+    remove_member->add_option("USER", request_.member, "User")->required();
+  }
+
+  void AddInvoke() {
+    CLI::App* invoke =
+        Command(app_, "invoke", "Evaluate member paths on a domain object",
+                Command::kInvoke);
+    invoke->footer(kInvokeHelp);
+    invoke->add_option("PATH", request_.statements, "Member paths, in order")
+        ->required();
+  }
+
+  Request& request_;
+  CLI::App app_;
+  std::optional<std::string> log_level_;
+  std::string privilege_ = "user";
+};
+
+}  // namespace
+
+std::variant<Request, int> ParseCommandLine(int argc, const char* const* argv) {
+  Request request;
+  Parser parser(request);
+  const int status = parser.Parse(argc, argv);
+  if (status >= 0) return status;
+  return request;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,305 @@
+#include "cli/invoke_command.h"
+
+#include <string.h>
+
+#include "automation/coercion.h"
+#include "automation/error.h"
+#include "cli/exit_status.h"
+#include "cli/member_path.h"
+#include "cli/password_input.h"
+#include "contract/contract.h"
+
+namespace corvane::cli {
+namespace {
+
+using automation::StringArrayRef;
+using contract::Interface;
+using contract::Kind;
+using contract::Member;
+using nlohmann::ordered_json;
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The member of that name: a method when there is one, else its get.
+const Member* FindMember(const Interface& contract, std::string_view name) {
+  const Member* found = nullptr;
+  for (const Member& member : contract.members) {
+    if (!SameName(member.name, name)) continue;
+    if (member.kind == Kind::kMethod) return &member;
+    if (!found || member.kind == Kind::kGet) found = &member;
+  }
+  return found;
+}
+
+const Interface* InterfaceOf(contract::Type type) {
+  switch (type) {
+    case contract::Type::kDomain:
+      return &contract::kNTDomainInterface;
+    case contract::Type::kGroup:
+      return &contract::kNTGroupInterface;
+    case contract::Type::kUser:
+      return &contract::kNTUserInterface;
+    default:
+      return nullptr;  // a generic object: known only when reached
+  }
+}
+
+bool IsLiteral(const Argument& argument) {
+  switch (argument.kind) {
+    case Argument::Kind::kMissing:
+    case Argument::Kind::kPassword:
+      return false;
+    case Argument::Kind::kText:
+      return !argument.text.empty();
+    default:
+      return true;
+  }
+}
+
+// Passwords are read from the terminal or standard input (@password),
+// never taken from the command line, where the process list shows them.
+void RefuseLiteralPassword(const Interface& contract, const Segment& segment,
+                           const std::optional<Argument>& assigned) {
+  const Member* member = FindMember(contract, segment.name);
+  if (!member) return;
+  bool literal = false;
+  if (assigned) {
+    literal = SameName(member->name, "sPassword") && IsLiteral(*assigned);
+  } else {
+    for (std::size_t i = 0;
+         i < member->params.size() && i < segment.arguments.size(); ++i) {
+      literal |=
+          member->params[i].name == "sPWD" && IsLiteral(segment.arguments[i]);
+    }
+  }
+  if (literal) {
+    throw UsageError(
+        "a password is never taken from the command line: write @password "
+        "to have it read from the terminal or standard input");
+  }
+}
+
+// Checks what the contract shows before anything runs.
+void CheckPasswordsAhead(const Statement& statement) {
+  const Interface* contract = &contract::kNTDomainInterface;
+  for (std::size_t i = 0; contract && i + 1 < statement.path.size(); ++i) {
+    const Member* member = FindMember(*contract, statement.path[i].name);
+    contract = member ? InterfaceOf(member->result) : nullptr;
+  }
+  if (contract) {
+    RefuseLiteralPassword(*contract, statement.path.back(), statement.assigned);
+  }
+}
+
+Variant ToVariant(const Argument& argument) {
+  switch (argument.kind) {
+    case Argument::Kind::kMissing:
+      return automation::Missing{};
+    case Argument::Kind::kText:
+      return Wide(argument.text);
+    case Argument::Kind::kNumber:
+      return argument.number;
+    case Argument::Kind::kBoolean:
+      return Variant::FromBool(argument.boolean);
+    case Argument::Kind::kPassword:
+      return ReadPassword("Password: ", true);
+  }
+  return automation::Missing{};
+}
+
+// Wipes the texts a call was given; a password may be among them.
+struct WipedArguments {
+  std::vector<Variant> values;
+  ~WipedArguments() {
+    for (Variant& value : values) {
+      if (value.Is<std::u16string>()) {
+        std::u16string& text = value.As<std::u16string>();
+        explicit_bzero(text.data(), text.size() * sizeof(char16_t));
+      }
+    }
+  }
+};
+
+std::vector<std::string> ArrayLines(const automation::StringArray& array) {
+  std::vector<std::string> lines;
+  // Element 0 of the component's lists is never written; names start at 1.
+  for (std::int32_t i = 1; i <= array.UpperBound(); ++i) {
+    lines.push_back(Narrow(array.at(i)));
+  }
+  return lines;
+}
+
+class Evaluator {
+ public:
+  Evaluator(const ObjectRef& domain, Report& report)
+      : domain_(domain), report_(report) {}
+
+  // kExitSuccess, or the failure status after reporting it.
+  int Evaluate(const Statement& statement) {
+    const std::string name = PathName(statement);
+    ObjectRef target = domain_;
+    std::string walked;
+    for (std::size_t i = 0; i + 1 < statement.path.size(); ++i) {
+      const Segment& segment = statement.path[i];
+      walked += (walked.empty() ? "" : ".") + segment.name;
+      Variant value = Reach(target, segment);
+      if (!value.Is<ObjectRef>() || !value.As<ObjectRef>()) {
+        std::string why = "returned no object";
+        if (const std::string error = LastError(target); !IsSuccess(error)) {
+          why += " (" + error + ")";
+        }
+        return report_.Fail(walked, why);
+      }
+      target = value.As<ObjectRef>();
+    }
+
+    const Segment& last = statement.path.back();
+    RefuseLiteralPassword(target->Contract(), last, statement.assigned);
+    const std::string before = LastError(target);
+    const Member* member = FindMember(target->Contract(), last.name);
+    bool only_read = false;
+    ordered_json value;
+    if (statement.assigned) {
+      WipedArguments argument{{ToVariant(*statement.assigned)}};
+      automation::Put(*target, Wide(last.name), argument.values.front());
+    } else if (last.has_arguments ||
+               (member && member->kind == Kind::kMethod)) {
+      value = Call(target, last, member);
+    } else {
+      only_read = true;
+      value = Show(automation::Get(*target, Wide(last.name)));
+    }
+    results_.push_back({{"path", name}, {"value", value}});
+    last_error_ = LastError(target);
+    if (!IsSuccess(last_error_) && (!only_read || last_error_ != before)) {
+      return report_.Finish(name, last_error_);
+    }
+    return kExitSuccess;
+  }
+
+  void Close() { report_.Data("results", results_); }
+  const std::string& last_error() const { return last_error_; }
+
+ private:
+  Variant Reach(const ObjectRef& target, const Segment& segment) {
+    if (!segment.has_arguments)
+      return automation::Get(*target, Wide(segment.name));
+    WipedArguments arguments;
+    for (const Argument& argument : segment.arguments) {
+      arguments.values.push_back(ToVariant(argument));
+    }
+    return automation::InvokeByName(
+        *target, Wide(segment.name),
+        automation::DISPATCH_METHOD | automation::DISPATCH_PROPERTYGET,
+        arguments.values);
+  }
+
+  ordered_json Call(const ObjectRef& target, const Segment& segment,
+                    const Member* member) {
+    WipedArguments arguments;
+    for (const Argument& argument : segment.arguments) {
+      arguments.values.push_back(ToVariant(argument));
+    }
+    // An array the method fills is supplied when the caller left it out.
+    if (member) {
+      for (std::size_t i = 0; i < member->params.size(); ++i) {
+        if (member->params[i].type != contract::Type::kStringArray) continue;
+        if (arguments.values.size() <= i) {
+          arguments.values.resize(i + 1, automation::Missing{});
+        }
+        if (arguments.values[i].Is<automation::Missing>()) {
+          arguments.values[i] = std::make_shared<automation::StringArray>();
+        }
+      }
+    }
+    const Variant result = automation::InvokeByName(
+        *target, Wide(segment.name),
+        automation::DISPATCH_METHOD | automation::DISPATCH_PROPERTYGET,
+        arguments.values);
+    ordered_json value = Show(result);
+    for (const Variant& argument : arguments.values) {
+      if (argument.Is<StringArrayRef>() && argument.As<StringArrayRef>()) {
+        value = Show(argument);
+      }
+    }
+    return value;
+  }
+
+  // Prints a value as text lines and returns it for JSON.
+  ordered_json Show(const Variant& value) {
+    if (value.Is<std::u16string>()) {
+      const std::string text = Narrow(value.As<std::u16string>());
+      report_.Line(text);
+      return text;
+    }
+    if (value.Is<automation::Boolean>()) {
+      const bool flag = value.As<automation::Boolean>().value != 0;
+      report_.Line(flag ? "True" : "False");
+      return flag;
+    }
+    if (value.Is<std::int32_t>() || value.Is<std::int16_t>()) {
+      const std::int32_t number = automation::ToInt32(value);
+      report_.Line(std::to_string(number));
+      return number;
+    }
+    if (value.Is<ObjectRef>()) {
+      const ObjectRef& object = value.As<ObjectRef>();
+      const std::string text =
+          object ? "[" + std::string(object->Contract().name) + "]" : "Nothing";
+      report_.Line(text);
+      return text;
+    }
+    if (value.Is<StringArrayRef>() && value.As<StringArrayRef>()) {
+      const std::vector<std::string> lines =
+          ArrayLines(*value.As<StringArrayRef>());
+      for (const std::string& line : lines) report_.Line(line);
+      return lines;
+    }
+    return nullptr;  // empty: nothing to print
+  }
+
+  ObjectRef domain_;
+  Report& report_;
+  ordered_json results_ = ordered_json::array();
+  std::string last_error_;
+};
+
+}  // namespace
+
+int RunInvoke(const Request& request, const ObjectRef& domain, Report& report) {
+  std::vector<Statement> statements;
+  for (std::size_t i = 0; i < request.statements.size(); ++i) {
+    try {
+      statements.push_back(ParseStatement(request.statements[i]));
+      CheckPasswordsAhead(statements.back());
+    } catch (const UsageError& error) {
+      throw UsageError("statement " + std::to_string(i + 1) + ": " +
+                       error.what());
+    }
+  }
+  Evaluator evaluator(domain, report);
+  int status = kExitSuccess;
+  for (const Statement& statement : statements) {
+    try {
+      status = evaluator.Evaluate(statement);
+    } catch (const automation::AutomationError& error) {
+      evaluator.Close();
+      return report.AutomationFailure(PathName(statement), error);
+    }
+    if (status != kExitSuccess) break;
+  }
+  evaluator.Close();
+  if (status == kExitSuccess) report.Data("lastError", evaluator.last_error());
+  return status;
+}
+
+}  // namespace corvane::cli

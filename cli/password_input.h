@@ -1,0 +1,15 @@
+// Passwords come from the terminal, typed without echo, or as one line of
+// standard input; never from the command line.
+#pragma once
+
+#include <string>
+
+namespace corvane::cli {
+
+// Reads one password. On a terminal it prompts on standard error with
+// `prompt`, and with `confirm` asks a second time and requires the same
+// text. Throws UsageError at end of input, on a mismatch, or for text that
+// is not UTF-8. The buffers it reads through are wiped.
+std::u16string ReadPassword(const std::string& prompt, bool confirm);
+
+}  // namespace corvane::cli

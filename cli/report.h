@@ -1,0 +1,53 @@
+// What a command prints: plain text that pipes cleanly (one name a line,
+// "label: value" records, bare single values), or one JSON document with
+// --json. Errors go to standard error in both modes; the JSON document then
+// carries the error text as well.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "automation/error.h"
+
+namespace corvane::cli {
+
+class Report {
+ public:
+  explicit Report(bool json) : json_(json) {}
+
+  // A field of a record: "label: value" in text, `key` in JSON.
+  void Field(const std::string& key, const std::string& label,
+             nlohmann::ordered_json value);
+  // A value printed bare in text (one line), under `key` in JSON.
+  void Value(const std::string& key, const std::string& value);
+  // Names one a line in text, an array under `key` in JSON.
+  void List(const std::string& key, const std::vector<std::string>& names);
+  // A line of text output only.
+  void Line(const std::string& text);
+  // Data for JSON only.
+  void Data(const std::string& key, nlohmann::ordered_json value);
+
+  // The object's result text: kExitSuccess for "SUCCESS", else the text
+  // goes to standard error after `context` and kExitFailure is returned.
+  int Finish(const std::string& context, const std::string& last_error);
+  // A failure the result text does not show (a false result under
+  // "SUCCESS", a missing value).
+  int Fail(const std::string& context, const std::string& message);
+  int AutomationFailure(const std::string& context,
+                        const automation::AutomationError& error);
+
+  // Writes the text or the JSON document to standard output.
+  void Print() const;
+
+ private:
+  bool json_;
+  nlohmann::ordered_json document_ = nlohmann::ordered_json::object();
+  std::vector<std::string> lines_;
+  std::vector<std::pair<std::string, std::string>> fields_;
+};
+
+// "0x80020006 source: description" for an automation error.
+std::string DescribeAutomationError(const automation::AutomationError& error);
+
+}  // namespace corvane::cli

@@ -1,0 +1,69 @@
+// One run of the command, as parsed from its arguments: the options every
+// command shares and what the chosen command was asked to do.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::cli {
+
+struct GlobalOptions {
+  std::string domain;                     // --domain / CORVANE_DOMAIN
+  std::string server;                     // --server: the controller to talk to
+  std::string realm;                      // --realm
+  std::string auth_file;                  // -A: Samba authentication file
+  std::string krb5_ccache;                // --use-krb5-ccache
+  std::string configfile;                 // -s: client smb.conf
+  std::optional<std::int32_t> log_level;  // --log-level, eLogging
+  bool json = false;
+  std::string simulate_file;  // --simulate FILE
+  std::string audit;          // --audit: "-" for stderr, or a file
+};
+
+enum class Command {
+  kDc,
+  kUserList,
+  kUserShow,
+  kUserAdd,
+  kUserSet,
+  kUserPassword,
+  kUserDisable,
+  kUserEnable,
+  kUserUnlock,
+  kUserSid,
+  kUserDelete,
+  kGroupList,
+  kGroupShow,
+  kGroupAdd,
+  kGroupSet,
+  kGroupDelete,
+  kGroupMembers,
+  kGroupAddMember,
+  kGroupRemoveMember,
+  kInvoke,
+};
+
+// The text attributes `user add` and `user set` may give.
+struct UserFields {
+  std::optional<std::string> full_name;
+  std::optional<std::string> comment;
+  std::optional<std::string> home_dir;
+  std::optional<std::string> script;
+  bool any() const { return full_name || comment || home_dir || script; }
+};
+
+struct Request {
+  Command command = Command::kInvoke;
+  GlobalOptions options;
+  std::string name;    // the domain, user or group the command is about
+  std::string member;  // the user of add-member / remove-member
+  UserFields fields;
+  std::int32_t privilege = 1;  // privUser
+  bool disabled = false;
+  std::optional<std::string> comment;  // group comment
+  std::vector<std::string> statements;
+};
+
+}  // namespace corvane::cli

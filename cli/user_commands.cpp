@@ -1,0 +1,195 @@
+#include "cli/user_commands.h"
+
+#include <string.h>
+
+#include "cli/exit_status.h"
+#include "cli/name_lists.h"
+#include "cli/password_input.h"
+
+namespace corvane::cli {
+namespace {
+
+std::string PrivilegeName(std::int32_t level) {
+  switch (level) {
+    case 0:
+      return "guest";
+    case 1:
+      return "user";
+    case 2:
+      return "admin";
+  }
+  return std::to_string(level);
+}
+
+// A password that is wiped when it goes out of scope.
+struct Password {
+  std::u16string text;
+  ~Password() { explicit_bzero(text.data(), text.size() * sizeof(char16_t)); }
+};
+
+class UserTask {
+ public:
+  UserTask(const Request& request, const ObjectRef& domain, Report& report)
+      : request_(request),
+        users_(GetObject(domain, u"Users")),
+        report_(report),
+        context_("user " + request.name) {}
+
+  int Run() {
+    switch (request_.command) {
+      case Command::kUserList:
+        return List();
+      case Command::kUserAdd:
+        return Add();
+      default:
+        break;
+    }
+    if (const int status = Select(); status != kExitSuccess) return status;
+    switch (request_.command) {
+      case Command::kUserShow:
+        return Show();
+      case Command::kUserSet:
+        return Set();
+      case Command::kUserPassword:
+        return ChangePassword();
+      case Command::kUserDisable:
+        PutValue(users_, u"bDisabled", Variant::FromBool(true));
+        return Done();
+      case Command::kUserEnable:
+        PutValue(users_, u"bDisabled", Variant::FromBool(false));
+        return Done();
+      case Command::kUserUnlock:
+        CallMethod(users_, u"UnlockAccount");
+        return Done();
+      case Command::kUserSid:
+        return Sid();
+      case Command::kUserDelete:
+        return Delete();
+      default:
+        throw UsageError("not a user command");
+    }
+  }
+
+ private:
+  int List() {
+    const auto list = Enumerate(users_);
+    const std::string result = LastError(users_);
+    if (!IsSuccess(result)) return report_.Finish("user list", result);
+    report_.List("users", NamesOf(*list, [this] {
+                   PutValue(users_, u"sUserName", u"None");
+                   return IsSuccess(LastError(users_));
+                 }));
+    return report_.Finish("user list", result);
+  }
+
+  int Select() {
+    PutValue(users_, u"sUserName", Wide(request_.name));
+    return report_.Finish(context_, LastError(users_));
+  }
+
+  int Done() {
+    report_.Data("user", request_.name);
+    return report_.Finish(context_, LastError(users_));
+  }
+
+  int Show() {
+    report_.Field("name", "name", GetText(users_, u"sUserName"));
+    report_.Field("fullName", "full name", GetText(users_, u"sFullName"));
+    report_.Field("comment", "comment", GetText(users_, u"sComment"));
+    report_.Field("homeDir", "home dir", GetText(users_, u"sHomeDir"));
+    report_.Field("scriptPath", "script", GetText(users_, u"sScriptPath"));
+    const std::int32_t privilege = GetNumber(users_, u"ePrivilege");
+    report_.Field("privilege", "privilege", PrivilegeName(privilege));
+    report_.Data("privilegeLevel", privilege);
+    report_.Field("disabled", "disabled", GetFlag(users_, u"bDisabled"));
+    report_.Field("lockedOut", "locked out", GetFlag(users_, u"bLockedOut"));
+    return report_.Finish(context_, LastError(users_));
+  }
+
+  int Add() {
+    const UserFields& fields = request_.fields;
+    Password password{
+        ReadPassword("Password for new user " + request_.name + ": ", true)};
+    std::vector<Variant> args = {Wide(request_.name),
+                                 password.text,
+                                 Wide(fields.home_dir.value_or("")),
+                                 Wide(fields.comment.value_or("")),
+                                 Wide(fields.script.value_or("")),
+                                 Wide(fields.full_name.value_or("")),
+                                 request_.privilege,
+                                 Variant::FromBool(request_.disabled)};
+    const bool created = CallTest(users_, u"Add", std::move(args));
+    const std::string result = LastError(users_);
+    report_.Data("user", request_.name);
+    report_.Data("created", created);
+    if (!created && IsSuccess(result)) {
+      return report_.Fail(context_, "the account was not created");
+    }
+    if (created && !IsSuccess(result)) {
+      return report_.Finish(context_ + ": account created, but", result);
+    }
+    return report_.Finish(context_, result);
+  }
+
+  int Set() {
+    const UserFields& fields = request_.fields;
+    if (!fields.any()) {
+      throw UsageError(
+          "nothing to change: give --full-name, --comment, --home-dir or "
+          "--script");
+    }
+    const std::pair<const std::optional<std::string>*, std::u16string_view>
+        changes[] = {{&fields.full_name, u"sFullName"},
+                     {&fields.comment, u"sComment"},
+                     {&fields.home_dir, u"sHomeDir"},
+                     {&fields.script, u"sScriptPath"}};
+    for (const auto& [value, member] : changes) {
+      if (!*value) continue;
+      PutValue(users_, member, Wide(**value));
+      const std::string result = LastError(users_);
+      if (!IsSuccess(result)) return report_.Finish(context_, result);
+    }
+    return Done();
+  }
+
+  int ChangePassword() {
+    Password password{
+        ReadPassword("New password for " + request_.name + ": ", true)};
+    PutValue(users_, u"sPassword", password.text);
+    return Done();
+  }
+
+  int Sid() {
+    const std::string sid = GetText(users_, u"sSID");
+    const std::string result = LastError(users_);
+    if (!IsSuccess(result)) return report_.Finish(context_, result);
+    if (sid.empty()) {
+      return report_.Fail(context_, "the controller returned no SID");
+    }
+    report_.Value("sid", sid);
+    return report_.Finish(context_, result);
+  }
+
+  int Delete() {
+    const bool deleted = CallTest(users_, u"Delete");
+    const std::string result = LastError(users_);
+    if (!deleted && IsSuccess(result)) {
+      return report_.Fail(context_, "the account was not deleted");
+    }
+    return Done();
+  }
+
+  const Request& request_;
+  ObjectRef users_;
+  Report& report_;
+  std::string context_;
+};
+
+}  // namespace
+
+int RunUserCommand(const Request& request, const ObjectRef& domain,
+                   Report& report) {
+  return UserTask(request, domain, report).Run();
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,231 @@
+#include "netapi/simulated/state_file.h"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+
+#include "automation/text.h"
+#include "netapi/simulated/demo_domain.h"
+
+namespace corvane::netapi::simulated {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kFormat = "corvane-simulated-state";
+constexpr int kVersion = 1;
+
+std::string Utf8(std::u16string_view text) { return automation::ToUtf8(text); }
+
+std::u16string Utf16(const json& value, std::string_view what) {
+  std::optional<std::u16string> text =
+      automation::FromUtf8(value.get<std::string>());
+  if (!text) {
+    throw StateFileError("invalid UTF-8 in " + std::string(what));
+  }
+  return std::move(*text);
+}
+
+std::string SidText(const Sid& sid) {
+  if (sid.size() < 8 || sid.size() != 8u + 4u * sid[1]) {
+    throw StateFileError("a stored SID is malformed");
+  }
+  std::uint64_t authority = 0;
+  for (int i = 2; i < 8; ++i) authority = (authority << 8) | sid[i];
+  std::string text =
+      "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
+  for (std::size_t offset = 8; offset < sid.size(); offset += 4) {
+    std::uint32_t sub = 0;
+    for (int i = 3; i >= 0; --i) sub = (sub << 8) | sid[offset + i];
+    text += "-" + std::to_string(sub);
+  }
+  return text;
+}
+
+std::uint64_t ParseNumber(std::string_view digits, std::uint64_t max) {
+  if (digits.empty() || digits.size() > 20) {
+    throw StateFileError("malformed SID number");
+  }
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') throw StateFileError("malformed SID number");
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    if (value > max) throw StateFileError("SID number out of range");
+  }
+  return value;
+}
+
+Sid ParseSid(const std::string& text) {
+  if (text.rfind("S-1-", 0) != 0) {
+    throw StateFileError("malformed SID: " + text);
+  }
+  std::vector<std::string_view> parts;
+  std::string_view rest = std::string_view(text).substr(4);
+  while (true) {
+    const auto dash = rest.find('-');
+    parts.push_back(rest.substr(0, dash));
+    if (dash == std::string_view::npos) break;
+    rest.remove_prefix(dash + 1);
+  }
+  if (parts.size() < 2 || parts.size() > 16) {
+    throw StateFileError("malformed SID: " + text);
+  }
+  const std::uint64_t authority = ParseNumber(parts[0], 0xFFFFFFFFFFFFull);
+  std::vector<std::uint32_t> subs;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    subs.push_back(
+        static_cast<std::uint32_t>(ParseNumber(parts[i], 0xFFFFFFFF)));
+  }
+  return MakeSid(authority, std::move(subs));
+}
+
+// The sub-authorities after S-1-5 of a saved domain SID.
+std::vector<std::uint32_t> DomainSidSubs(const std::string& text) {
+  const Sid sid = ParseSid(text);
+  if (sid.size() < 8 || sid[7] != 5) {
+    throw StateFileError("not an NT domain SID: " + text);
+  }
+  std::vector<std::uint32_t> subs;
+  for (std::size_t i = 8; i + 4 <= sid.size(); i += 4) {
+    subs.push_back(static_cast<std::uint32_t>(sid[i]) | sid[i + 1] << 8 |
+                   sid[i + 2] << 16 |
+                   static_cast<std::uint32_t>(sid[i + 3]) << 24);
+  }
+  return subs;
+}
+
+json SaveDirectory(const Directory& directory) {
+  json users = json::array();
+  for (const Account& account : directory.users()) {
+    users.push_back({{"name", Utf8(account.name)},
+                     {"password", Utf8(account.password)},
+                     {"priv", account.priv},
+                     {"homeDir", Utf8(account.home_dir)},
+                     {"comment", Utf8(account.comment)},
+                     {"flags", account.flags},
+                     {"scriptPath", Utf8(account.script_path)},
+                     {"fullName", Utf8(account.full_name)},
+                     {"sid", SidText(account.sid)}});
+  }
+  json groups = json::array();
+  for (const Group& group : directory.groups()) {
+    json members = json::array();
+    for (const std::u16string& member : group.members) {
+      members.push_back(Utf8(member));
+    }
+    groups.push_back({{"name", Utf8(group.name)},
+                      {"comment", Utf8(group.comment)},
+                      {"members", std::move(members)},
+                      {"sid", SidText(group.sid)}});
+  }
+  return {{"server", Utf8(directory.server())},
+          {"domain", Utf8(directory.domain())},
+          {"domainSid", SidText(directory.domain_sid())},
+          {"nextRid", directory.next_rid()},
+          {"users", std::move(users)},
+          {"groups", std::move(groups)}};
+}
+
+// nlohmann converts a negative number to unsigned without complaint.
+DWORD Dword(const json& value) {
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > 0xFFFFFFFF) {
+    throw StateFileError("expected a 32-bit unsigned number, found " +
+                         value.dump());
+  }
+  return value.get<DWORD>();
+}
+
+void RestoreDirectory(const json& saved, Directory& directory) {
+  if (SidText(directory.domain_sid()) !=
+      saved.at("domainSid").get<std::string>()) {
+    throw StateFileError("the SID of " + Utf8(directory.domain()) +
+                         " does not match the one saved");
+  }
+  directory.set_next_rid(Dword(saved.at("nextRid")));
+
+  std::vector<Account> users;
+  for (const json& user : saved.at("users")) {
+    Account account;
+    account.name = Utf16(user.at("name"), "a user name");
+    account.password = Utf16(user.at("password"), "a password");
+    account.priv = Dword(user.at("priv"));
+    account.home_dir = Utf16(user.at("homeDir"), "a home directory");
+    account.comment = Utf16(user.at("comment"), "a comment");
+    account.flags = Dword(user.at("flags"));
+    account.script_path = Utf16(user.at("scriptPath"), "a script path");
+    account.full_name = Utf16(user.at("fullName"), "a full name");
+    account.sid = ParseSid(user.at("sid").get<std::string>());
+    users.push_back(std::move(account));
+  }
+  std::vector<Group> groups;
+  for (const json& saved_group : saved.at("groups")) {
+    Group group;
+    group.name = Utf16(saved_group.at("name"), "a group name");
+    group.comment = Utf16(saved_group.at("comment"), "a group comment");
+    for (const json& member : saved_group.at("members")) {
+      group.members.push_back(Utf16(member, "a member name"));
+    }
+    group.sid = ParseSid(saved_group.at("sid").get<std::string>());
+    groups.push_back(std::move(group));
+  }
+  directory.users() = std::move(users);
+  directory.groups() = std::move(groups);
+}
+
+}  // namespace
+
+SimulatedNetwork NewDemoNetwork() {
+  SimulatedNetwork network;
+  network.controller = std::make_unique<SimulatedController>();
+  SeedDemoDomain(*network.controller);
+  network.domain_servers.emplace_back(kDemoController);
+  return network;
+}
+
+std::string SaveState(SimulatedNetwork& network) {
+  SimulatedController& controller = *network.controller;
+  json domains = json::array();
+  for (const std::u16string& server : network.domain_servers) {
+    Directory* directory = controller.FindServer(server);
+    if (!directory) {
+      throw StateFileError("no simulated server " + Utf8(server));
+    }
+    domains.push_back(SaveDirectory(*directory));
+  }
+  const json document = {
+      {"format", kFormat},
+      {"version", kVersion},
+      {"localComputer", SaveDirectory(controller.local_computer())},
+      {"domains", std::move(domains)}};
+  return document.dump(2) + "\n";
+}
+
+SimulatedNetwork LoadState(std::string_view document) {
+  try {
+    const json saved = json::parse(document);
+    if (saved.at("format").get<std::string>() != kFormat ||
+        saved.at("version").get<int>() != kVersion) {
+      throw StateFileError("not a corvane simulated-state document");
+    }
+    const json& local = saved.at("localComputer");
+    SimulatedNetwork network;
+    network.controller = std::make_unique<SimulatedController>(
+        Utf16(local.at("server"), "the local computer's name"));
+    RestoreDirectory(local, network.controller->local_computer());
+    for (const json& domain : saved.at("domains")) {
+      std::u16string server = Utf16(domain.at("server"), "a server name");
+      if (server.empty() || network.controller->FindServer(server)) {
+        throw StateFileError("duplicate or empty server name");
+      }
+      Directory& directory = network.controller->AddDomain(
+          Utf16(domain.at("domain"), "a domain name"), server,
+          DomainSidSubs(domain.at("domainSid").get<std::string>()));
+      RestoreDirectory(domain, directory);
+      network.domain_servers.push_back(std::move(server));
+    }
+    return network;
+  } catch (const json::exception& error) {
+    throw StateFileError(error.what());
+  }
+}
+
+}  // namespace corvane::netapi::simulated

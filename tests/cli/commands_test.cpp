@@ -1,0 +1,242 @@
+// The task commands against the simulated controller: what they print,
+// their exit statuses and JSON, and that successive commands see each
+// other's changes.
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "tests/cli/cli_fixture.h"
+
+namespace corvane::cli_test {
+namespace {
+
+using nlohmann::json;
+
+TEST_F(CorvaneSession, DcCommandShowsTheControllerOrTheLookupError) {
+  const Outcome found = RunCorvane({"--simulate", state_, "dc", "corvane"});
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_EQ(found.out, "\\\\DC1\n");
+
+  const Outcome missing = RunCorvane({"--simulate", state_, "dc", "NOWHERE"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find(
+                "ERROR - Unable to locate domain controller (error #2453)"),
+            std::string::npos)
+      << missing.err;
+
+  const Outcome json_out =
+      RunCorvane({"--simulate", state_, "--json", "dc", "CORVANE"});
+  EXPECT_EQ(json::parse(json_out.out)["dc"], "\\\\DC1");
+}
+
+TEST_F(CorvaneSession, ListsPipeOneNameALineWithoutMachineAccounts) {
+  EXPECT_EQ(Ok({"user", "list"}), "Administrator\nGuest\nalice\nbob\ncarol\n");
+  EXPECT_EQ(Ok({"group", "list"}), "Domain Admins\nDomain Users\nSales\n");
+  EXPECT_EQ(Ok({"group", "members", "Sales"}), "bob\ncarol\n");
+  EXPECT_EQ(Json({"user", "list"})["users"],
+            json({"Administrator", "Guest", "alice", "bob", "carol"}));
+}
+
+TEST_F(CorvaneSession, UserLifecycleAcrossSuccessiveCommands) {
+  Ok({"user", "add", "dave", "--full-name", "Dave Doe", "--comment", "Ops",
+      "--home-dir", "\\\\FS1\\home\\dave", "--script", "logon.cmd",
+      "--disabled"},
+     "Dave-Pass-1\n");
+  json shown = Json({"user", "show", "dave"});
+  EXPECT_EQ(shown["name"], "dave");
+  EXPECT_EQ(shown["fullName"], "Dave Doe");
+  EXPECT_EQ(shown["comment"], "Ops");
+  EXPECT_EQ(shown["homeDir"], "\\\\FS1\\home\\dave");
+  EXPECT_EQ(shown["scriptPath"], "logon.cmd");
+  EXPECT_EQ(shown["privilege"], "user");
+  EXPECT_EQ(shown["disabled"], true);
+  EXPECT_EQ(shown["lockedOut"], false);
+  EXPECT_EQ(shown["lastError"], "SUCCESS");
+
+  Ok({"user", "set", "dave", "--full-name", "David Doe", "--comment", ""});
+  Ok({"user", "enable", "dave"});
+  shown = Json({"user", "show", "dave"});
+  EXPECT_EQ(shown["fullName"], "David Doe");
+  EXPECT_EQ(shown["comment"], "");
+  EXPECT_EQ(shown["homeDir"], "\\\\FS1\\home\\dave");
+  EXPECT_EQ(shown["disabled"], false);
+  Ok({"user", "disable", "dave"});
+  EXPECT_EQ(Json({"user", "show", "dave"})["disabled"], true);
+  Ok({"user", "unlock", "dave"});
+  Ok({"user", "password", "dave"}, "Dave-Pass-2\n");
+
+  EXPECT_NE(Ok({"user", "list"}).find("\ndave\n"), std::string::npos);
+  Ok({"user", "delete", "dave"});
+  const Outcome gone = Corvane({"user", "show", "dave"});
+  EXPECT_EQ(gone.status, 1);
+  EXPECT_NE(gone.err.find("(error #2221)"), std::string::npos) << gone.err;
+  EXPECT_EQ(Corvane({"user", "delete", "dave"}).status, 1);
+}
+
+TEST_F(CorvaneSession, TextOutputOfShow) {
+  EXPECT_EQ(Ok({"user", "show", "alice"}),
+            "name:       alice\n"
+            "full name:  Alice Archer\n"
+            "comment:    Accounts\n"
+            "home dir:   \\\\FS1\\home\\alice\n"
+            "script:     logon.cmd\n"
+            "privilege:  user\n"
+            "disabled:   no\n"
+            "locked out: no\n");
+  EXPECT_EQ(Ok({"group", "show", "Sales"}),
+            "name:    Sales\n"
+            "comment: Sales team\n");
+}
+
+TEST_F(CorvaneSession, SidsStayUniqueAcrossProcesses) {
+  const std::string alice = Ok({"user", "sid", "alice"});
+  EXPECT_TRUE(std::regex_match(alice, std::regex("[0-9]+\n"))) << alice;
+  EXPECT_EQ(Ok({"user", "sid", "alice"}), alice);
+  // Each add runs in its own process: the relative ids must not restart.
+  Ok({"user", "add", "erin"}, "Erin-Pass-1\n");
+  Ok({"user", "add", "frank"}, "Frank-Pass-1\n");
+  const std::string erin = Ok({"user", "sid", "erin"});
+  const std::string frank = Ok({"user", "sid", "frank"});
+  std::set<std::string> sids = {alice, erin, frank};
+  for (const char* name : {"Administrator", "Guest", "bob", "carol"}) {
+    sids.insert(Ok({"user", "sid", name}));
+  }
+  EXPECT_EQ(sids.size(), 7u);
+  EXPECT_EQ(Corvane({"user", "sid", "nobody"}).status, 1);
+}
+
+TEST_F(CorvaneSession, GroupLifecycleAndMembership) {
+  Ok({"group", "add", "Eng", "--comment", "Engineering"});
+  EXPECT_EQ(Ok({"group", "list"}), "Domain Admins\nDomain Users\nSales\nEng\n");
+  EXPECT_EQ(Json({"group", "show", "Eng"})["comment"], "Engineering");
+  Ok({"group", "set", "Eng", "--comment", "R&D"});
+  EXPECT_EQ(Json({"group", "show", "Eng"})["comment"], "R&D");
+
+  EXPECT_EQ(Ok({"group", "members", "Eng"}), "");
+  EXPECT_EQ(Json({"group", "members", "Eng"})["members"], json::array());
+  Ok({"group", "add-member", "Eng", "alice"});
+  Ok({"group", "add-member", "Eng", "bob"});
+  EXPECT_EQ(Ok({"group", "members", "Eng"}), "alice\nbob\n");
+  const Outcome twice = Corvane({"group", "add-member", "Eng", "bob"});
+  EXPECT_EQ(twice.status, 1);
+  Ok({"group", "remove-member", "Eng", "alice"});
+  EXPECT_EQ(Ok({"group", "members", "Eng"}), "bob\n");
+  const Outcome not_member =
+      Corvane({"group", "remove-member", "Eng", "carol"});
+  EXPECT_EQ(not_member.status, 1);
+  EXPECT_NE(not_member.err.find("Unable to remove user carol from group Eng"),
+            std::string::npos)
+      << not_member.err;
+
+  Ok({"group", "delete", "Eng"});
+  const Outcome again = Corvane({"group", "delete", "Eng"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("Unable to delete group (error #2220)"),
+            std::string::npos);
+  EXPECT_EQ(Corvane({"group", "show", "Eng"}).status, 1);
+  EXPECT_EQ(Corvane({"group", "members", "Eng"}).status, 1);
+  EXPECT_EQ(Corvane({"group", "add-member", "Sales", "nobody"}).status, 1);
+}
+
+TEST_F(CorvaneSession, EmptyListsPrintNothingButAnAccountNamedNoneShows) {
+  Ok({"group", "add", "Empty"});
+  EXPECT_EQ(Ok({"group", "members", "Empty"}), "");
+  Ok({"user", "add", "None"}, "None-Pass-1\n");
+  Ok({"group", "add-member", "Empty", "None"});
+  EXPECT_EQ(Ok({"group", "members", "Empty"}), "None\n");
+
+  for (const char* name : {"Administrator", "Guest", "alice", "bob", "carol"}) {
+    Ok({"user", "delete", name});
+  }
+  EXPECT_EQ(Ok({"user", "list"}), "None\n");
+  Ok({"user", "delete", "None"});
+  EXPECT_EQ(Ok({"user", "list"}), "");
+  EXPECT_EQ(Json({"user", "list"})["users"], json::array());
+}
+
+TEST_F(CorvaneSession, EveryCommandGivesJsonThatParses) {
+  const std::vector<std::vector<std::string>> commands = {
+      {"user", "list"},
+      {"user", "add", "gina", "--full-name", "Gina"},
+      {"user", "show", "gina"},
+      {"user", "set", "gina", "--script", "g.cmd"},
+      {"user", "password", "gina"},
+      {"user", "disable", "gina"},
+      {"user", "enable", "gina"},
+      {"user", "unlock", "gina"},
+      {"user", "sid", "gina"},
+      {"group", "list"},
+      {"group", "add", "Ops", "--comment", "Operations"},
+      {"group", "show", "Ops"},
+      {"group", "set", "Ops", "--comment", "Ops team"},
+      {"group", "add-member", "Ops", "gina"},
+      {"group", "members", "Ops"},
+      {"group", "remove-member", "Ops", "gina"},
+      {"group", "delete", "Ops"},
+      {"user", "delete", "gina"},
+      {"invoke", "Users.sUserName=bob", "Users.sFullName"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[0] + " " + command[1]);
+    const json document = Json(command, 0, "Gina-Pass-1\n");
+    EXPECT_TRUE(document.is_object());
+    EXPECT_EQ(document.value("lastError", std::string("?")), "SUCCESS");
+  }
+  const json failed = Json({"user", "show", "nobody"}, 1);
+  EXPECT_EQ(failed["lastError"],
+            "ERROR - Unable to retrieve user information (error #2221)");
+}
+
+TEST_F(CorvaneSession, LogLevelGatesWhatTheAuditShows) {
+  const std::string none = dir_.File("none.log");
+  Ok({"--log-level", "none", "--audit", none, "group", "add", "Quiet"});
+  const std::string none_text = ReadFile(none);
+  EXPECT_NE(none_text.find("initializing..."), std::string::npos);
+  EXPECT_NE(none_text.find("terminating..."), std::string::npos);
+  EXPECT_EQ(none_text.find("Added group"), std::string::npos) << none_text;
+
+  const std::string adddel = dir_.File("adddel.log");
+  Ok({"--audit", adddel, "group", "add", "Loud"});
+  Ok({"--audit", adddel, "group", "set", "Loud", "--comment", "x"});
+  EXPECT_NE(ReadFile(adddel).find("Added group Loud"), std::string::npos);
+  EXPECT_EQ(ReadFile(adddel).find("Changed comment"), std::string::npos);
+
+  const Outcome full = Corvane({"--log-level", "FULL", "--audit", "-", "group",
+                                "set", "Loud", "--comment", "line\nforged"});
+  EXPECT_EQ(full.status, 0) << full.err;
+  EXPECT_NE(full.err.find("event: Changed comment for group Loud to "
+                          "line\\x0Aforged\n"),
+            std::string::npos)
+      << full.err;
+  EXPECT_EQ(full.out, "");
+}
+
+TEST_F(CorvaneSession, ConcurrentCommandsLoseNoChange) {
+  std::vector<std::unique_ptr<RunningCommand>> running;
+  for (int i = 0; i < 8; ++i) {
+    running.push_back(std::make_unique<RunningCommand>(
+        std::vector<std::string>{"--simulate", state_, "--domain", "CORVANE",
+                                 "group", "add", "Team" + std::to_string(i)}));
+  }
+  for (auto& command : running) EXPECT_EQ(command->Finish("").status, 0);
+  const std::string groups = Ok({"group", "list"});
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_NE(groups.find("Team" + std::to_string(i) + "\n"), std::string::npos)
+        << groups;
+  }
+}
+
+TEST_F(CorvaneSession, UnusableStateFileIsReportedAndKept) {
+  {
+    std::ofstream broken(state_);
+    broken << "{ not json";
+  }
+  const Outcome outcome = Corvane({"user", "list"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("unusable"), std::string::npos) << outcome.err;
+  EXPECT_EQ(ReadFile(state_), "{ not json");
+}
+
+}  // namespace
+}  // namespace corvane::cli_test

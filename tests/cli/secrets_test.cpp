@@ -1,0 +1,101 @@
+// Passwords reach the controller only through the terminal or standard
+// input: never on the command line, in the process list, the output or the
+// audit trail.
+#include <chrono>
+#include <thread>
+
+#include "tests/cli/cli_fixture.h"
+
+namespace corvane::cli_test {
+namespace {
+
+using nlohmann::json;
+
+std::string PasswordOf(const std::string& state_file, const std::string& user) {
+  const json state = json::parse(ReadFile(state_file));
+  for (const json& domain : state["domains"]) {
+    for (const json& account : domain["users"]) {
+      if (account["name"] == user) return account["password"];
+    }
+  }
+  return "<no such user>";
+}
+
+// The NUL-separated argument list the system shows for a process.
+std::string CommandLineOf(pid_t pid) {
+  return ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+}
+
+TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
+  const std::string audit = dir_.File("audit.log");
+  const std::string first = "Hidden-Pass-71";
+  RunningCommand add({"--simulate", state_, "--domain", "CORVANE",
+                      "--log-level", "full", "--audit", audit, "user", "add",
+                      "hank", "--full-name", "Hank"});
+  // The command waits for the password on standard input meanwhile.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const std::string listed = CommandLineOf(add.pid());
+  EXPECT_NE(listed.find("hank"), std::string::npos);
+  EXPECT_EQ(listed.find(first), std::string::npos);
+  const Outcome added = add.Finish(first + "\r\n");
+  EXPECT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(PasswordOf(state_, "hank"), first);
+
+  const std::string second = "Hidden-Pass-72";
+  RunningCommand change({"--simulate", state_, "--domain", "CORVANE",
+                         "--log-level", "full", "--audit", audit, "user",
+                         "password", "hank"});
+  EXPECT_EQ(CommandLineOf(change.pid()).find(second), std::string::npos);
+  const Outcome changed = change.Finish(second + "\n");
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(PasswordOf(state_, "hank"), second);
+
+  const std::string trail = ReadFile(audit);
+  EXPECT_NE(trail.find("Set password for user hank"), std::string::npos);
+  for (const Outcome* outcome : {&added, &changed}) {
+    EXPECT_EQ(outcome->out.find("Hidden-Pass"), std::string::npos);
+    EXPECT_EQ(outcome->err.find("Hidden-Pass"), std::string::npos);
+  }
+  EXPECT_EQ(trail.find("Hidden-Pass"), std::string::npos) << trail;
+}
+
+TEST_F(CorvaneSession, NoPasswordInputMeansNoAccount) {
+  const Outcome outcome = Corvane({"user", "add", "ivy"}, "");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("no password"), std::string::npos);
+  EXPECT_EQ(Corvane({"user", "show", "ivy"}).status, 1);
+}
+
+TEST_F(CorvaneSession, PasswordsOnTheCommandLineAreRefusedUnechoed) {
+  const std::string secret = "Typed-Secret-9";
+  const std::vector<std::vector<std::string>> attempts = {
+      {"user", "add", "jack", "--password", secret},
+      {"user", "password", "bob", secret},
+      {"invoke", "Users.Add(jack,\"" + secret + "\",\"\",\"\",\"\",\"J\",1,0)"},
+      {"invoke", "Users.sUserName=bob", "Users.sPassword=" + secret},
+      {"invoke", "Users.oParent.Users.sPassword=" + secret},
+      {"invoke", "Users.Add(jack,\"" + secret},
+  };
+  for (const auto& args : attempts) {
+    const Outcome outcome = Corvane(args);
+    EXPECT_EQ(outcome.status, 2) << args.back();
+    EXPECT_EQ(outcome.err.find(secret), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out.find(secret), std::string::npos);
+  }
+  EXPECT_EQ(Corvane({"user", "show", "jack"}).status, 1);
+  EXPECT_EQ(PasswordOf(state_, "bob"), "Demo-Pass-1");
+}
+
+TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {
+  const Outcome outcome = Corvane(
+      {"invoke", "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)",
+       "Users.sUserName=bob", "Users.sPassword=@password"},
+      "Kim-Pass-1\nBob-Pass-2\n");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "True\n");
+  EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
+  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+}
+
+}  // namespace
+}  // namespace corvane::cli_test

@@ -1,0 +1,97 @@
+// Help for every command, and usage errors (exit status 2) for command
+// lines that cannot be carried out.
+#include "tests/cli/cli_fixture.h"
+
+namespace corvane::cli_test {
+namespace {
+
+TEST_F(CorvaneSession, EveryCommandHasHelp) {
+  const std::vector<std::vector<std::string>> commands = {
+      {},
+      {"dc"},
+      {"user"},
+      {"group"},
+      {"invoke"},
+      {"user", "list"},
+      {"user", "show"},
+      {"user", "add"},
+      {"user", "set"},
+      {"user", "password"},
+      {"user", "disable"},
+      {"user", "enable"},
+      {"user", "unlock"},
+      {"user", "sid"},
+      {"user", "delete"},
+      {"group", "list"},
+      {"group", "show"},
+      {"group", "add"},
+      {"group", "set"},
+      {"group", "delete"},
+      {"group", "members"},
+      {"group", "add-member"},
+      {"group", "remove-member"},
+  };
+  for (std::vector<std::string> command : commands) {
+    command.push_back("--help");
+    const Outcome outcome = RunCorvane(command);
+    SCOPED_TRACE(outcome.out);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.out.find("Usage:"), std::string::npos);
+  }
+  EXPECT_NE(RunCorvane({"user", "add", "--help"}).out.find("--privilege"),
+            std::string::npos);
+  EXPECT_NE(RunCorvane({"invoke", "--help"}).out.find("@password"),
+            std::string::npos);
+}
+
+TEST_F(CorvaneSession, UsageErrorsExitWithTwoAndChangeNothing) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"frobnicate"},
+      {"user"},
+      {"user", "show"},
+      {"user", "add", "x", "--privilege", "root"},
+      {"user", "set", "alice"},
+      {"group", "set", "Sales"},
+      {"group", "add-member", "Sales"},
+      {"--log-level", "loud", "user", "list"},
+      {"invoke"},
+      {"invoke", "Users..sFullName"},
+      {"invoke", "Users.Add(x"},
+      {"invoke", "1Users"},
+  };
+  for (const auto& args : bad) {
+    const Outcome outcome = Corvane(args);
+    EXPECT_EQ(outcome.status, 2) << outcome.err;
+    EXPECT_FALSE(outcome.err.empty());
+    EXPECT_EQ(outcome.out, "");
+  }
+  EXPECT_EQ(Ok({"user", "list"}), "Administrator\nGuest\nalice\nbob\ncarol\n");
+}
+
+TEST_F(CorvaneSession, DomainAndBackendMustBeGiven) {
+  const Outcome no_domain = RunCorvane({"--simulate", state_, "user", "list"});
+  EXPECT_EQ(no_domain.status, 2);
+  EXPECT_NE(no_domain.err.find("--domain"), std::string::npos);
+
+  setenv("CORVANE_DOMAIN", "CORVANE", 1);
+  EXPECT_EQ(RunCorvane({"--simulate", state_, "group", "list"}).status, 0);
+  unsetenv("CORVANE_DOMAIN");
+
+  const Outcome mixed =
+      RunCorvane({"--simulate", state_, "--server", "127.0.0.2", "--domain",
+                  "CORVANE", "user", "list"});
+  EXPECT_EQ(mixed.status, 2);
+
+  const Outcome real = RunCorvane({"--domain", "CORVANE", "user", "list"});
+  EXPECT_EQ(real.status, 2);
+#ifdef CORVANE_WITH_SAMBA
+  EXPECT_NE(real.err.find("--server"), std::string::npos) << real.err;
+#else
+  EXPECT_NE(real.err.find("without the Samba backend"), std::string::npos)
+      << real.err;
+#endif
+}
+
+}  // namespace
+}  // namespace corvane::cli_test
