@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds both COM servers with mingw-w64 (the
+# production corvane.exe is built and linked only), then runs the test
+# server (corvane_simulated.exe, on the simulated controller) under Wine in
+# a fresh private prefix against real automation clients: VBScript and
+# JScript through Wine's cscript, and a C++ IDispatch client. It registers
+# and unregisters the server and checks the events it wrote.
+#
+# Wine rules this script keeps: every Wine command runs under `timeout`
+# with its output in files (a COM-started server inherits the client's
+# output and would hold a pipe open); cscript prints nothing and exits 0 on
+# an uncaught script error, so a client passes only when it printed its
+# "N passed, 0 failed" line.
+#
+# Exits non-zero unless every client and every check of this script passed.
+# Environment: CORVANE_MINGW_BUILD (build directory, default build/mingw).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${CORVANE_MINGW_BUILD:-$root/build/mingw}
+work=$build/wine-tests
+logs=$work/logs
+
+install_packages() {
+  local packages=(cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine
+                  wine64 libwine-dev)
+  local missing=() package
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
+      grep -q "ok installed" || missing+=("$package")
+  done
+  ((${#missing[@]})) || return 0
+  local sudo_cmd=""
+  [[ $(id -u) -eq 0 ]] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q \
+    --no-install-recommends "${missing[@]}"
+}
+
+echo "== packages"
+install_packages
+
+echo "== cross-build (mingw-w64)"
+toolchain=()
+# The toolchain is read when the build directory is first configured.
+[[ -f $build/CMakeCache.txt ]] ||
+  toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake")
+cmake -S "$root" -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
+  -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" \
+  --target corvane_server corvane_simulated_server corvane_dispatch_client \
+           corvane_server_unit_test
+for exe in server/corvane.exe server/corvane_simulated.exe \
+           tests/wine/corvane_dispatch_client.exe \
+           tests/wine/corvane_server_unit_test.exe; do
+  [[ -f $build/$exe ]] || { echo "missing $exe"; exit 1; }
+done
+
+started=$SECONDS
+echo "== Wine"
+rm -rf "$work"
+mkdir -p "$logs"
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+  failed=$((failed + 1))
+  echo "FAIL $*"
+}
+
+# wine_run <log name> <seconds> <command...>: output to $logs/<name>.out/.err.
+wine_run() {
+  local name=$1 seconds=$2
+  shift 2
+  timeout --kill-after=10 "$seconds" "$@" >"$logs/$name.out" 2>"$logs/$name.err" \
+    </dev/null
+}
+
+# True while a test server process is alive (zombies do not count).
+server_running() {
+  local pid state
+  for pid in $(pgrep -f '[c]orvane_simulated\.exe' || true); do
+    state=$(ps -o stat= -p "$pid" 2>/dev/null || true)
+    [[ -n $state && $state != Z* ]] && return 0
+  done
+  return 1
+}
+
+# Waits (at most 20 s) until no test server runs: the next client must meet
+# a server started with its own environment.
+wait_for_server_exit() {
+  local deadline=$((SECONDS + 20))
+  while server_running; do
+    if ((SECONDS >= deadline)); then
+      fail "$1: the test server did not exit"
+      return
+    fi
+    sleep 0.2
+  done
+  pass
+}
+
+# judge <client> <log>: the client's own verdict, from its summary line.
+judge() {
+  local client=$1 log=$2
+  if grep -Eq '^[0-9]+ passed, 0 failed' "$log"; then
+    echo "$client: $(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log")"
+    pass
+  else
+    fail "$client (see $log)"
+    sed 's/^/  | /' "$log"
+  fi
+}
+
+wine_run boot 240 wineboot --init || fail "wineboot --init"
+timeout 120 wineserver -w || fail "wineserver -w"
+
+install_dir=$WINEPREFIX/drive_c/corvane
+mkdir -p "$install_dir"
+cp "$build/server/corvane_simulated.exe" "$build/tests/wine/corvane_dispatch_client.exe" \
+   "$build/tests/wine/corvane_server_unit_test.exe" \
+   "$root"/tests/wine/*.vbs "$root"/tests/wine/*.js "$install_dir/"
+server='C:\corvane\corvane_simulated.exe'
+export CORVANE_EVENT_FILE='C:\corvane\events.txt'
+events=$install_dir/events.txt
+
+echo "-- server code in-process"
+wine_run unit 120 wine 'C:\corvane\corvane_server_unit_test.exe' || true
+judge "server unit test" "$logs/unit.out"
+
+echo "-- register"
+if wine_run register 60 wine "$server" /RegServer; then pass; else fail "/RegServer"; fi
+if wine_run registered 60 wine reg query 'HKCR\Corvane.NTDomain\CLSID' &&
+   grep -qi '{0D4F3052-B486-11CF-9C8E-000000000000}' "$logs/registered.out"; then
+  pass
+else
+  fail "ProgID Corvane.NTDomain not registered"
+fi
+
+echo "-- VBScript"
+wine_run vbscript 120 wine cscript //nologo 'C:\corvane\domain_test.vbs' || true
+judge VBScript "$logs/vbscript.out"
+wait_for_server_exit VBScript
+
+echo "-- JScript"
+wine_run jscript 120 wine cscript //nologo 'C:\corvane\domain_test.js' || true
+judge JScript "$logs/jscript.out"
+wait_for_server_exit JScript
+
+echo "-- C++ client"
+wine_run client 120 wine 'C:\corvane\corvane_dispatch_client.exe' || true
+judge "C++ client" "$logs/client.out"
+wait_for_server_exit "C++ client"
+
+echo "-- platform check"
+lines_before=$(wc -l <"$events" 2>/dev/null || echo 0)
+CORVANE_SIMULATED_PLATFORM_ID=1 \
+  wine_run platform 120 wine cscript //nologo 'C:\corvane\platform_check.vbs' || true
+judge "platform check (VBScript)" "$logs/platform.out"
+wait_for_server_exit "platform check (VBScript)"
+CORVANE_SIMULATED_PLATFORM_ID=1 \
+  wine_run platform-client 120 wine 'C:\corvane\corvane_dispatch_client.exe' \
+  platform-check || true
+judge "platform check (C++)" "$logs/platform-client.out"
+wait_for_server_exit "platform check (C++)"
+lines_after=$(wc -l <"$events" 2>/dev/null || echo 0)
+if ((lines_after == lines_before)); then pass; else
+  fail "a failed creation wrote events"
+fi
+
+echo "-- events"
+check_event() {
+  if grep -Eq "$1" "$events" 2>/dev/null; then pass; else
+    fail "no event matching: $1"
+  fi
+}
+check_event '^NTDomain object version 2\.6 \(thread #[0-9]+\) initializing\.\.\.$'
+check_event '^NTDomain object \(thread #[0-9]+\) terminating\.\.\.$'
+check_event '^Added user dave to CORVANE$'
+check_event '^Delete user dave from CORVANE$'
+check_event '^Added user alice to Sales$'
+starts=$(grep -c 'initializing\.\.\.$' "$events" 2>/dev/null || true)
+ends=$(grep -c 'terminating\.\.\.$' "$events" 2>/dev/null || true)
+if [[ $starts -ge 3 && $starts == "$ends" ]]; then pass; else
+  fail "every domain started must end ($starts started, $ends ended)"
+fi
+
+echo "-- unregister"
+if wine_run unregister 60 wine "$server" /UnregServer; then pass; else
+  fail "/UnregServer"
+fi
+if wine_run unregistered 60 wine reg query 'HKCR\Corvane.NTDomain'; then
+  fail "ProgID still registered after /UnregServer"
+else
+  pass
+fi
+
+timeout 60 wineserver -k || true
+echo "Wine stage: $((SECONDS - started)) s"
+echo "$passed passed, $failed failed"
+((failed == 0))

@@ -1,0 +1,292 @@
+// The COM server's own code, in-process under Wine: what the out-of-process
+// clients cannot observe there (the error info of a failed creation does
+// not cross processes in Wine) and the conversions at the boundary. Loads
+// the type library from corvane_simulated.exe next to this program.
+// Prints "N passed, N failed".
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/event_log.h"
+#include "netapi/simulated/demo_domain.h"
+#include "netapi/simulated/simulated_controller.h"
+#include "server/class_factory.h"
+#include "server/com_error.h"
+#include "server/type_library.h"
+#include "server/variant_conversion.h"
+#include "server/wrapper_registry.h"
+
+namespace {
+
+using corvane::server::ComPtr;
+
+int passed = 0;
+int failed = 0;
+
+void Check(const std::string& name, bool condition) {
+  if (condition) {
+    ++passed;
+  } else {
+    ++failed;
+    std::printf("FAIL %s\n", name.c_str());
+  }
+}
+
+std::wstring Sibling(const wchar_t* name) {
+  std::wstring path = corvane::server::ModulePath();
+  return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+}
+
+std::wstring Text(BSTR text) {
+  return text ? std::wstring(text, SysStringLen(text)) : L"";
+}
+
+bool Logged(const corvane::common::MemoryEventSink& events,
+            std::u16string_view text) {
+  for (const auto& entry : events.entries()) {
+    if (entry.find(text) != std::u16string::npos) return true;
+  }
+  return false;
+}
+
+// One server's worth of objects on a fresh simulated controller.
+struct Server {
+  explicit Server(const corvane::server::TypeLibrary& library)
+      : wrappers(library, lifetime) {
+    corvane::netapi::simulated::SeedDemoDomain(controller);
+  }
+  ComPtr<IClassFactory> Factory(bool creatable) {
+    return ComPtr<IClassFactory>::Adopt(new corvane::server::ClassFactory(
+        wrappers, {controller, events}, creatable));
+  }
+
+  corvane::netapi::simulated::SimulatedController controller;
+  corvane::common::MemoryEventSink events;
+  corvane::server::ServerLifetime lifetime{{}};
+  corvane::server::WrapperRegistry wrappers;
+};
+
+void PlatformCheck(const corvane::server::TypeLibrary& library) {
+  Server server(library);
+  server.controller.set_platform_id(1);
+  ComPtr<IDispatch> domain;
+  const HRESULT created = server.Factory(true)->CreateInstance(
+      nullptr, IID_IDispatch, reinterpret_cast<void**>(domain.Receive()));
+  Check("platform check: HRESULT 0x80040001",
+        created == static_cast<HRESULT>(0x80040001));
+  Check("platform check: no object", !domain);
+  ComPtr<IErrorInfo> info;
+  Check("platform check: error info set",
+        GetErrorInfo(0, info.Receive()) == S_OK && info);
+  if (!info) return;
+  BSTR source = nullptr;
+  BSTR description = nullptr;
+  info->GetSource(&source);
+  info->GetDescription(&description);
+  Check("platform check: source", Text(source) == L"Corvane Initialize");
+  Check("platform check: description",
+        Text(description) ==
+            L"Corvane requires Windows NT 3.51 (Workstation or Server) or "
+            L"higher");
+  SysFreeString(source);
+  SysFreeString(description);
+  Check("platform check: nothing logged", server.events.entries().empty());
+}
+
+void ChildClassesRefused(const corvane::server::TypeLibrary& library) {
+  Server server(library);
+  ComPtr<IUnknown> object;
+  Check(
+      "child class refused",
+      server.Factory(false)->CreateInstance(
+          nullptr, IID_IUnknown, reinterpret_cast<void**>(object.Receive())) ==
+          CLASS_E_CLASSNOTAVAILABLE);
+}
+
+HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANT* args,
+             UINT count, VARIANT* result, EXCEPINFO* excepinfo = nullptr) {
+  std::wstring member = name;
+  LPOLESTR names[] = {member.data()};
+  DISPID id = 0;
+  const HRESULT found = object->GetIDsOfNames(IID_NULL, names, 1, 0x409, &id);
+  if (FAILED(found)) return found;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS params{args, flags == DISPATCH_PROPERTYPUT ? &put : nullptr, count,
+                    flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+  return object->Invoke(id, IID_NULL, 0x409, flags, &params, result, excepinfo,
+                        nullptr);
+}
+
+void ObjectsAndLists(const corvane::server::TypeLibrary& library) {
+  Server server(library);
+  {
+    ComPtr<IDispatch> domain;
+    Check("domain created", SUCCEEDED(server.Factory(true)->CreateInstance(
+                                nullptr, IID_IDispatch,
+                                reinterpret_cast<void**>(domain.Receive()))));
+    if (!domain) return;
+    Check("start message written", Logged(server.events, u"initializing..."));
+
+    corvane::server::ScopedVariant name;
+    V_VT(name.get()) = VT_BSTR;
+    V_BSTR(name.get()) = SysAllocString(L"CORVANE");
+    Check("sDomain put",
+          SUCCEEDED(Call(domain.get(), L"sDomain", DISPATCH_PROPERTYPUT,
+                         name.get(), 1, nullptr)));
+    corvane::server::ScopedVariant first, second;
+    Call(domain.get(), L"Groups", DISPATCH_PROPERTYGET, nullptr, 0,
+         first.get());
+    Call(domain.get(), L"Groups", DISPATCH_PROPERTYGET, nullptr, 0,
+         second.get());
+    Check("Groups twice: one COM object",
+          V_VT(first.get()) == VT_DISPATCH &&
+              V_DISPATCH(first.get()) == V_DISPATCH(second.get()));
+    IDispatch* groups = V_DISPATCH(first.get());
+
+    // A script's by-reference variant receives an array of variant strings.
+    corvane::server::ScopedVariant list;
+    VARIANT by_reference;
+    V_VT(&by_reference) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&by_reference) = list.get();
+    Check("script Enumerate",
+          SUCCEEDED(Call(groups, L"Enumerate", DISPATCH_METHOD, &by_reference,
+                         1, nullptr)));
+    LONG lower = -1, upper = -1;
+    if (V_VT(list.get()) == (VT_ARRAY | VT_VARIANT)) {
+      SafeArrayGetLBound(V_ARRAY(list.get()), 1, &lower);
+      SafeArrayGetUBound(V_ARRAY(list.get()), 1, &upper);
+    }
+    Check("script list: variants, bounds 0 to 3", lower == 0 && upper == 3);
+
+    // A fixed-size array cannot be re-dimensioned: refused, left alone.
+    SAFEARRAYBOUND bound{2, 0};
+    SAFEARRAY* fixed = SafeArrayCreate(VT_BSTR, 1, &bound);
+    fixed->fFeatures |= FADF_FIXEDSIZE;
+    SAFEARRAY* passed_array = fixed;
+    ComPtr<::NTGroup> typed;
+    groups->QueryInterface(IID_NTGroup,
+                           reinterpret_cast<void**>(typed.Receive()));
+    Check("fixed-size list refused",
+          typed && typed->Enumerate(&passed_array) == E_INVALIDARG &&
+              passed_array == fixed);
+    fixed->fFeatures &= ~FADF_FIXEDSIZE;
+    SafeArrayDestroy(fixed);
+
+    // A member's error reaches a late-bound caller as its HRESULT, or as
+    // DISP_E_EXCEPTION carrying it (what the type library's Invoke makes
+    // of a failed call).
+    corvane::server::ScopedVariant users;
+    Call(domain.get(), L"Users", DISPATCH_PROPERTYGET, nullptr, 0, users.get());
+    VARIANT add_name;
+    V_VT(&add_name) = VT_BSTR;
+    V_BSTR(&add_name) = SysAllocString(L"zed");
+    EXCEPINFO excepinfo{};
+    const HRESULT added = Call(V_DISPATCH(users.get()), L"Add", DISPATCH_METHOD,
+                               &add_name, 1, nullptr, &excepinfo);
+    Check("domain Add with only a name: type mismatch",
+          added == DISP_E_TYPEMISMATCH ||
+              (added == DISP_E_EXCEPTION &&
+               excepinfo.scode == DISP_E_TYPEMISMATCH));
+    SysFreeString(excepinfo.bstrSource);
+    SysFreeString(excepinfo.bstrDescription);
+    SysFreeString(excepinfo.bstrHelpFile);
+    VariantClear(&add_name);
+  }
+  Check("every COM object released: end message written",
+        Logged(server.events, u"terminating..."));
+}
+
+// The executable's resources: the type library's identity and the version.
+void Resources(const corvane::server::TypeLibrary& library) {
+  TLIBATTR* attributes = nullptr;
+  Check("library attributes",
+        SUCCEEDED(library.get()->GetLibAttr(&attributes)));
+  if (attributes) {
+    Check("library 1.0, locale 0x409",
+          attributes->wMajorVerNum == 1 && attributes->wMinorVerNum == 0 &&
+              attributes->lcid == 0x409 && attributes->guid == LIBID_Corvane);
+    library.get()->ReleaseTLibAttr(attributes);
+  }
+  Check("library has the six type infos",
+        library.get()->GetTypeInfoCount() == 6);
+
+  const std::wstring path = Sibling(L"corvane_simulated.exe");
+  DWORD unused = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &unused);
+  std::vector<BYTE> block(size);
+  Check("version resource present",
+        size > 0 && GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+  if (size == 0) return;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  Check("file version 2.6.0.2",
+        VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed),
+                       &length) &&
+            fixed->dwFileVersionMS == MAKELONG(6, 2) &&
+            fixed->dwFileVersionLS == MAKELONG(2, 0));
+  wchar_t* text = nullptr;
+  Check("file version text 2.06.0002",
+        VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                       reinterpret_cast<void**>(&text), &length) &&
+            std::wstring(text) == L"2.06.0002");
+}
+
+void Conversions() {
+  VARIANT missing;
+  V_VT(&missing) = VT_ERROR;
+  V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+  Check(
+      "omitted optional is Missing",
+      corvane::server::FromVariant(missing).Is<corvane::automation::Missing>());
+
+  SHORT value = 7;
+  VARIANT by_reference;
+  V_VT(&by_reference) = VT_BYREF | VT_I2;
+  V_I2REF(&by_reference) = &value;
+  const auto followed = corvane::server::FromVariant(by_reference);
+  Check("by-reference value followed",
+        followed.Is<std::int16_t>() && followed.As<std::int16_t>() == 7);
+
+  VARIANT real;
+  V_VT(&real) = VT_R8;
+  V_R8(&real) = 2.5;
+  const auto text = corvane::server::FromVariant(real);
+  Check("double arrives as its text",
+        text.Is<std::u16string>() && text.As<std::u16string>() == u"2.5");
+
+  corvane::automation::StringArray array;
+  array.Redim(0, 2);
+  array.Set(1, u"one");
+  array.Set(2, std::u16string(u"t\0o", 3));
+  corvane::server::ScopedSafeArray written =
+      corvane::server::WriteStringArray(array);
+  const auto read = corvane::server::ReadStringArray(written.get());
+  Check("string array round trip (embedded NUL kept)",
+        corvane::server::SameStringArray(array, read));
+}
+
+}  // namespace
+
+int main() {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+    std::printf("CoInitializeEx failed\n0 passed, 1 failed\n");
+    return 1;
+  }
+  try {
+    const corvane::server::TypeLibrary library(
+        Sibling(L"corvane_simulated.exe"));
+    Resources(library);
+    PlatformCheck(library);
+    ChildClassesRefused(library);
+    ObjectsAndLists(library);
+    Conversions();
+  } catch (const corvane::automation::AutomationError& error) {
+    std::printf("FAIL error 0x%08lX\n",
+                static_cast<unsigned long>(error.hresult()));
+    ++failed;
+  }
+  CoUninitialize();
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}
