@@ -2,7 +2,8 @@
 # The whole test suite: installs what is needed, checks formatting, then
 # builds twice (warnings as errors; AddressSanitizer + UndefinedBehavior-
 # Sanitizer with leak checking) and runs every test in both builds, the
-# integration suite against a throwaway Samba domain controller included.
+# integration suite against a throwaway Samba domain controller included;
+# then cross-builds the Windows COM server and runs its clients under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -30,3 +31,6 @@ run_build normal
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_build sanitize -DCORVANE_SANITIZE=ON
+
+echo "== Windows server under Wine"
+tests/wine/run-wine-tests.sh
