@@ -24,9 +24,11 @@ cv() {
 
 existing=$(cv user list | wc -l)
 echo "creating $((users - existing)) users (the domain has $existing)..." >&2
-for ((i = existing; i < users; i++)); do
-  printf 'Bench-%04d-Pw!\n' "$i" | cv user add "bench$(printf %04d "$i")" >/dev/null
-done
+export -f cv
+export corvane
+seq -f '%04g' "$existing" $((users - 1)) |
+  xargs -P 4 -I{} bash -c 'echo "Bench-{}-Pw!" | cv user add "bench{}" >/dev/null'
+
 
 # Mean wall time of `runs` runs of a command, in milliseconds; its output
 # must list the users (checked once).
@@ -41,8 +43,13 @@ mean_ms() {
 corvane_cmd=(cv user list)
 net_cmd=(net rpc user -S "$CORVANE_DC_HOST" -A "$CORVANE_DC_AUTH_FILE"
          -s "$CORVANE_DC_CLIENT_CONF")
+# samba-tool takes no authentication file: the same credentials, with the
+# password in its environment rather than on the command line.
+PASSWD=$(sed -n 's/^password *= *//p' "$CORVANE_DC_AUTH_FILE")
+export PASSWD
 tool_cmd=(samba-tool user list -H "ldap://$CORVANE_DC_HOST"
-          -A "$CORVANE_DC_AUTH_FILE" -s "$CORVANE_DC_CLIENT_CONF")
+          -U "$(sed -n 's/^username *= *//p' "$CORVANE_DC_AUTH_FILE")"
+          -s "$CORVANE_DC_CLIENT_CONF")
 
 for name in corvane_cmd net_cmd tool_cmd; do
   declare -n command=$name

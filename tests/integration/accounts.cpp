@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 
 namespace corvane::integration {
 
@@ -39,6 +40,22 @@ bool LogonSucceeds(const std::string& user, const std::string& password) {
   const int status = std::system(command.c_str());
   std::remove(auth.c_str());
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void SetLockoutThreshold(int threshold) {
+  Run("samba-tool domain passwordsettings set --account-lockout-threshold=" +
+      std::to_string(threshold) + " -s " + Quote(TheController().smb_conf));
+}
+
+std::string ReportedSid(const std::string& kind, const std::string& name) {
+  const std::string output =
+      Run("samba-tool " + kind + " show " + Quote(name) +
+          " --attributes=objectSid -s " + Quote(TheController().smb_conf));
+  std::smatch match;
+  if (!std::regex_search(output, match, std::regex("objectSid: (S-[0-9-]+)"))) {
+    return "no objectSid in: " + output;
+  }
+  return match[1];
 }
 
 }  // namespace corvane::integration

@@ -31,4 +31,11 @@ class ScopedUser {
 // smbclient, the password in an authentication file.
 bool LogonSucceeds(const std::string& user, const std::string& password);
 
+// Failed logons after which the controller locks an account; 0: never.
+void SetLockoutThreshold(int threshold);
+
+// The S-1-... text of an account's objectSid as samba-tool reports it;
+// `kind` is "user" or "group".
+std::string ReportedSid(const std::string& kind, const std::string& name);
+
 }  // namespace corvane::integration

@@ -19,6 +19,30 @@ using automation::Boolean;
 using automation::ObjectRef;
 using automation::Variant;
 
+// The byte text of a SID given as S-1-<authority>-<sub>...: revision, count
+// of sub-authorities, the 48-bit authority big-endian, then each
+// sub-authority little-endian, every byte in decimal.
+std::string ByteText(const std::string& sid) {
+  std::vector<std::uint64_t> parts;
+  std::smatch number;
+  for (std::string rest = sid.substr(2);
+       std::regex_search(rest, number, std::regex("[0-9]+"));
+       rest = number.suffix()) {
+    parts.push_back(std::stoull(number.str()));
+  }
+  std::string text =
+      std::to_string(parts.at(0)) + std::to_string(parts.size() - 2);
+  for (int shift = 40; shift >= 0; shift -= 8) {
+    text += std::to_string((parts.at(1) >> shift) & 0xFF);
+  }
+  for (std::size_t i = 2; i < parts.size(); ++i) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      text += std::to_string((parts[i] >> shift) & 0xFF);
+    }
+  }
+  return text;
+}
+
 class Classes : public ::testing::Test {
  protected:
   ObjectRef LocatedDomain() {
@@ -97,11 +121,11 @@ TEST_F(Classes, UserLifecycle) {
   automation::Call(*users, u"UnlockAccount", {});
   EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
 
-  // The SID text is the SID's bytes in decimal, run together: it starts
-  // with revision 1, 5 sub-authorities and the NT authority (0,0,0,0,0,5).
+  // The SID text is the SID's bytes in decimal, run together.
   const std::u16string sid = Text(users, u"sSID");
   EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
-  EXPECT_EQ(sid.substr(0, 8), u"15000005");
+  EXPECT_EQ(Narrow(sid.c_str()),
+            ByteText(ReportedSid("user", Narrow(name.c_str()))));
   EXPECT_EQ(Text(users, u"sSID"), sid);
 
   EXPECT_TRUE(Listed(Enumerate(users), name));
@@ -109,6 +133,32 @@ TEST_F(Classes, UserLifecycle) {
   EXPECT_FALSE(Listed(Enumerate(users), name));
   automation::Put(*users, u"sUserName", name);
   EXPECT_NE(Text(users, u"sLastError"), u"SUCCESS");
+}
+
+TEST_F(Classes, UnlockAccountClearsARealLockOut) {
+  constexpr int kThreshold = 3;
+  struct Threshold {
+    Threshold() { SetLockoutThreshold(kThreshold); }
+    ~Threshold() { SetLockoutThreshold(0); }
+  } threshold;
+  ObjectRef users = Child(LocatedDomain(), u"Users");
+  const std::u16string name = W(UniqueName("cvunl"));
+  ScopedUser cleanup(name);
+  ASSERT_EQ(AddUser(name), netapi::NERR_Success);
+  for (int i = 0; i <= kThreshold; ++i) {
+    EXPECT_FALSE(LogonSucceeds(Narrow(name.c_str()), "Wrong-Pa55word!"));
+  }
+  automation::Put(*users, u"sUserName", name);
+  EXPECT_NE(automation::Get(*users, u"bLockedOut").As<Boolean>().value, 0);
+  EXPECT_FALSE(LogonSucceeds(Narrow(name.c_str()), kPassword));
+
+  automation::Call(*users, u"UnlockAccount", {});
+  EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
+  EXPECT_EQ(automation::Get(*users, u"bLockedOut").As<Boolean>().value, 0);
+  EXPECT_EQ(automation::Get(*users, u"bDisabled").As<Boolean>().value, 0);
+  EXPECT_TRUE(LogonSucceeds(Narrow(name.c_str()), kPassword));
+  automation::Put(*users, u"sUserName", name);  // as the controller holds it
+  EXPECT_EQ(automation::Get(*users, u"bLockedOut").As<Boolean>().value, 0);
 }
 
 TEST_F(Classes, GroupsAndMembership) {

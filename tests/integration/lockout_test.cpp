@@ -12,11 +12,6 @@ using netapi::NERR_Success;
 
 constexpr int kThreshold = 3;
 
-void SetLockoutThreshold(int threshold) {
-  Run("samba-tool domain passwordsettings set --account-lockout-threshold=" +
-      std::to_string(threshold) + " -s " + Quote(TheController().smb_conf));
-}
-
 DWORD Flags(const std::u16string& user) {
   ApiBuffer buffer;
   EXPECT_EQ(TheApi().NetUserGetInfo(u"", user.c_str(), 2, &buffer),

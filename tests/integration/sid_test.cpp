@@ -49,17 +49,6 @@ std::vector<netapi::BYTE> LookUpSid(const std::u16string& name,
   return sid;
 }
 
-std::string ReportedSid(const std::string& kind, const std::string& name) {
-  const std::string output =
-      Run("samba-tool " + kind + " show " + Quote(name) +
-          " --attributes=objectSid -s " + Quote(TheController().smb_conf));
-  std::smatch match;
-  if (!std::regex_search(output, match, std::regex("objectSid: (S-[0-9-]+)"))) {
-    return "no objectSid in: " + output;
-  }
-  return match[1];
-}
-
 TEST(SidLookup, UserSidMatchesTheDirectory) {
   ScopedUser user(W(UniqueName("cvsid")));
   ASSERT_EQ(AddUser(user.name()), netapi::NERR_Success);
