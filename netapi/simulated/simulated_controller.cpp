@@ -316,21 +316,34 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
   return status;
 }
 
-NET_API_STATUS SimulatedController::NetGroupAddUser(LPCWSTR servername,
-                                                    LPCWSTR groupname,
-                                                    LPCWSTR username) {
+NET_API_STATUS SimulatedController::BeginMembershipCall(
+    const std::string& operation, LPCWSTR servername, LPCWSTR groupname,
+    LPCWSTR username, Directory*& directory, Group*& group) {
   Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupAddUser");
+  const NET_API_STATUS fault = Begin(call, operation);
   RecordText(*call, "servername", servername);
   RecordText(*call, "groupname", groupname);
   RecordText(*call, "username", username);
   if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
+  directory = FindServer(Text(servername));
   if (!directory) return ERROR_BAD_NETPATH;
-  Group* group = directory->FindGroup(Text(groupname));
+  group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
+  if (!directory->FindUser(Text(username))) return NERR_UserNotFound;
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::NetGroupAddUser(LPCWSTR servername,
+                                                    LPCWSTR groupname,
+                                                    LPCWSTR username) {
+  Directory* directory;
+  Group* group;
+  if (const NET_API_STATUS status =
+          BeginMembershipCall("NetGroupAddUser", servername, groupname,
+                              username, directory, group)) {
+    return status;
+  }
   const Account* account = directory->FindUser(Text(username));
-  if (!account) return NERR_UserNotFound;
   for (const auto& member : group->members) {
     if (SameName(member, account->name)) return NERR_UserInGroup;
   }
@@ -341,17 +354,13 @@ NET_API_STATUS SimulatedController::NetGroupAddUser(LPCWSTR servername,
 NET_API_STATUS SimulatedController::NetGroupDelUser(LPCWSTR servername,
                                                     LPCWSTR groupname,
                                                     LPCWSTR username) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupDelUser");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  RecordText(*call, "username", username);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
-  Group* group = directory->FindGroup(Text(groupname));
-  if (!group) return NERR_GroupNotFound;
-  if (!directory->FindUser(Text(username))) return NERR_UserNotFound;
+  Directory* directory;
+  Group* group;
+  if (const NET_API_STATUS status =
+          BeginMembershipCall("NetGroupDelUser", servername, groupname,
+                              username, directory, group)) {
+    return status;
+  }
   const auto erased = std::erase_if(group->members, [&](const auto& member) {
     return SameName(member, Text(username));
   });

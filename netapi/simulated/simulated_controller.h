@@ -93,6 +93,11 @@ class SimulatedController : public Api {
   // Journals the call and returns an injected status, or 0.
   NET_API_STATUS Begin(Call*& call, const std::string& operation);
   void RecordText(Call& call, const std::string& key, LPCWSTR text);
+  // Journals a membership call and finds its server, group and user.
+  NET_API_STATUS BeginMembershipCall(const std::string& operation,
+                                     LPCWSTR servername, LPCWSTR groupname,
+                                     LPCWSTR username, Directory*& directory,
+                                     Group*& group);
   // Records a record-string field: its text and the size of the allocated
   // block it lives in (0 when it is not a live block of ours).
   void RecordField(Call& call, const std::string& key, LPCWSTR text);
