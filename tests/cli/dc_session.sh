@@ -25,8 +25,15 @@ fail() {
 }
 cv() {
   echo "\$ corvane $*" >&2
-  "$corvane" --server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN" \
-    --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" --audit - "$@"
+  local output status=0
+  output=$("$corvane" --server "$CORVANE_DC_HOST" \
+    --domain "$CORVANE_DC_DOMAIN" --realm "$CORVANE_DC_REALM" \
+    -A "$CORVANE_DC_AUTH_FILE" --audit - "$@") || status=$?
+  if [[ -n $output ]]; then
+    printf '%s\n' "$output" >&2  # shown as well as checked
+    printf '%s\n' "$output"
+  fi
+  return "$status"
 }
 expect_line() {  # expect_line TEXT LINE: LINE is one of TEXT's lines
   grep -qxF -- "$2" <<<"$1" || fail "expected line '$2' in: $1"
