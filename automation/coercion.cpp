@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "automation/error.h"
+#include "automation/text.h"
 
 namespace corvane::automation {
 namespace {
@@ -22,18 +23,6 @@ std::u16string_view Trim(std::u16string_view text) {
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t c = a[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    char d = b[i];
-    if (d >= 'A' && d <= 'Z') d = static_cast<char>(d - 'A' + 'a');
-    if (c != static_cast<char16_t>(d)) return false;
-  }
-  return true;
 }
 
 // A number written in the text, or nothing when the text is not a number.

@@ -3,21 +3,10 @@
 #include "automation/coercion.h"
 #include "automation/error.h"
 #include "automation/string_array.h"
+#include "automation/text.h"
 
 namespace corvane::automation {
 namespace {
-
-char16_t Fold(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool NamesMatch(std::string_view member, std::u16string_view name) {
-  if (member.size() != name.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (Fold(static_cast<char16_t>(member[i])) != Fold(name[i])) return false;
-  }
-  return true;
-}
 
 unsigned KindFlag(contract::Kind kind) {
   switch (kind) {
@@ -92,7 +81,7 @@ ObjectRef PinnedReference(std::shared_ptr<Dispatchable> object,
 DispId GetIdOfName(const contract::Interface& contract,
                    std::u16string_view name) {
   for (const contract::Member& member : contract.members) {
-    if (NamesMatch(member.name, name)) return member.dispid;
+    if (EqualsIgnoringAsciiCase(name, member.name)) return member.dispid;
   }
   throw AutomationError(DISP_E_UNKNOWNNAME);
 }

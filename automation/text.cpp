@@ -72,9 +72,9 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& pos) {
   return c;
 }
 
-}  // namespace
-
-std::string ToUtf8(std::u16string_view text) {
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, or ends the
+// conversion with no value when `strict`.
+std::optional<std::string> Utf16ToUtf8(std::u16string_view text, bool strict) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -84,11 +84,49 @@ std::string ToUtf8(std::u16string_view text) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
+      if (strict) return std::nullopt;
       c = kReplacement;
     }
     AppendUtf8(out, c);
   }
   return out;
+}
+
+char FoldAscii(char32_t c) {
+  return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+}
+
+}  // namespace
+
+std::string ToUtf8(std::u16string_view text) {
+  return *Utf16ToUtf8(text, false);
+}
+
+std::optional<std::string> ToUtf8Strict(std::u16string_view text) {
+  return Utf16ToUtf8(text, true);
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(static_cast<unsigned char>(a[i])) !=
+        FoldAscii(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    // Only ASCII letters fold; any other unit is not compared to a byte.
+    if (a[i] > 0x7F ||
+        FoldAscii(a[i]) != FoldAscii(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::optional<std::u16string> FromUtf8(std::string_view text) {

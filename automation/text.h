@@ -11,10 +11,20 @@ namespace corvane::automation {
 
 std::string ToUtf8(std::u16string_view text);
 
+// As ToUtf8, but text holding an unpaired surrogate gives no value: it is
+// refused rather than altered.
+std::optional<std::string> ToUtf8Strict(std::u16string_view text);
+
 // Invalid UTF-8 gives no value: it is refused, never guessed at.
 std::optional<std::u16string> FromUtf8(std::string_view text);
 
 // For literals and text known to be valid; invalid bytes become U+FFFD.
 std::u16string Widen(std::string_view text);
+
+// Equal but for the letter case of ASCII letters; other characters must
+// match exactly (in the UTF-16 form, a non-ASCII character never matches).
+// Member names, ProgIDs, keywords and host names compare so.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::string_view b);
 
 }  // namespace corvane::automation

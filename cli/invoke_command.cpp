@@ -4,6 +4,7 @@
 
 #include "automation/coercion.h"
 #include "automation/error.h"
+#include "automation/text.h"
 #include "cli/exit_status.h"
 #include "cli/member_path.h"
 #include "cli/password_input.h"
@@ -18,22 +19,11 @@ using contract::Kind;
 using contract::Member;
 using nlohmann::ordered_json;
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The member of that name: a method when there is one, else its get.
 const Member* FindMember(const Interface& contract, std::string_view name) {
   const Member* found = nullptr;
   for (const Member& member : contract.members) {
-    if (!SameName(member.name, name)) continue;
+    if (!automation::EqualsIgnoringAsciiCase(member.name, name)) continue;
     if (member.kind == Kind::kMethod) return &member;
     if (!found || member.kind == Kind::kGet) found = &member;
   }
@@ -73,7 +63,8 @@ void RefuseLiteralPassword(const Interface& contract, const Segment& segment,
   if (!member) return;
   bool literal = false;
   if (assigned) {
-    literal = SameName(member->name, "sPassword") && IsLiteral(*assigned);
+    literal = automation::EqualsIgnoringAsciiCase(member->name, "sPassword") &&
+              IsLiteral(*assigned);
   } else {
     for (std::size_t i = 0;
          i < member->params.size() && i < segment.arguments.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "automation/text.h"
 #include "cli/exit_status.h"
 
 namespace corvane::cli {
@@ -15,23 +16,13 @@ bool IsNameChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // A bare word: a boolean, a 32-bit integer, the password prompt, or text.
 Argument Word(std::string_view word) {
   Argument argument;
-  if (EqualsIgnoringCase(word, "true") || EqualsIgnoringCase(word, "false")) {
+  if (automation::EqualsIgnoringAsciiCase(word, "true") ||
+      automation::EqualsIgnoringAsciiCase(word, "false")) {
     argument.kind = Argument::Kind::kBoolean;
-    argument.boolean = EqualsIgnoringCase(word, "true");
+    argument.boolean = automation::EqualsIgnoringAsciiCase(word, "true");
     return argument;
   }
   if (word == "@password") {

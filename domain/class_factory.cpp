@@ -8,22 +8,10 @@
 namespace corvane {
 namespace {
 
-bool SameProgId(std::u16string_view name, std::string_view prog_id) {
-  if (name.size() != prog_id.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const auto lower = [](char32_t c) {
-      return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-    };
-    if (lower(name[i]) != lower(static_cast<unsigned char>(prog_id[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool Names(std::u16string_view name, std::string_view class_name,
            const automation::Guid& clsid) {
-  return SameProgId(name, "Corvane." + std::string(class_name)) ||
+  return automation::EqualsIgnoringAsciiCase(
+             name, "Corvane." + std::string(class_name)) ||
          clsid.Matches(automation::ToUtf8(name));
 }
 
@@ -32,7 +20,7 @@ bool Names(std::u16string_view name, std::string_view class_name,
 automation::ObjectRef ClassFactory::CreateObject(
     std::u16string_view prog_id_or_clsid) const {
   const auto& domain = contract::kNTDomainClass;
-  if (SameProgId(prog_id_or_clsid, domain.prog_id) ||
+  if (automation::EqualsIgnoringAsciiCase(prog_id_or_clsid, domain.prog_id) ||
       domain.clsid.Matches(automation::ToUtf8(prog_id_or_clsid))) {
     return NTDomain::Create(env_);
   }

@@ -99,6 +99,21 @@ TEST(Text, Utf8RoundTripsSurrogatesAndRefusesBadInput) {
   EXPECT_FALSE(FromUtf8("\xC3").has_value());          // cut short
   EXPECT_FALSE(FromUtf8("\xC0\xAF").has_value());      // overlong
   EXPECT_FALSE(FromUtf8("\xED\xA0\x80").has_value());  // a lone surrogate
+
+  const std::u16string lone_surrogate{u'a', char16_t{0xD800}, u'b'};
+  EXPECT_EQ(ToUtf8(lone_surrogate),
+            "a\xEF\xBF\xBD"
+            "b");  // U+FFFD
+  EXPECT_FALSE(ToUtf8Strict(lone_surrogate).has_value());
+  EXPECT_EQ(ToUtf8Strict(text), ToUtf8(text));
+}
+
+TEST(Text, AsciiLettersAloneFoldInComparisons) {
+  EXPECT_TRUE(EqualsIgnoringAsciiCase(u"corvane.NTDOMAIN", "Corvane.NTDomain"));
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("DC1.Corvane.Test", "dc1.corvane.test"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"sDomainX", "sDomain"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(u"\u00e9", "\xe9"));  // é vs a byte
+  EXPECT_FALSE(EqualsIgnoringAsciiCase("\xc3\xa9", "\xc3\x89"));  // é vs É
 }
 
 class Dispatch : public ClientTest {};

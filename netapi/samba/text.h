@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "automation/text.h"
 #include "netapi/types.h"
 
 namespace corvane::netapi::samba {
@@ -19,9 +20,7 @@ std::optional<std::string> ToUtf8(LPCWSTR text);
 std::optional<std::u16string> ToUtf16(std::string_view text);
 std::optional<std::u16string> ToUtf16(const char* text);
 
-// Case-insensitive comparison of ASCII letters; other characters must match
-// exactly. Enough for host, NetBIOS and domain names.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+using automation::EqualsIgnoringAsciiCase;
 
 }  // namespace corvane::netapi::samba
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "contract/contract.h"
+#include "tests/wine/check_tally.h"
 
 // Platform headers after the portable ones (their macros would rewrite
 // portable names).
@@ -22,17 +23,7 @@
 
 namespace {
 
-int passed = 0;
-int failed = 0;
-
-void Check(const std::string& name, bool condition) {
-  if (condition) {
-    ++passed;
-  } else {
-    ++failed;
-    std::printf("FAIL %s\n", name.c_str());
-  }
-}
+using corvane::wine_test::Check;
 
 void CheckResult(const std::string& name, HRESULT actual, HRESULT expected) {
   if (actual != expected) {
@@ -335,7 +326,5 @@ int main(int argc, char** argv) {
     Run();
   }
   CoUninitialize();
-  std::printf("%d passed, %d failed\n", passed, failed);
-  std::fflush(stdout);
-  return failed == 0 ? 0 : 1;
+  return corvane::wine_test::Summary();
 }

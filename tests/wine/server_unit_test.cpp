@@ -16,22 +16,13 @@
 #include "server/type_library.h"
 #include "server/variant_conversion.h"
 #include "server/wrapper_registry.h"
+#include "tests/wine/check_tally.h"
 
 namespace {
 
 using corvane::server::ComPtr;
 
-int passed = 0;
-int failed = 0;
-
-void Check(const std::string& name, bool condition) {
-  if (condition) {
-    ++passed;
-  } else {
-    ++failed;
-    std::printf("FAIL %s\n", name.c_str());
-  }
-}
+using corvane::wine_test::Check;
 
 std::wstring Sibling(const wchar_t* name) {
   std::wstring path = corvane::server::ModulePath();
@@ -284,9 +275,8 @@ int main() {
   } catch (const corvane::automation::AutomationError& error) {
     std::printf("FAIL error 0x%08lX\n",
                 static_cast<unsigned long>(error.hresult()));
-    ++failed;
+    ++corvane::wine_test::failed;
   }
   CoUninitialize();
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 ? 0 : 1;
+  return corvane::wine_test::Summary();
 }
