@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Provisions a throwaway Samba AD domain controller inside DIR and starts it
-# on 127.0.0.2 only. Nothing is written outside DIR. When the script returns
+# on one loopback address only: 127.0.0.2, or CORVANE_DC_IP (another
+# 127.0.0.x, so that two checkouts can each run a controller). Nothing is
+# written outside DIR. When the script returns
 # the controller answers; DIR/dc.env then describes it (shell syntax) and
 # DIR/samba.pid holds the pid that stop-dc.sh signals.
 #
@@ -14,7 +16,11 @@ fi
 mkdir -p "$1"
 dir=$(cd "$1" && pwd)
 
-readonly host_ip=127.0.0.2
+readonly host_ip=${CORVANE_DC_IP:-127.0.0.2}
+if [[ ! $host_ip =~ ^127\.0\.0\.([2-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-4])$ ]]; then
+  echo "start-dc.sh: CORVANE_DC_IP must be a loopback address 127.0.0.2-254" >&2
+  exit 2
+fi
 readonly host_name=DC1
 readonly realm=CORVANE.TEST
 readonly domain=CORVANE
