@@ -6,10 +6,13 @@
 #pragma once
 
 #include <atomic>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "server/bstr.h"
+#include "server/by_value_arguments.h"
 #include "server/com_error.h"
 #include "server/variant_conversion.h"
 #include "server/wrapper_registry.h"
@@ -74,8 +77,10 @@ class DualObject : public Interface, public ISupportErrorInfo {
       if (SUCCEEDED(outcome) && result) VariantInit(result);
       if (outcome == DISP_E_TYPEMISMATCH && arg_error) *arg_error = 0;
     } else {
+      ByValueArguments arguments(*type_info_, id, flags, params);
       outcome = type_info_->Invoke(static_cast<Interface*>(this), id, flags,
-                                   params, result, excepinfo, arg_error);
+                                   arguments.Apply(params), result, excepinfo,
+                                   arg_error);
     }
     return ToDispatchFailure(outcome, excepinfo);
   }
@@ -166,14 +171,12 @@ class DualObject : public Interface, public ISupportErrorInfo {
   HRESULT Enumerate(SAFEARRAY** list) {
     if (!list) return E_POINTER;
     return Guarded([&] {
-      auto array =
-          std::make_shared<automation::StringArray>(ReadStringArray(*list));
-      const automation::StringArray before = *array;
-      Run(enumerate_->slot, {array});
-      if (SameStringArray(before, *array)) return;
-      ScopedSafeArray replacement = WriteStringArray(*array);
-      if (*list) SafeArrayDestroy(*list);
-      *list = replacement.Release();
+      RunEnumerate(ReadStringArray(*list),
+                   [&](const automation::StringArray& names) {
+                     ScopedSafeArray replacement = WriteStringArray(names);
+                     if (*list) SafeArrayDestroy(*list);
+                     *list = replacement.Release();
+                   });
     });
   }
 
@@ -207,23 +210,37 @@ class DualObject : public Interface, public ISupportErrorInfo {
   }
   HRESULT EnumerateIntoVariant(VARIANT& target) {
     return Guarded([&] {
-      auto array = std::make_shared<automation::StringArray>();
+      automation::StringArray list;
       if (V_ISARRAY(&target)) {
-        *array = ReadStringArray(V_ISBYREF(&target) ? *V_ARRAYREF(&target)
-                                                    : V_ARRAY(&target));
+        list = ReadStringArray(V_ISBYREF(&target) ? *V_ARRAYREF(&target)
+                                                  : V_ARRAY(&target));
       } else if (V_VT(&target) != VT_EMPTY) {
         throw automation::AutomationError(DISP_E_TYPEMISMATCH);
       }
-      const automation::StringArray before = *array;
-      Run(enumerate_->slot, {array});
-      if (V_VT(&target) != VT_EMPTY && SameStringArray(before, *array)) {
-        return;
-      }
-      ScopedSafeArray replacement = WriteStringArray(*array, VT_VARIANT);
-      VariantClear(&target);
-      V_VT(&target) = VT_ARRAY | VT_VARIANT;
-      V_ARRAY(&target) = replacement.Release();
+      RunEnumerate(std::move(list), [&](const automation::StringArray& names) {
+        ScopedSafeArray replacement = WriteStringArray(names, VT_VARIANT);
+        VariantClear(&target);
+        V_VT(&target) = VT_ARRAY | VT_VARIANT;
+        V_ARRAY(&target) = replacement.Release();
+      });
     });
+  }
+  // Runs Enumerate on a copy of the caller's `list` and hands the result to
+  // `deliver` when the listing changed it, also when the listing failed
+  // part way: an overflow keeps the names gathered until then, and the
+  // caller gets them with the error.
+  template <typename Deliver>
+  void RunEnumerate(automation::StringArray list, Deliver&& deliver) {
+    auto array = std::make_shared<automation::StringArray>(std::move(list));
+    const automation::StringArray before = *array;
+    std::exception_ptr failure;
+    try {
+      Run(enumerate_->slot, {array});
+    } catch (const automation::AutomationError&) {
+      failure = std::current_exception();
+    }
+    if (!SameStringArray(before, *array)) deliver(*array);
+    if (failure) std::rethrow_exception(failure);
   }
 
   automation::ObjectRef object_;

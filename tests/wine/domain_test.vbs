@@ -69,6 +69,24 @@ d.eLogging = -1
 Check "eLogging keeps -1", d.eLogging = -1
 d.eLogging = 1
 
+' A variable or an array element reaches a by-reference member as a
+' reference to the script's own variant: it is read as a value would be,
+' and never written back.
+Dim level, levels(2)
+level = "2"
+d.eLogging = level
+Check "eLogging from a variable", d.eLogging = 2 And TypeName(level) = "String"
+levels(2) = 0
+d.eLogging = levels(2)
+Check "eLogging from an array element", d.eLogging = 0 And levels(2) = 0
+d.eLogging = level - 1
+Check "eLogging from an expression", d.eLogging = 1
+
+' Without a controller the group listing touches nothing, not even Empty.
+Dim untouched
+d.Groups.Enumerate untouched
+Check "no controller: listing leaves Empty", IsEmpty(untouched)
+
 d.sDomain = "NOWHERE"
 Check "unknown domain: no controller", d.sDC = ""
 Check "unknown domain: lookup error", d.sLastError = "ERROR - Unable to locate domain controller (error #2453)"
@@ -101,11 +119,27 @@ Check "group comment read", g.sComment = "Sales team"
 g.sComment = "Sales and marketing"
 Check "group comment changed", g.sComment = "Sales and marketing" And g.sLastError = "SUCCESS"
 
-ok = g.Add("Testers", "Quality assurance")
-Check "group added", ok = True And g.sLastError = "SUCCESS"
+Dim gn, gc, groupFields(1)
+gn = "Testers"
+gc = "Quality assurance"
+ok = g.Add(gn, gc)
+Check "group added from variables", ok = True And g.sLastError = "SUCCESS" And gn = "Testers" And gc = "Quality assurance"
 Dim withTesters
 g.Enumerate withTesters
 Check "added group listed", Contains(withTesters, "Testers")
+groupFields(0) = "Auditors"
+groupFields(1) = "Internal audit"
+ok = g.Add(groupFields(0), groupFields(1))
+Check "group added from array elements", ok = True And g.sLastError = "SUCCESS"
+ok = g.Add(gn & "2", UCase(gc))
+Check "group added from expressions", ok = True And g.sLastError = "SUCCESS"
+g.Enumerate withTesters
+Check "both groups listed", Contains(withTesters, "Auditors") And Contains(withTesters, "Testers2")
+g.sGroupName = "Testers2"
+Check "expression group's comment", g.sComment = "QUALITY ASSURANCE"
+ok = g.Delete("Auditors") And g.Delete("Testers2")
+Check "groups added from elements and expressions deleted", ok = True
+g.sGroupName = "Sales"
 value = "Testers"
 ok = g.Delete(value)
 Check "group deleted", ok = True
@@ -124,6 +158,15 @@ Check "bDisabled", u.bDisabled = False
 Check "bLockedOut", u.bLockedOut = False
 Check "sSID", Left(u.sSID, 12) = "150000052100"
 
+Dim fullName, fullNames(1)
+fullName = "Alice V. Archer"
+u.sFullName = fullName
+Check "sFullName from a variable", u.sFullName = "Alice V. Archer" And fullName = "Alice V. Archer"
+fullNames(1) = "Alice E. Archer"
+u.sFullName = fullNames(1)
+Check "sFullName from an array element", u.sFullName = "Alice E. Archer"
+u.sFullName = fullName & " Jr."
+Check "sFullName from an expression", u.sFullName = "Alice V. Archer Jr."
 u.sFullName = "Alice B. Archer"
 Check "sFullName set", u.sFullName = "Alice B. Archer" And u.sLastError = "SUCCESS"
 u.sScriptPath = "alice.cmd"
@@ -154,8 +197,23 @@ Check "user listing lower bound 0", LBound(users) = 0 And users(0) = ""
 Check "user listing has alice", Contains(users, "alice")
 Check "nothing added without the optionals", Not Contains(users, "dave")
 
-ok = u.Add("dave", "Pw-12345678", "", "Tester", "", "Dave Davis", 1, False)
-Check "domain Add with every parameter", ok = True And u.sLastError = "SUCCESS"
+Dim nm, pw, newNames(1)
+nm = "dave"
+pw = "Pw-12345678"
+ok = u.Add(nm, pw, "", "Tester", "", "Dave Davis", 1, False)
+Check "domain Add with every parameter, from variables", ok = True And u.sLastError = "SUCCESS" And nm = "dave"
+newNames(1) = "erin"
+ok = u.Add(newNames(1), pw, "", "", "", "", 1, False)
+Check "domain Add from an array element", ok = True And u.sLastError = "SUCCESS"
+ok = u.Add(nm & "2", pw, "", "", "", "", 1, False)
+Check "domain Add from an expression", ok = True And u.sLastError = "SUCCESS"
+u.Enumerate users
+Check "added users listed", Contains(users, "erin") And Contains(users, "dave2")
+u.sUserName = "erin"
+ok = u.Delete
+u.sUserName = "dave2"
+ok = ok And u.Delete
+Check "users added from an element and an expression deleted", ok = True
 u.sUserName = "dave"
 Check "added user's attributes", u.sFullName = "Dave Davis" And u.sComment = "Tester"
 ok = u.Delete
