@@ -1,10 +1,12 @@
 // The test server: the simulated controller seeded with the demo domain,
 // so that scripts can be tested where no domain controller (or no working
-// netapi32) exists. Two environment variables, read at start-up, serve the
-// tests:
+// netapi32) exists. Three environment variables, read at start-up, serve
+// the tests:
 //   CORVANE_SIMULATED_PLATFORM_ID  the platform id GetVersionEx reports
 //                                  (1 makes the domain's platform check fail)
 //   CORVANE_EVENT_FILE             a file that receives a copy of every event
+//   CORVANE_SIMULATED_USERS        the number of normal accounts the demo
+//                                  domain is filled up to
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -27,7 +29,7 @@ std::wstring Variable(const wchar_t* name) {
 class SimulatedPlatform final : public ServerPlatform {
  public:
   SimulatedPlatform() {
-    netapi::simulated::SeedDemoDomain(controller_);
+    netapi::simulated::SeedDemoDomainFromEnvironment(controller_);
     const std::wstring platform = Variable(L"CORVANE_SIMULATED_PLATFORM_ID");
     if (!platform.empty()) {
       controller_.set_platform_id(static_cast<netapi::DWORD>(

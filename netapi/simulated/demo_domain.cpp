@@ -1,5 +1,9 @@
 #include "netapi/simulated/demo_domain.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 namespace corvane::netapi::simulated {
 namespace {
 
@@ -57,6 +61,24 @@ Directory& SeedDemoDomain(SimulatedController& controller) {
                                {}},
                          513);
   domain.AddGroup(Group{u"Sales", u"Sales team", {u"bob", u"carol"}, {}});
+  return domain;
+}
+
+Directory& SeedDemoDomainFromEnvironment(SimulatedController& controller) {
+  Directory& domain = SeedDemoDomain(controller);
+  const char* wanted = std::getenv("CORVANE_SIMULATED_USERS");
+  if (!wanted) return domain;
+  const auto normal = static_cast<unsigned long>(std::count_if(
+      domain.users().begin(), domain.users().end(), [](const Account& account) {
+        return account.flags & UF_NORMAL_ACCOUNT;
+      }));
+  const unsigned long count = std::strtoul(wanted, nullptr, 10);
+  for (unsigned long number = 1; number + normal <= count; ++number) {
+    Account account;
+    account.name = u"user";
+    for (const char digit : std::to_string(number)) account.name += digit;
+    domain.AddUser(std::move(account));
+  }
   return domain;
 }
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds both COM servers with mingw-w64 (the
-# production corvane.exe is built and linked only), then runs the test
-# server (corvane_simulated.exe, on the simulated controller) under Wine in
-# a fresh private prefix against real automation clients: VBScript and
-# JScript through Wine's cscript, and a C++ IDispatch client. It registers
-# and unregisters the server and checks the events it wrote.
+# The Windows stage: cross-builds both COM servers with mingw-w64, then runs
+# the test server (corvane_simulated.exe, on the simulated controller) under
+# Wine in a fresh private prefix against real automation clients: VBScript
+# and JScript through Wine's cscript, and a C++ IDispatch client. It
+# registers and unregisters the server and checks the events it wrote.
+# Then the production corvane.exe runs the same VBScript suite on a
+# stand-in netapi32.dll built from the simulated controller, and its
+# events are read from Wine's event-log trace.
 #
 # Wine rules this script keeps: every Wine command runs under `timeout`
 # with its output in files (a COM-started server inherits the client's
@@ -55,6 +57,12 @@ for exe in server/corvane.exe server/corvane_simulated.exe \
   [[ -f $build/$exe ]] || { echo "missing $exe"; exit 1; }
 done
 
+# --- the stand-in netapi32.dll for the production server
+cmake --build "$build" -j "$(nproc)" --target corvane_netapi32_standin
+standin_dll=$build/tests/wine/netapi32_standin/netapi32.dll
+[[ -f $standin_dll ]] || { echo "missing netapi32.dll stand-in"; exit 1; }
+# --- end of the stand-in
+
 started=$SECONDS
 echo "== Wine"
 rm -rf "$work"
@@ -79,10 +87,10 @@ wine_run() {
     </dev/null
 }
 
-# True while a test server process is alive (zombies do not count).
+# True while a server process is alive (zombies do not count).
 server_running() {
   local pid state
-  for pid in $(pgrep -f '[c]orvane_simulated\.exe' || true); do
+  for pid in $(pgrep -f '[c]orvane(_simulated)?\.exe' || true); do
     state=$(ps -o stat= -p "$pid" 2>/dev/null || true)
     [[ -n $state && $state != Z* ]] && return 0
   done
@@ -145,6 +153,12 @@ wine_run vbscript 120 wine cscript //nologo 'C:\corvane\domain_test.vbs' || true
 judge VBScript "$logs/vbscript.out"
 wait_for_server_exit VBScript
 
+echo "-- user listing overflow (32,768 accounts)"
+CORVANE_SIMULATED_USERS=32768 \
+  wine_run overflow 120 wine cscript //nologo 'C:\corvane\overflow_test.vbs' || true
+judge "overflow (VBScript)" "$logs/overflow.out"
+wait_for_server_exit "overflow (VBScript)"
+
 echo "-- JScript"
 wine_run jscript 120 wine cscript //nologo 'C:\corvane\domain_test.js' || true
 judge JScript "$logs/jscript.out"
@@ -172,21 +186,27 @@ if ((lines_after == lines_before)); then pass; else
 fi
 
 echo "-- events"
-check_event() {
-  if grep -Eq "$1" "$events" 2>/dev/null; then pass; else
-    fail "no event matching: $1"
+# check_events <file> <domains>: the events servers wrote, one message a
+# line, from at least <domains> domain objects.
+check_events() {
+  local file=$1 domains=$2 pattern starts ends
+  for pattern in \
+    '^NTDomain object version 2\.6 \(thread #[0-9]+\) initializing\.\.\.$' \
+    '^NTDomain object \(thread #[0-9]+\) terminating\.\.\.$' \
+    '^Added user dave to CORVANE$' \
+    '^Delete user dave from CORVANE$' \
+    '^Added user alice to Sales$'; do
+    if grep -Eq "$pattern" "$file" 2>/dev/null; then pass; else
+      fail "no event matching $pattern in $file"
+    fi
+  done
+  starts=$(grep -c 'initializing\.\.\.$' "$file" 2>/dev/null || true)
+  ends=$(grep -c 'terminating\.\.\.$' "$file" 2>/dev/null || true)
+  if [[ $starts -ge $domains && $starts == "$ends" ]]; then pass; else
+    fail "every domain started must end ($starts started, $ends ended in $file)"
   fi
 }
-check_event '^NTDomain object version 2\.6 \(thread #[0-9]+\) initializing\.\.\.$'
-check_event '^NTDomain object \(thread #[0-9]+\) terminating\.\.\.$'
-check_event '^Added user dave to CORVANE$'
-check_event '^Delete user dave from CORVANE$'
-check_event '^Added user alice to Sales$'
-starts=$(grep -c 'initializing\.\.\.$' "$events" 2>/dev/null || true)
-ends=$(grep -c 'terminating\.\.\.$' "$events" 2>/dev/null || true)
-if [[ $starts -ge 3 && $starts == "$ends" ]]; then pass; else
-  fail "every domain started must end ($starts started, $ends ended)"
-fi
+check_events "$events" 3
 
 echo "-- unregister"
 if wine_run unregister 60 wine "$server" /UnregServer; then pass; else
@@ -197,6 +217,62 @@ if wine_run unregistered 60 wine reg query 'HKCR\Corvane.NTDomain'; then
 else
   pass
 fi
+
+# --- the production server on the stand-in netapi32.dll
+# The same VBScript suite against corvane.exe, which imports netapi32 as on
+# Windows; a native override makes it load the stand-in from its folder.
+# Wine's ReportEventW writes each event to the event-log trace (channel
+# eventlog), which the server inherits as the client's standard error: the
+# suite counts events there, and the same event checks read it afterwards.
+echo "-- production server on the stand-in netapi32"
+production='C:\corvane\corvane.exe'
+report=$install_dir/standin-report.txt
+cp "$build/server/corvane.exe" "$standin_dll" "$install_dir/"
+if wine_run override 60 wine reg add 'HKCU\Software\Wine\DllOverrides' \
+     /v netapi32 /d native /f; then pass; else fail "netapi32 override"; fi
+if wine_run register-production 60 wine "$production" /RegServer; then pass
+else fail "/RegServer (corvane.exe)"; fi
+
+# production_client <log name> <script> [VAR=value...]: the script's
+# events trace is its standard error.
+production_client() {
+  local name=$1 script=$2
+  shift 2
+  env "$@" WINEDEBUG=-all,+eventlog \
+    CORVANE_EVENT_FILE="Z:${logs//\//\\}\\$name.err" \
+    CORVANE_NETAPI_STANDIN_REPORT='C:\corvane\standin-report.txt' \
+    timeout --kill-after=10 120 wine cscript //nologo "C:\\corvane\\$script" \
+    >"$logs/$name.out" 2>"$logs/$name.err" </dev/null || true
+  judge "$name" "$logs/$name.out"
+  wait_for_server_exit "$name"
+}
+production_client production-vbscript domain_test.vbs
+production_client production-overflow overflow_test.vbs CORVANE_SIMULATED_USERS=32768
+
+production_events=$work/production-events.txt
+sed -n 's/^.*:eventlog:ReportEventW L"\(.*\)"$/\1/p' \
+  "$logs/production-vbscript.err" "$logs/production-overflow.err" \
+  >"$production_events"
+check_events "$production_events" 2
+
+# One line per server process: it called the stand-in, released every block
+# it was given, released nothing else, and looked SIDs up through it.
+processes=$(wc -l <"$report" 2>/dev/null || echo 0)
+if ((processes == 2)) &&
+   ! grep -Ev '^calls [1-9][0-9]*, blocks outstanding 0, stray releases 0, SID lookup redirected.?$' \
+     "$report"; then
+  pass
+else
+  fail "stand-in netapi32 report ($processes server processes):"
+  sed 's/^/  | /' "$report" 2>/dev/null || true
+fi
+
+if wine_run unregister-production 60 wine "$production" /UnregServer; then
+  pass
+else
+  fail "/UnregServer (corvane.exe)"
+fi
+# --- end of the production server
 
 timeout 60 wineserver -k || true
 echo "Wine stage: $((SECONDS - started)) s"
