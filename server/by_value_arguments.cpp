@@ -58,8 +58,14 @@ int ParameterOf(const DISPPARAMS& params, UINT index, int parameter_count) {
 
 ByValueArguments::ByValueArguments(ITypeInfo& info, DISPID id, WORD flags,
                                    const DISPPARAMS* call) {
-  if (!call || call->cArgs == 0 || !call->rgvarg) return;
+  if (!call || !call->rgvarg) return;
   const DISPPARAMS& params = *call;
+  if (std::none_of(params.rgvarg, params.rgvarg + params.cArgs,
+                   [](const VARIANT& argument) {
+                     return (V_VT(&argument) & VT_BYREF) != 0;
+                   })) {
+    return;
+  }
   const UINT count = FunctionCount(info);
   for (UINT index = 0; index < count; ++index) {
     const FunctionDescription function(info, index);
@@ -73,6 +79,7 @@ ByValueArguments::ByValueArguments(ITypeInfo& info, DISPID id, WORD flags,
     for (UINT argument = 0; argument < params.cArgs; ++argument) {
       const int parameter = ParameterOf(params, argument, description->cParams);
       if (parameter < 0 || !(V_VT(&arguments_[argument]) & VT_BYREF) ||
+          !V_BYREF(&arguments_[argument]) ||
           !TakesTypedReference(description->lprgelemdescParam[parameter])) {
         continue;
       }

@@ -259,7 +259,7 @@ check_events "$production_events" 2
 # it was given, released nothing else, and looked SIDs up through it.
 processes=$(wc -l <"$report" 2>/dev/null || echo 0)
 if ((processes == 2)) &&
-   ! grep -Ev '^calls [1-9][0-9]*, blocks outstanding 0, stray releases 0, SID lookup redirected.?$' \
+   ! grep -Evq '^calls [1-9][0-9]*, blocks outstanding 0, stray releases 0, SID lookup redirected.?$' \
      "$report"; then
   pass
 else

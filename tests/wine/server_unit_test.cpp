@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/text.h"
 #include "common/event_log.h"
 #include "netapi/simulated/demo_domain.h"
 #include "netapi/simulated/simulated_controller.h"
@@ -188,6 +189,41 @@ void ObjectsAndLists(const corvane::server::TypeLibrary& library) {
         Logged(server.events, u"terminating..."));
 }
 
+// A typed caller's list after the 32,768th user overflowed: the error, and
+// the first 32,767 names in the caller's array.
+void TypedListOverflow(const corvane::server::TypeLibrary& library) {
+  Server server(library);
+  corvane::netapi::simulated::Directory& domain = *server.controller.FindServer(
+      corvane::netapi::simulated::kDemoController);
+  for (int number = 1; domain.users().size() < 32768 + 2; ++number) {
+    corvane::netapi::simulated::Account account;
+    account.name = u"user" + corvane::automation::Widen(std::to_string(number));
+    domain.AddUser(account);  // the demo domain has two accounts not listed
+  }
+  ComPtr<::_NTDomain> typed_domain;
+  server.Factory(true)->CreateInstance(
+      nullptr, IID__NTDomain, reinterpret_cast<void**>(typed_domain.Receive()));
+  ComPtr<::NTUser> users;
+  if (typed_domain) {
+    BSTR name = SysAllocString(L"CORVANE");
+    typed_domain->put_sDomain(name);
+    SysFreeString(name);
+    typed_domain->get_Users(users.Receive());
+  }
+  SAFEARRAY* list = nullptr;
+  const HRESULT listed = users ? users->Enumerate(&list) : E_POINTER;
+  LONG upper = -1;
+  BSTR last = nullptr;
+  if (list && SUCCEEDED(SafeArrayGetUBound(list, 1, &upper))) {
+    SafeArrayGetElement(list, &upper, &last);
+  }
+  Check("typed list overflow: error, the first 32,767 names kept",
+        listed == DISP_E_OVERFLOW && upper == 32767 &&
+            Text(last) == L"user32762");
+  SysFreeString(last);
+  if (list) SafeArrayDestroy(list);
+}
+
 // The executable's resources: the type library's identity and the version.
 void Resources(const corvane::server::TypeLibrary& library) {
   TLIBATTR* attributes = nullptr;
@@ -271,6 +307,7 @@ int main() {
     PlatformCheck(library);
     ChildClassesRefused(library);
     ObjectsAndLists(library);
+    TypedListOverflow(library);
     Conversions();
   } catch (const corvane::automation::AutomationError& error) {
     std::printf("FAIL error 0x%08lX\n",
