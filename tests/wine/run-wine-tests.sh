@@ -236,13 +236,14 @@ else fail "/RegServer (corvane.exe)"; fi
 # production_client <log name> <script> [VAR=value...]: the script's
 # events trace is its standard error.
 production_client() {
-  local name=$1 script=$2
+  local name=$1 script=$2 status=0 begun=$SECONDS
   shift 2
   env "$@" WINEDEBUG=-all,+eventlog \
     CORVANE_EVENT_FILE="Z:${logs//\//\\}\\$name.err" \
     CORVANE_NETAPI_STANDIN_REPORT='C:\corvane\standin-report.txt' \
     timeout --kill-after=10 120 wine cscript //nologo "C:\\corvane\\$script" \
-    >"$logs/$name.out" 2>"$logs/$name.err" </dev/null || true
+    >"$logs/$name.out" 2>"$logs/$name.err" </dev/null || status=$?
+  echo "$name: exit status $status after $((SECONDS - begun)) s" >>"$logs/clients.txt"
   judge "$name" "$logs/$name.out"
   wait_for_server_exit "$name"
 }
