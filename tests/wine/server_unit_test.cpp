@@ -17,6 +17,7 @@
 #include "server/variant_conversion.h"
 #include "server/wrapper_registry.h"
 #include "tests/wine/check_tally.h"
+#include "tests/wine/type_library_check.h"
 
 namespace {
 
@@ -188,19 +189,10 @@ void ObjectsAndLists(const corvane::server::TypeLibrary& library) {
         Logged(server.events, u"terminating..."));
 }
 
-// The executable's resources: the type library's identity and the version.
+// The executable's resources: the type library, entry by entry, and the
+// version.
 void Resources(const corvane::server::TypeLibrary& library) {
-  TLIBATTR* attributes = nullptr;
-  Check("library attributes",
-        SUCCEEDED(library.get()->GetLibAttr(&attributes)));
-  if (attributes) {
-    Check("library 1.0, locale 0x409",
-          attributes->wMajorVerNum == 1 && attributes->wMinorVerNum == 0 &&
-              attributes->lcid == 0x409 && attributes->guid == LIBID_Corvane);
-    library.get()->ReleaseTLibAttr(attributes);
-  }
-  Check("library has the six type infos",
-        library.get()->GetTypeInfoCount() == 6);
+  corvane::wine_test::CheckTypeLibrary(library.get());
 
   const std::wstring path = Sibling(L"corvane_simulated.exe");
   DWORD unused = 0;
