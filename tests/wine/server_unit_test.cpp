@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "common/event_log.h"
+#include "contract/contract.h"
 #include "netapi/simulated/demo_domain.h"
 #include "netapi/simulated/simulated_controller.h"
 #include "server/class_factory.h"
 #include "server/com_error.h"
+#include "server/registration.h"
 #include "server/type_library.h"
 #include "server/variant_conversion.h"
 #include "server/wrapper_registry.h"
@@ -215,6 +217,40 @@ void Resources(const corvane::server::TypeLibrary& library) {
             std::wstring(text) == L"2.06.0002");
 }
 
+std::wstring ClassesKey(const corvane::automation::Guid& clsid) {
+  return L"Software\\Classes\\CLSID\\" +
+         std::wstring(clsid.text.begin(), clsid.text.end());
+}
+
+// A registration that fails part way removes what it had written. A
+// volatile key where the third class goes makes its registration fail (a
+// volatile key takes no lasting subkey).
+void FailedRegistrationRemoved() {
+  const std::wstring blocked =
+      ClassesKey(corvane::contract::kNTUserClass.clsid);
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, blocked.c_str(), 0, nullptr,
+                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegCloseKey(key);
+  HRESULT result = S_OK;
+  try {
+    corvane::server::RegisterServer(L"C:\\corvane\\corvane.exe",
+                                    corvane::server::Scope::kUser);
+  } catch (const corvane::automation::AutomationError& error) {
+    result = error.hresult();
+  }
+  Check("failed registration: the system's code",
+        result == HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
+  HKEY left = nullptr;
+  Check(
+      "failed registration: what it wrote is removed",
+      RegOpenKeyExW(HKEY_CURRENT_USER,
+                    ClassesKey(corvane::contract::kNTDomainClass.clsid).c_str(),
+                    0, KEY_READ, &left) == ERROR_FILE_NOT_FOUND);
+  if (left) RegCloseKey(left);
+  RegDeleteTreeW(HKEY_CURRENT_USER, blocked.c_str());
+}
+
 void Conversions() {
   VARIANT missing;
   V_VT(&missing) = VT_ERROR;
@@ -264,6 +300,7 @@ int main() {
     ChildClassesRefused(library);
     ObjectsAndLists(library);
     Conversions();
+    FailedRegistrationRemoved();
   } catch (const corvane::automation::AutomationError& error) {
     std::printf("FAIL error 0x%08lX\n",
                 static_cast<unsigned long>(error.hresult()));
