@@ -153,9 +153,12 @@ HRESULT Register(const Command& command) {
              std::wstring(registering ? L"registration " : L"unregistration ") +
              ScopeText(command.scope) + L" failed: " + DescribeFailure(result));
   if (result == E_ACCESSDENIED && command.scope == Scope::kMachine) {
-    ReportLine(
-        L"Run it from an elevated prompt, or register for the current user "
-        L"only with /RegServerPerUser.");
+    ReportLine(registering ? L"Run it from an elevated prompt, or register "
+                             L"for the current user only with "
+                             L"/RegServerPerUser."
+                           : L"Run it from an elevated prompt; a registration "
+                             L"for the current user is removed with "
+                             L"/UnregServerPerUser.");
   }
   return result;
 }
