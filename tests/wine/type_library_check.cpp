@@ -304,6 +304,7 @@ void CheckEnumeration(ITypeLib* library, UINT index,
     info->GetNames(variable->memid, &constant_name, 1, &named);
     Check(name + ": name", Take(constant_name) == expected.name);
     Check(name + ": value", variable->varkind == VAR_CONST &&
+                                variable->wVarFlags == 0 &&
                                 V_VT(variable->lpvarValue) == VT_I4 &&
                                 V_I4(variable->lpvarValue) == expected.value);
     Check(name + ": help",
