@@ -201,7 +201,8 @@ fi
 # ---- Release zip: installed from its own contents -------------------------
 # Unpacks the Windows release zip into a fresh folder and uses nothing else:
 # registers for the current user (keys under HKCU\Software\Classes only),
-# removes that, registers for all users, runs a first VBScript against the
+# removes that, has a registration fail (it must say so and leave nothing),
+# registers for all users, runs a first VBScript against the
 # production corvane.exe, unregisters, and checks after each step where the
 # keys are (release_keys.vbs). Wine's COM reads no per-user classes, so no
 # client runs on the per-user registration.
@@ -227,6 +228,7 @@ release_zip_check() {
     fi
   done
   local script="C:\\release\\$folder\\register.cmd"
+  local server_exe="C:\\release\\$folder\\corvane.exe"
 
   # release_step <log> <expected line> <register.cmd options...>
   release_step() {
@@ -251,6 +253,28 @@ release_zip_check() {
   release_step release-user-remove \
     "Removing the registration for the current user" /remove /user
   release_keys none
+
+  # A registration that fails says so with its code and leaves nothing: the
+  # unit test's volatile key, kept while this cmd runs, blocks it.
+  release_blocked() {
+    local log=$1 line=$2
+    shift 2
+    if ! wine_run "$log" 60 wine cmd /c 'C:\corvane\corvane_server_unit_test.exe' \
+           block-user-registration '&' "$@" &&
+       grep -q "$line" "$logs/$log.out"; then
+      pass
+    else
+      fail "$* did not report its failure (see $logs/$log.out)"
+    fi
+  }
+  release_blocked release-failure \
+    '^Corvane: Registration for the current user FAILED with code -2147023875\.' \
+    "$script" /user
+  release_blocked release-failure-direct \
+    '^Corvane: registration for the current user failed: .*(0x800703FD)' \
+    "$server_exe" /RegServerPerUser
+  release_keys none
+
   release_step release-machine "Registration for all users"
   release_keys machine
   wine_run release-smoke 120 wine cscript //nologo 'C:\corvane\release_smoke.vbs' ||
@@ -266,7 +290,6 @@ release_zip_check() {
     pass
   fi
   # The server itself: says what it did, and refuses an unknown option.
-  local server_exe="C:\\release\\$folder\\corvane.exe"
   if wine_run release-direct 60 wine "$server_exe" /UnregServerPerUser &&
      grep -q '^Corvane: unregistered for the current user\.' \
        "$logs/release-direct.out"; then

@@ -222,16 +222,28 @@ std::wstring ClassesKey(const corvane::automation::Guid& clsid) {
          std::wstring(clsid.text.begin(), clsid.text.end());
 }
 
-// A registration that fails part way removes what it had written. A
-// volatile key where the third class goes makes its registration fail (a
-// volatile key takes no lasting subkey).
-void FailedRegistrationRemoved() {
+// Holds, as a volatile key, the place of the third class's per-user
+// registration: a volatile key takes no lasting subkey, so registering for
+// the current user fails there for as long as the Wine session lasts.
+std::wstring BlockUserRegistration() {
   const std::wstring blocked =
       ClassesKey(corvane::contract::kNTUserClass.clsid);
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, blocked.c_str(), 0, nullptr,
-                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegCloseKey(key);
+  // Only the class's own key is volatile: the others must register first.
+  for (const DWORD option : {REG_OPTION_NON_VOLATILE, REG_OPTION_VOLATILE}) {
+    const std::wstring path = option == REG_OPTION_VOLATILE
+                                  ? blocked
+                                  : blocked.substr(0, blocked.rfind(L'\\'));
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, option,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+  }
+  return blocked;
+}
+
+// A registration that fails part way removes what it had written.
+void FailedRegistrationRemoved() {
+  const std::wstring blocked = BlockUserRegistration();
   HRESULT result = S_OK;
   try {
     corvane::server::RegisterServer(L"C:\\corvane\\corvane.exe",
@@ -249,6 +261,16 @@ void FailedRegistrationRemoved() {
                     0, KEY_READ, &left) == ERROR_FILE_NOT_FOUND);
   if (left) RegCloseKey(left);
   RegDeleteTreeW(HKEY_CURRENT_USER, blocked.c_str());
+  Check("once unblocked, registering succeeds", [] {
+    try {
+      corvane::server::RegisterServer(L"C:\\corvane\\corvane.exe",
+                                      corvane::server::Scope::kUser);
+      corvane::server::UnregisterServer(corvane::server::Scope::kUser);
+      return true;
+    } catch (const corvane::automation::AutomationError&) {
+      return false;
+    }
+  }());
 }
 
 void Conversions() {
@@ -287,7 +309,13 @@ void Conversions() {
 
 }  // namespace
 
-int main() {
+// With "block-user-registration", only blocks the per-user registration
+// (for the release check's failure case) and exits.
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"block-user-registration") {
+    BlockUserRegistration();
+    return 0;
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     std::printf("CoInitializeEx failed\n0 passed, 1 failed\n");
     return 1;
