@@ -249,10 +249,12 @@ static_assert(SlotIs(kUserMembers[user_slot::kDelete], "Delete", M));
 static_assert(SlotIs(kUserMembers[user_slot::kAdd], "Add", M));
 static_assert(SlotIs(kUserMembers[user_slot::kEnumerate], "Enumerate", M));
 
-constexpr EnumConstant kLogLevels[] = {
-    {"LogNone", 0}, {"LogAddDel", 1}, {"LogFull", 2}};
-constexpr EnumConstant kPrivs[] = {
-    {"privGuest", 0}, {"privUser", 1}, {"privAdmin", 2}};
+constexpr EnumConstant kLogLevels[] = {{"LogNone", 0, "LogNone"},
+                                       {"LogAddDel", 1, "LogAddDel"},
+                                       {"LogFull", 2, "LogFull"}};
+constexpr EnumConstant kPrivs[] = {{"privGuest", 0, "privGuest"},
+                                   {"privUser", 1, "privUser"},
+                                   {"privAdmin", 2, "privAdmin"}};
 
 }  // namespace
 

@@ -1,9 +1,10 @@
 // The component's contract as C++ data: the type library's identifiers and,
 // for each interface, every member in function-table order with its name,
 // kind, dispatch id, parameters and result. The late-bound dispatch layer
-// resolves names and checks calls against these tables; the COM server's
-// type library is compiled from contract/corvane.idl, and a test keeps the
-// two member by member in step.
+// resolves names and checks calls against these tables, and the COM server's
+// type library is written from them (server/write_type_library.cpp).
+// contract/corvane.idl is the same contract for people to read; a test keeps
+// it member by member in step with these tables.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +62,7 @@ struct Interface {
 struct EnumConstant {
   std::string_view name;
   std::int32_t value;
+  std::string_view help;
 };
 
 struct Enumeration {

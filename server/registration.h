@@ -1,18 +1,22 @@
 // /RegServer and /UnregServer: the class keys (LocalServer32, ProgID,
-// TypeLib), the programmatic identifier, the type library (so that the
-// dual interfaces are marshalled from it) and the application event
-// source. Unregistering removes exactly what registering wrote.
+// TypeLib), the programmatic identifier, the type library and its dual
+// interfaces (so that they are marshalled from it) and, for all users, the
+// application event source. Unregistering removes exactly what registering
+// wrote.
 #pragma once
 
 #include <string>
 
-#include "server/type_library.h"
-
 namespace corvane::server {
 
-// Both raise the HRESULT of the first step that fails.
-void RegisterServer(const std::wstring& module_path,
-                    const TypeLibrary& library);
-void UnregisterServer();
+enum class Scope {
+  kMachine,  // HKEY_LOCAL_MACHINE\Software\Classes, needs administrator rights
+  kUser,     // HKEY_CURRENT_USER\Software\Classes, for the current user only
+};
+
+// Both raise the HRESULT of the first step that fails. A registration that
+// fails removes what it had written.
+void RegisterServer(const std::wstring& module_path, Scope scope);
+void UnregisterServer(Scope scope);
 
 }  // namespace corvane::server

@@ -301,7 +301,7 @@ TEST(ContractIdl, LibraryClassAndEnumerationsAgree) {
     ASSERT_EQ(constants.size(), enumeration->constants.size());
     for (size_t i = 0; i < constants.size(); ++i) {
       const EnumConstant& expected = enumeration->constants[i];
-      EXPECT_EQ(constants[i], "[helpstring(\"" + std::string(expected.name) +
+      EXPECT_EQ(constants[i], "[helpstring(\"" + std::string(expected.help) +
                                   "\")] " + std::string(expected.name) + " = " +
                                   std::to_string(expected.value));
     }

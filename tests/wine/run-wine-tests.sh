@@ -6,7 +6,9 @@
 # registers and unregisters the server and checks the events it wrote.
 # Then the production corvane.exe runs the same VBScript suite on a
 # stand-in netapi32.dll built from the simulated controller, and its
-# events are read from Wine's event-log trace.
+# events are read from Wine's event-log trace. Last, the release zip is
+# installed from its own contents, registered per user and for all users,
+# used once and removed without a trace.
 #
 # Wine rules this script keeps: every Wine command runs under `timeout`
 # with its output in files (a COM-started server inherits the client's
@@ -273,7 +275,118 @@ if wine_run unregister-production 60 wine "$production" /UnregServer; then
 else
   fail "/UnregServer (corvane.exe)"
 fi
+# The release check below runs on Wine's own netapi32.
+wine_run override-off 60 wine reg delete 'HKCU\Software\Wine\DllOverrides' \
+  /v netapi32 /f || fail "netapi32 override removal"
 # --- end of the production server
+# ---- Release zip: installed from its own contents -------------------------
+# Unpacks the Windows release zip into a fresh folder and uses nothing else:
+# registers for the current user (keys under HKCU\Software\Classes only),
+# removes that, has a registration fail (it must say so and leave nothing),
+# registers for all users, runs a first VBScript against the
+# production corvane.exe, unregisters, and checks after each step where the
+# keys are (release_keys.vbs). Wine's COM reads no per-user classes, so no
+# client runs on the per-user registration.
+release_zip_check() {
+  echo "-- release zip"
+  cmake --build "$build" --target corvane_windows_zip >/dev/null
+  local zip
+  zip=$(find "$build" -maxdepth 1 -name 'corvane-*-windows-x64.zip' | head -1)
+  if [[ -z $zip ]]; then
+    fail "release zip not built"
+    return
+  fi
+  local unpacked=$WINEPREFIX/drive_c/release
+  rm -rf "$unpacked"
+  mkdir -p "$unpacked"
+  (cd "$unpacked" && cmake -E tar xf "$zip")
+  local folder
+  folder=$(basename "$zip" .zip)
+  local expected
+  for expected in corvane.exe register.cmd register.ps1 README.txt; do
+    if [[ -f $unpacked/$folder/$expected ]]; then pass; else
+      fail "release zip lacks $expected"
+    fi
+  done
+  local script="C:\\release\\$folder\\register.cmd"
+  local server_exe="C:\\release\\$folder\\corvane.exe"
+
+  # release_step <log> <expected line> <register.cmd options...>
+  release_step() {
+    local log=$1 line=$2
+    shift 2
+    if wine_run "$log" 60 wine cmd /c "$script" "$@" &&
+       grep -q "^Corvane: $line succeeded" "$logs/$log.out"; then
+      pass
+    else
+      fail "register.cmd $* (see $logs/$log.out)"
+    fi
+  }
+  release_keys() {
+    wine_run "keys-$1" 60 wine cscript //nologo 'C:\corvane\release_keys.vbs' "$1" ||
+      true
+    judge "registry keys, $1" "$logs/keys-$1.out"
+  }
+
+  release_keys none
+  release_step release-user "Registration for the current user" /user
+  release_keys user
+  release_step release-user-remove \
+    "Removing the registration for the current user" /remove /user
+  release_keys none
+
+  # A registration that fails says so with its code and leaves nothing: the
+  # unit test's volatile key, kept while this cmd runs, blocks it.
+  release_blocked() {
+    local log=$1 line=$2
+    shift 2
+    if ! wine_run "$log" 60 wine cmd /c 'C:\corvane\corvane_server_unit_test.exe' \
+           block-user-registration '&' "$@" &&
+       grep -q "$line" "$logs/$log.out"; then
+      pass
+    else
+      fail "$* did not report its failure (see $logs/$log.out)"
+    fi
+  }
+  release_blocked release-failure \
+    '^Corvane: Registration for the current user FAILED with code -2147023875\.' \
+    "$script" /user
+  release_blocked release-failure-direct \
+    '^Corvane: registration for the current user failed: .*(0x800703FD)' \
+    "$server_exe" /RegServerPerUser
+  release_keys none
+
+  release_step release-machine "Registration for all users"
+  release_keys machine
+  wine_run release-smoke 120 wine cscript //nologo 'C:\corvane\release_smoke.vbs' ||
+    true
+  judge "release VBScript (corvane.exe)" "$logs/release-smoke.out"
+  release_step release-machine-remove "Removing the registration for all users" \
+    /remove
+  release_keys none
+
+  if wine_run release-usage 60 wine cmd /c "$script" /bogus; then
+    fail "register.cmd accepted an unknown option"
+  else
+    pass
+  fi
+  # The server itself: says what it did, and refuses an unknown option.
+  if wine_run release-direct 60 wine "$server_exe" /UnregServerPerUser &&
+     grep -q '^Corvane: unregistered for the current user\.' \
+       "$logs/release-direct.out"; then
+    pass
+  else
+    fail "corvane.exe /UnregServerPerUser did not report"
+  fi
+  if wine_run release-unknown 60 wine "$server_exe" /bogus ||
+     ! grep -q '^Corvane: unknown option /bogus' "$logs/release-unknown.out"; then
+    fail "corvane.exe accepted or did not report an unknown option"
+  else
+    pass
+  fi
+}
+release_zip_check
+# ---- end of the release zip check -------------------------------------------
 
 timeout 60 wineserver -k || true
 echo "Wine stage: $((SECONDS - started)) s"

@@ -10,14 +10,17 @@
 
 #include "automation/text.h"
 #include "common/event_log.h"
+#include "contract/contract.h"
 #include "netapi/simulated/demo_domain.h"
 #include "netapi/simulated/simulated_controller.h"
 #include "server/class_factory.h"
 #include "server/com_error.h"
+#include "server/registration.h"
 #include "server/type_library.h"
 #include "server/variant_conversion.h"
 #include "server/wrapper_registry.h"
 #include "tests/wine/check_tally.h"
+#include "tests/wine/type_library_check.h"
 
 namespace {
 
@@ -224,19 +227,10 @@ void TypedListOverflow(const corvane::server::TypeLibrary& library) {
   if (list) SafeArrayDestroy(list);
 }
 
-// The executable's resources: the type library's identity and the version.
+// The executable's resources: the type library, entry by entry, and the
+// version.
 void Resources(const corvane::server::TypeLibrary& library) {
-  TLIBATTR* attributes = nullptr;
-  Check("library attributes",
-        SUCCEEDED(library.get()->GetLibAttr(&attributes)));
-  if (attributes) {
-    Check("library 1.0, locale 0x409",
-          attributes->wMajorVerNum == 1 && attributes->wMinorVerNum == 0 &&
-              attributes->lcid == 0x409 && attributes->guid == LIBID_Corvane);
-    library.get()->ReleaseTLibAttr(attributes);
-  }
-  Check("library has the six type infos",
-        library.get()->GetTypeInfoCount() == 6);
+  corvane::wine_test::CheckTypeLibrary(library.get());
 
   const std::wstring path = Sibling(L"corvane_simulated.exe");
   DWORD unused = 0;
@@ -257,6 +251,62 @@ void Resources(const corvane::server::TypeLibrary& library) {
         VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
                        reinterpret_cast<void**>(&text), &length) &&
             std::wstring(text) == L"2.06.0002");
+}
+
+std::wstring ClassesKey(const corvane::automation::Guid& clsid) {
+  return L"Software\\Classes\\CLSID\\" +
+         std::wstring(clsid.text.begin(), clsid.text.end());
+}
+
+// Holds, as a volatile key, the place of the third class's per-user
+// registration: a volatile key takes no lasting subkey, so registering for
+// the current user fails there for as long as the Wine session lasts.
+std::wstring BlockUserRegistration() {
+  const std::wstring blocked =
+      ClassesKey(corvane::contract::kNTUserClass.clsid);
+  // Only the class's own key is volatile: the others must register first.
+  for (const DWORD option : {REG_OPTION_NON_VOLATILE, REG_OPTION_VOLATILE}) {
+    const std::wstring path = option == REG_OPTION_VOLATILE
+                                  ? blocked
+                                  : blocked.substr(0, blocked.rfind(L'\\'));
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, option,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+  }
+  return blocked;
+}
+
+// A registration that fails part way removes what it had written.
+void FailedRegistrationRemoved() {
+  const std::wstring blocked = BlockUserRegistration();
+  HRESULT result = S_OK;
+  try {
+    corvane::server::RegisterServer(L"C:\\corvane\\corvane.exe",
+                                    corvane::server::Scope::kUser);
+  } catch (const corvane::automation::AutomationError& error) {
+    result = error.hresult();
+  }
+  Check("failed registration: the system's code",
+        result == HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE));
+  HKEY left = nullptr;
+  Check(
+      "failed registration: what it wrote is removed",
+      RegOpenKeyExW(HKEY_CURRENT_USER,
+                    ClassesKey(corvane::contract::kNTDomainClass.clsid).c_str(),
+                    0, KEY_READ, &left) == ERROR_FILE_NOT_FOUND);
+  if (left) RegCloseKey(left);
+  RegDeleteTreeW(HKEY_CURRENT_USER, blocked.c_str());
+  Check("once unblocked, registering succeeds", [] {
+    try {
+      corvane::server::RegisterServer(L"C:\\corvane\\corvane.exe",
+                                      corvane::server::Scope::kUser);
+      corvane::server::UnregisterServer(corvane::server::Scope::kUser);
+      return true;
+    } catch (const corvane::automation::AutomationError&) {
+      return false;
+    }
+  }());
 }
 
 void Conversions() {
@@ -295,7 +345,13 @@ void Conversions() {
 
 }  // namespace
 
-int main() {
+// With "block-user-registration", only blocks the per-user registration
+// (for the release check's failure case) and exits.
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"block-user-registration") {
+    BlockUserRegistration();
+    return 0;
+  }
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     std::printf("CoInitializeEx failed\n0 passed, 1 failed\n");
     return 1;
@@ -309,6 +365,7 @@ int main() {
     ObjectsAndLists(library);
     TypedListOverflow(library);
     Conversions();
+    FailedRegistrationRemoved();
   } catch (const corvane::automation::AutomationError& error) {
     std::printf("FAIL error 0x%08lX\n",
                 static_cast<unsigned long>(error.hresult()));
