@@ -23,12 +23,14 @@ fail() {
   echo "dc_session: FAILED: $*" >&2
   exit 1
 }
+# shellcheck source=show-command.sh
+source "$(dirname "$0")/show-command.sh"
 cv() {
-  echo "\$ corvane $*" >&2
+  local command=(--server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN"
+    --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" --audit - "$@")
+  show_command "$corvane" "${command[@]}" >&2
   local output status=0
-  output=$("$corvane" --server "$CORVANE_DC_HOST" \
-    --domain "$CORVANE_DC_DOMAIN" --realm "$CORVANE_DC_REALM" \
-    -A "$CORVANE_DC_AUTH_FILE" --audit - "$@") || status=$?
+  output=$("$corvane" "${command[@]}") || status=$?
   if [[ -n $output ]]; then
     printf '%s\n' "$output" >&2  # shown as well as checked
     printf '%s\n' "$output"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# install-packages.sh leaves the machine's policy-rc.d as it found it, after
+# a failed install as after a good one, and refuses service starts while
+# apt-get runs. apt-get, dpkg-query and id are stand-ins on PATH, and the
+# policy file is a temporary one.
+set -euo pipefail
+script=$(cd "$(dirname "$0")" && pwd)/install-packages.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/bin"
+cat >"$work/bin/dpkg-query" <<'FAKE'
+#!/bin/sh
+exit 1
+FAKE
+cat >"$work/bin/id" <<'FAKE'
+#!/bin/sh
+echo 0
+FAKE
+cat >"$work/bin/apt-get" <<'FAKE'
+#!/bin/sh
+[ "$1" = install ] || exit 0
+cat "$CORVANE_POLICY_RC_D" >"$FAKE_SEEN"
+exit "$FAKE_APT_STATUS"
+FAKE
+chmod +x "$work/bin/"*
+export PATH="$work/bin:$PATH" CORVANE_POLICY_RC_D=$work/policy-rc.d \
+  FAKE_SEEN=$work/seen
+
+fail() {
+  echo "install_packages_test: FAILED: $*" >&2
+  exit 1
+}
+
+# No policy before, and the install fails: none after.
+if FAKE_APT_STATUS=100 "$script" >"$work/out" 2>&1; then
+  fail "a failed install was reported as success"
+fi
+grep -qx 'exit 101' "$work/seen" || fail "service starts allowed during install"
+[[ ! -e $CORVANE_POLICY_RC_D ]] || fail "its own policy-rc.d was left behind"
+grep -q "removed the $CORVANE_POLICY_RC_D" "$work/out" || fail "not said: $(cat "$work/out")"
+
+# The machine's own policy is put back as it was.
+printf '#!/bin/sh\nexit 0\n' >"$CORVANE_POLICY_RC_D"
+cp "$CORVANE_POLICY_RC_D" "$work/original"
+FAKE_APT_STATUS=0 "$script" >"$work/out" 2>&1 || fail "install: $(cat "$work/out")"
+grep -qx 'exit 101' "$work/seen" || fail "service starts allowed during install"
+cmp -s "$work/original" "$CORVANE_POLICY_RC_D" || fail "the machine's policy-rc.d changed"
+echo "install_packages_test: passed"
