@@ -12,6 +12,10 @@ if (($# != 1)); then
   exit 2
 fi
 package=$1
+if [[ $(id -u) -ne 0 ]]; then
+  echo "check-package.sh: run as root, to run the packaged command as nobody" >&2
+  exit 2
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() {
