@@ -28,11 +28,12 @@ case ${1:-} in
     ;;
 esac
 
-"$root/tests/install-build-deps.sh" --command
 if ((simulate)); then
+  "$root/tests/install-build-deps.sh" --command
   build=${CORVANE_DEMO_BUILD_DIR:-$root/build/demo-simulate}
   with_samba=OFF
 else
+  "$root/tests/install-build-deps.sh" --demo
   "$root/tests/dc/check-host-free.sh"
   "$root/tests/dc/install-packages.sh"
   build=${CORVANE_DEMO_BUILD_DIR:-$root/build/demo}

@@ -6,6 +6,8 @@
 #                                    package check
 #   install-build-deps.sh --command  only what building the corvane command
 #                                    needs (the simulated controller's quick try)
+#   install-build-deps.sh --demo     that, and ss for the real demo's check
+#                                    of the host
 set -euo pipefail
 
 command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
@@ -17,12 +19,16 @@ case ${1:-} in
     packages=("${command_packages[@]}")
     why="building the corvane command"
     ;;
+  --demo)
+    packages=("${command_packages[@]}" iproute2)
+    why="building the corvane command and checking the host's ports"
+    ;;
   "")
     packages=("${command_packages[@]}" "${suite_packages[@]}")
     why="building Corvane, its man page and package, and running its tests"
     ;;
   *)
-    echo "usage: $0 [--command]" >&2
+    echo "usage: $0 [--command | --demo]" >&2
     exit 2
     ;;
 esac

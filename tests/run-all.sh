@@ -51,7 +51,7 @@ rm -f "$root"/build/release/corvane_*.deb
 packaging/check-package.sh "$root"/build/release/corvane_*.deb
 
 echo "== set-up scripts"
-tests/dc/install_packages_test.sh
+tests/install_scripts_test.sh
 tests/setup_scripts_test.sh
 
 echo "== Windows server under Wine"

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# install-packages.sh leaves the machine's policy-rc.d as it found it, after
-# a failed install as after a good one, and refuses service starts while
-# apt-get runs. apt-get, dpkg-query and id are stand-ins on PATH, and the
-# policy file is a temporary one.
+# The install scripts, with stand-ins for apt-get, dpkg-query (nothing is
+# installed), id and sudo on PATH, and a temporary policy file:
+# - install-build-deps.sh says what is missing and why, and installs it
+#   through sudo when not root;
+# - install-packages.sh leaves the machine's policy-rc.d as it found it,
+#   after a failed install as after a good one, and refuses service starts
+#   while apt-get runs.
 set -euo pipefail
-script=$(cd "$(dirname "$0")" && pwd)/install-packages.sh
+here=$(cd "$(dirname "$0")" && pwd)
+script=$here/dc/install-packages.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
@@ -14,22 +18,33 @@ exit 1
 FAKE
 cat >"$work/bin/id" <<'FAKE'
 #!/bin/sh
-echo 0
+echo "${FAKE_UID:-0}"
+FAKE
+cat >"$work/bin/sudo" <<'FAKE'
+#!/bin/sh
+echo "sudo $*" >>"$FAKE_SUDO_LOG"
 FAKE
 cat >"$work/bin/apt-get" <<'FAKE'
 #!/bin/sh
 [ "$1" = install ] || exit 0
 cat "$CORVANE_POLICY_RC_D" >"$FAKE_SEEN"
-exit "$FAKE_APT_STATUS"
+exit "${FAKE_APT_STATUS:-0}"
 FAKE
 chmod +x "$work/bin/"*
 export PATH="$work/bin:$PATH" CORVANE_POLICY_RC_D=$work/policy-rc.d \
-  FAKE_SEEN=$work/seen
+  FAKE_SEEN=$work/seen FAKE_SUDO_LOG=$work/sudo.log
 
 fail() {
-  echo "install_packages_test: FAILED: $*" >&2
+  echo "install_scripts_test: FAILED: $*" >&2
   exit 1
 }
+
+FAKE_UID=1000 "$here/install-build-deps.sh" --command >"$work/out" 2>&1 ||
+  fail "install-build-deps.sh: $(cat "$work/out")"
+grep -q "building the corvane command needs .* missing: cmake g++ make" "$work/out" ||
+  fail "not said what is missing and why: $(cat "$work/out")"
+grep -q "^sudo env DEBIAN_FRONTEND=noninteractive apt-get install .* cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev$" \
+  "$work/sudo.log" || fail "not installed through sudo: $(cat "$work/sudo.log")"
 
 # No policy before, and the install fails: none after.
 if FAKE_APT_STATUS=100 "$script" >"$work/out" 2>&1; then
@@ -45,4 +60,4 @@ cp "$CORVANE_POLICY_RC_D" "$work/original"
 FAKE_APT_STATUS=0 "$script" >"$work/out" 2>&1 || fail "install: $(cat "$work/out")"
 grep -qx 'exit 101' "$work/seen" || fail "service starts allowed during install"
 cmp -s "$work/original" "$CORVANE_POLICY_RC_D" || fail "the machine's policy-rc.d changed"
-echo "install_packages_test: passed"
+echo "install_scripts_test: passed"
