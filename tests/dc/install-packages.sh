@@ -10,12 +10,15 @@
 #   directory of its own (start-dc.sh).
 # It prints what it changed. Quick when everything is already there.
 #
-# CORVANE_POLICY_RC_D names another policy-rc.d (for tests of this script).
+# For tests of this script: CORVANE_POLICY_RC_D names another policy-rc.d,
+# CORVANE_UNIT_DIR and CORVANE_INITD_DIR other service folders.
 set -euo pipefail
 
 readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient)
 readonly services=(samba-ad-dc smbd nmbd winbind)
 readonly policy=${CORVANE_POLICY_RC_D:-/usr/sbin/policy-rc.d}
+readonly unit_dir=${CORVANE_UNIT_DIR:-/lib/systemd/system}
+readonly initd_dir=${CORVANE_INITD_DIR:-/etc/init.d}
 
 say() { echo "install-packages.sh: $*"; }
 
@@ -36,7 +39,7 @@ if [[ $(id -u) -ne 0 ]]; then
 fi
 
 service_exists() {
-  [[ -e /lib/systemd/system/$1.service || -e /etc/init.d/$1 ]]
+  [[ -e $unit_dir/$1.service || -e $initd_dir/$1 ]]
 }
 present_before=()
 for service in "${services[@]}"; do
@@ -76,7 +79,7 @@ for service in "${services[@]}"; do
   if command -v systemctl >/dev/null; then
     systemctl disable --quiet "$service" 2>/dev/null || true
   fi
-  if command -v update-rc.d >/dev/null && [[ -e /etc/init.d/$service ]]; then
+  if command -v update-rc.d >/dev/null && [[ -e $initd_dir/$service ]]; then
     update-rc.d "$service" disable >/dev/null 2>&1 || true
   fi
   disabled+=("$service")
