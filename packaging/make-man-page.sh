@@ -64,7 +64,7 @@ tree=$("$corvane" --command-tree)
 [SEE ALSO]
 smb.conf(5), samba\-tool(8).
 The full guide, with the state file of \fB\-\-simulate\fR and the member
-paths of \fBinvoke\fR: /usr/share/doc/corvane/cli.md.
+paths of \fBinvoke\fR: /usr/share/doc/corvane/docs/cli.md.
 TEXT
 } >"$include"
 
