@@ -33,6 +33,9 @@ void PrintCommand(const CLI::App& app, const std::string& path,
                   std::ostream& out) {
   out << "command " << path << ' ' << Description(app.get_description())
       << '\n';
+  if (!app.get_footer().empty()) {
+    out << "footer " << path << ' ' << Description(app.get_footer()) << '\n';
+  }
   for (const CLI::Option* option : app.get_options()) {
     if (option->get_group().empty()) continue;
     const std::string description = Description(option->get_description());

@@ -15,6 +15,7 @@ namespace corvane::cli {
 // last; PATH is the command path joined with dots ("corvane.user.add"),
 // NAMES the option's names joined with commas ("-W,--domain,--workgroup"):
 //   command PATH DESCRIPTION
+//   footer PATH TEXT                     the command's longer help, if any
 //   argument PATH NAME DESCRIPTION
 //   flag PATH NAMES DESCRIPTION          an option without a value
 //   option PATH NAMES VALUE DESCRIPTION  VALUE: the value's type name

@@ -39,6 +39,7 @@ tree=$("$corvane" --command-tree)
       sub(/\.[^.]*$/, "", parent)
       has_children[parent] = 1
     }
+    $1 == "footer" { footer[$2] = rest(3) }
     $1 == "argument" { synopsis[$2] = synopsis[$2] " \\fI" roff($3) "\\fR" }
     $1 == "flag" && $3 != "-h,--help" {
       options[$2] = options[$2] ".TP\n\\fB" roff($3) "\\fR\n" roff(rest(4)) "\n"
@@ -57,6 +58,7 @@ tree=$("$corvane" --command-tree)
         print "\\fB" roff(title) "\\fR" synopsis[path] \
               (path in options ? " [\\fIOPTIONS\\fR]" : "")
         print roff(about[path])
+        if (path in footer) print ".sp\n" roff(footer[path])
         if (path in options) printf ".RS\n%s.RE\n", options[path]
       }
     }' <<<"$tree"
