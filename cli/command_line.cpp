@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 
+#include "cli/command_tree.h"
 #include "cli/exit_status.h"
 
 namespace corvane::cli {
@@ -54,6 +55,13 @@ class Parser {
     AddUser();
     AddGroup();
     AddInvoke();
+    // Hidden: read at build time by the man page and completion generators.
+    app_.add_flag_callback("--command-tree",
+                           [this] {
+                             PrintCommandTree(app_, std::cout);
+                             throw CLI::Success();
+                           })
+        ->group("");
   }
 
   int Parse(int argc, const char* const* argv) {
@@ -65,6 +73,8 @@ class Parser {
       return app_.exit(help);
     } catch (const CLI::CallForVersion& version) {
       return app_.exit(version);
+    } catch (const CLI::Success&) {
+      return kExitSuccess;
     } catch (const CLI::ExtrasError&) {
       // Not echoed: a stray argument may be a secret typed by mistake.
       std::cerr << "corvane: unexpected arguments (not shown); see "

@@ -244,8 +244,11 @@ class Evaluator {
     }
     if (value.Is<ObjectRef>()) {
       const ObjectRef& object = value.As<ObjectRef>();
+      // Not "[" + std::string(...): g++ 12 warns falsely (-Wrestrict) when
+      // a literal is put before a string.
       const std::string text =
-          object ? "[" + std::string(object->Contract().name) + "]" : "Nothing";
+          object ? std::string("[").append(object->Contract().name) + "]"
+                 : "Nothing";
       report_.Line(text);
       return text;
     }

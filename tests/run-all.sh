@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is needed, checks formatting, then
-# builds twice (warnings as errors; AddressSanitizer + UndefinedBehavior-
-# Sanitizer with leak checking) and runs every test in both builds, the
-# integration suite against a throwaway Samba domain controller included;
-# then cross-builds the Windows COM server and runs its clients under Wine.
+# builds three times with warnings as errors (Debug; AddressSanitizer +
+# UndefinedBehaviorSanitizer with leak checking; Release) and runs every
+# test in the first two, the integration suite against a throwaway Samba
+# domain controller included, and the unit suite in Release; builds the
+# Debian package and checks it; checks the set-up scripts; then
+# cross-builds the Windows COM server and runs its clients under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -16,21 +18,41 @@ mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
 clang-format --dry-run --Werror "${sources[@]}"
 
 jobs=$(nproc)
-run_build() {
+build() {
+  local name=$1 type=$2
+  shift 2
+  echo "== build: $name"
+  cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE="$type" \
+    -DCORVANE_WITH_SAMBA=ON -DCORVANE_WERROR=ON "$@" >/dev/null
+  cmake --build "$root/build/$name" -j "$jobs"
+}
+run_tests() {
   local name=$1
   shift
-  echo "== build: $name"
-  cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE=Debug \
-    -DCORVANE_WITH_SAMBA=ON "$@" >/dev/null
-  cmake --build "$root/build/$name" -j "$jobs"
   echo "== tests: $name"
-  (cd "$root/build/$name" && ctest --output-on-failure -j "$jobs")
+  (cd "$root/build/$name" && ctest --output-on-failure -j "$jobs" "$@")
 }
 
-run_build normal
+build normal Debug
+run_tests normal
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  run_build sanitize -DCORVANE_SANITIZE=ON
+  build sanitize Debug -DCORVANE_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_tests sanitize
+
+# What users run: the optimised build, its unit suite and its package.
+build release Release
+run_tests release -LE integration
+echo "== Debian package"
+rm -f "$root"/build/release/corvane_*.deb
+(cd "$root/build/release" && cpack -G DEB >/dev/null)
+packaging/check-package.sh "$root"/build/release/corvane_*.deb
+
+echo "== set-up scripts"
+tests/install_scripts_test.sh
+tests/setup_scripts_test.sh
 
 echo "== Windows server under Wine"
 tests/wine/run-wine-tests.sh

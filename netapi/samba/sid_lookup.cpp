@@ -1,6 +1,7 @@
 // The name-to-SID lookup, with the platform's sizing protocol. libnetapi has
 // no name lookup of its own; the SID levels of the user and group queries
 // give the account's SID.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -26,12 +27,14 @@ constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
 // A SID in its binary form: revision, sub-authority count, the 48-bit
 // authority big-endian, then each sub-authority little-endian.
 std::vector<BYTE> Serialize(const ::domsid& sid) {
-  std::vector<BYTE> bytes{sid.sid_rev_num, sid.num_auths};
-  bytes.insert(bytes.end(), sid.id_auth, sid.id_auth + 6);
-  for (int i = 0; i < sid.num_auths; ++i) {
+  std::vector<BYTE> bytes(8 + 4 * std::size_t{sid.num_auths});
+  bytes[0] = sid.sid_rev_num;
+  bytes[1] = sid.num_auths;
+  std::copy(sid.id_auth, sid.id_auth + 6, bytes.begin() + 2);
+  for (std::size_t i = 0; i < sid.num_auths; ++i) {
     const std::uint32_t sub = sid.sub_auths[i];
-    for (int shift = 0; shift < 32; shift += 8) {
-      bytes.push_back(static_cast<BYTE>(sub >> shift));
+    for (std::size_t byte = 0; byte < 4; ++byte) {
+      bytes[8 + 4 * i + byte] = static_cast<BYTE>(sub >> (8 * byte));
     }
   }
   return bytes;

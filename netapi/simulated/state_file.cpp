@@ -36,7 +36,9 @@ std::string SidText(const Sid& sid) {
   for (std::size_t offset = 8; offset < sid.size(); offset += 4) {
     std::uint32_t sub = 0;
     for (int i = 3; i >= 0; --i) sub = (sub << 8) | sid[offset + i];
-    text += "-" + std::to_string(sub);
+    // Appended in place: g++ 12 warns falsely (-Wrestrict) about
+    // "-" + std::to_string(...).
+    text.append("-").append(std::to_string(sub));
   }
   return text;
 }

@@ -23,12 +23,24 @@ fail() {
   echo "dc_session: FAILED: $*" >&2
   exit 1
 }
-cv() {
-  echo "\$ corvane $*" >&2
+# shellcheck source=show-command.sh
+source "$(dirname "$0")/show-command.sh"
+cv() {  # cv [--input LINE] ARG...: LINE is the command's standard input
+  local input=()
+  if [[ $1 == --input ]]; then
+    input=("$1" "$2")
+    shift 2
+  fi
+  local command=("$corvane" --server "$CORVANE_DC_HOST"
+    --domain "$CORVANE_DC_DOMAIN" --realm "$CORVANE_DC_REALM"
+    -A "$CORVANE_DC_AUTH_FILE" --audit - "$@")
+  show_command "${input[@]}" "${command[@]}" >&2
   local output status=0
-  output=$("$corvane" --server "$CORVANE_DC_HOST" \
-    --domain "$CORVANE_DC_DOMAIN" --realm "$CORVANE_DC_REALM" \
-    -A "$CORVANE_DC_AUTH_FILE" --audit - "$@") || status=$?
+  if ((${#input[@]})); then
+    output=$(printf '%s\n' "${input[1]}" | "${command[@]}") || status=$?
+  else
+    output=$("${command[@]}") || status=$?
+  fi
   if [[ -n $output ]]; then
     printf '%s\n' "$output" >&2  # shown as well as checked
     printf '%s\n' "$output"
@@ -43,9 +55,9 @@ dc=$(cv dc "$CORVANE_DC_DOMAIN")
 [[ ${dc^^} == "\\\\${CORVANE_DC_NAME^^}" ]] || fail "dc printed '$dc'"
 
 cv group add "$group" --comment "Corvane session"
-password() { printf 'Cv-%s-Pw1!\n' "$1"; }
-password "$first" | cv user add "$first" --full-name "Ann Session" --comment "first"
-password "$second" | cv user add "$second" --full-name "Ben Session"
+password() { printf 'Cv-%s-Pw1!' "$1"; }
+cv --input "$(password "$first")" user add "$first" --full-name "Ann Session" --comment "first"
+cv --input "$(password "$second")" user add "$second" --full-name "Ben Session"
 cv group add-member "$group" "$first"
 cv group add-member "$group" "$second"
 
@@ -66,7 +78,7 @@ cv user disable "$second"
 expect_line "$(cv user show "$second")" "disabled:   yes"
 cv user enable "$second"
 expect_line "$(cv user show "$second")" "disabled:   no"
-password "$second-new" | cv user password "$second"
+cv --input "$(password "$second-new")" user password "$second"
 
 sid_first=$(cv user sid "$first")
 sid_second=$(cv user sid "$second")

@@ -22,7 +22,9 @@ std::string SidText(const std::vector<netapi::BYTE>& sid) {
   for (std::size_t i = 8; i + 4 <= sid.size(); i += 4) {
     const std::uint32_t sub = sid[i] | sid[i + 1] << 8 | sid[i + 2] << 16 |
                               static_cast<std::uint32_t>(sid[i + 3]) << 24;
-    text += "-" + std::to_string(sub);
+    // Appended in place: g++ 12 warns falsely (-Wrestrict) about
+    // "-" + std::to_string(...).
+    text.append("-").append(std::to_string(sub));
   }
   return text;
 }

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Checks a built corvane Debian package: its control data (dependencies
+# derived from the binary), the files it installs, lintian without errors,
+# and the binary taken from the package running a --simulate session as an
+# unprivileged user, as a user would after `apt install ./corvane_*.deb`.
+#
+#   check-package.sh corvane_VERSION_ARCH.deb
+set -euo pipefail
+
+if (($# != 1)); then
+  echo "usage: $0 PACKAGE.deb" >&2
+  exit 2
+fi
+package=$1
+if [[ $(id -u) -ne 0 ]]; then
+  echo "check-package.sh: run as root, to run the packaged command as nobody" >&2
+  exit 2
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "check-package.sh: FAILED: $*" >&2
+  exit 1
+}
+
+info=$(dpkg-deb --info "$package")
+grep -qx ' Package: corvane' <<<"$info" || fail "package name: $info"
+depends=$(grep '^ Depends:' <<<"$info") || fail "no dependencies: $info"
+
+contents=$(dpkg-deb --contents "$package" | awk '{print $NF}')
+for file in ./usr/bin/corvane ./usr/share/man/man1/corvane.1.gz \
+    ./usr/share/bash-completion/completions/corvane \
+    ./usr/share/doc/corvane/copyright \
+    ./usr/share/doc/corvane/changelog.Debian.gz \
+    ./usr/share/doc/corvane/README.md ./usr/share/doc/corvane/docs/cli.md; do
+  grep -qxF "$file" <<<"$contents" || fail "$file is not in the package"
+done
+
+lintian --fail-on error "$package" || fail "lintian found errors"
+
+dpkg-deb -x "$package" "$work/root"
+# Every library the binary loads comes from a package it depends on.
+for library in $(objdump -p "$work/root/usr/bin/corvane" | awk '$1 == "NEEDED" {print $2}'); do
+  path=$(ldconfig -p | awk -v name="$library" '$1 == name {print $NF; exit}')
+  owner=$(dpkg-query -S "$(realpath "$path")" 2>/dev/null | cut -d: -f1) ||
+    owner=$(dpkg-query -S "$path" | cut -d: -f1)
+  [[ $depends == *" $owner "* || $depends == *" $owner" || $depends == *" $owner,"* ]] ||
+    fail "$library (package $owner) is not among the dependencies: $depends"
+done
+
+# The man page documents every command.
+man_page=$(zcat "$work/root/usr/share/man/man1/corvane.1.gz")
+for command in 'corvane user add' 'corvane group add\\-member' 'corvane invoke'; do
+  grep -q "$command" <<<"$man_page" || fail "the man page lacks '$command'"
+done
+
+# A session as nobody, with a home of its own and nothing else writable.
+home=$work/home
+mkdir "$home"
+chmod 0755 "$work"
+chown nobody "$home"
+as_nobody() {
+  setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    env -i HOME="$home" PATH=/usr/bin:/bin CORVANE_DOMAIN=CORVANE \
+    sh -c 'cd "$HOME" && exec "$@"' sh "$work/root/usr/bin/corvane" \
+    --simulate demo.json "$@"
+}
+[[ $(as_nobody user list | paste -sd' ') == 'Administrator Guest alice bob carol' ]] ||
+  fail "user list as nobody: $(as_nobody user list 2>&1)"
+as_nobody group add Packagers --comment "from the package" >/dev/null
+printf 'Pkg-Pass-1\n' | as_nobody user add pat --full-name "Pat Package" >/dev/null
+as_nobody group add-member Packagers pat >/dev/null
+[[ $(as_nobody group members Packagers) == pat ]] ||
+  fail "members as nobody: $(as_nobody group members Packagers 2>&1)"
+[[ $(stat -c %U "$home/demo.json") == nobody ]] || fail "state file owner"
+echo "check-package.sh: $package passed"
