@@ -49,7 +49,7 @@ toolchain=()
 [[ -f $build/CMakeCache.txt ]] ||
   toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake")
 cmake -S "$root" -B "$build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
-  -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF >/dev/null
+  -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF -DCORVANE_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" \
   --target corvane_server corvane_simulated_server corvane_dispatch_client \
            corvane_server_unit_test
