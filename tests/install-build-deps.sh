@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev clang-format libcli11-dev nlohmann-json3-dev)
+          libbenchmark-dev clang-format libcli11-dev nlohmann-json3-dev
+          valgrind)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
