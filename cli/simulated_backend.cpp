@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -30,17 +31,20 @@ std::string Reason(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
-BackendError LinkRefused(const std::string& path) {
-  return BackendError(path +
-                      " is a symbolic link: give the path of the state file "
-                      "itself");
+// Links are refused rather than resolved: a link and its target would
+// take different locks, and a link may lead where the passwords must not.
+BackendError LinkRefused(const std::string& what, const std::string& path,
+                         const std::string& remedy) {
+  return BackendError(what + " " + path + " is a symbolic link: " + remedy);
 }
 
 UniqueFd LockBeside(const std::string& path) {
   const std::string lock_path = path + ".lock";
   UniqueFd lock(::open(lock_path.c_str(),
                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-  if (!lock && errno == ELOOP) throw LinkRefused(lock_path);
+  if (!lock && errno == ELOOP) {
+    throw LinkRefused("lock file", lock_path, "remove it");
+  }
   if (!lock) throw BackendError(Reason("cannot open lock file", lock_path));
   if (::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) return lock;
   if (errno != EWOULDBLOCK && errno != EINTR) {
@@ -59,7 +63,9 @@ std::optional<std::string> ReadState(const std::string& path) {
   UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
   if (!file) {
     if (errno == ENOENT) return std::nullopt;
-    if (errno == ELOOP) throw LinkRefused(path);
+    if (errno == ELOOP) {
+      throw LinkRefused("state file", path, "give the path of the file itself");
+    }
     throw BackendError(Reason("cannot read state file", path));
   }
   std::string text;

@@ -307,6 +307,16 @@ TEST_F(CorvaneSession, UnusableStateFileIsReportedAndKept) {
     fs::remove(real);
   }
   EXPECT_FALSE(fs::exists(real));
+  fs::remove(state_);
+  fs::remove(state_ + ".lock");
+  fs::create_symlink(real, state_ + ".lock");
+  const Outcome outcome = Corvane({"group", "list"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("lock file " + state_ + ".lock is a symbolic"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(real));
+  EXPECT_FALSE(fs::exists(state_));
 }
 
 }  // namespace
