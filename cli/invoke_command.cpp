@@ -2,12 +2,13 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "automation/coercion.h"
 #include "automation/error.h"
 #include "automation/text.h"
 #include "cli/exit_status.h"
 #include "cli/member_path.h"
-#include "cli/password_input.h"
 #include "contract/contract.h"
 
 namespace corvane::cli {
@@ -91,7 +92,7 @@ void CheckPasswordsAhead(const Statement& statement) {
   }
 }
 
-Variant ToVariant(const Argument& argument) {
+Variant ToVariant(const Argument& argument, PasswordSupply& passwords) {
   switch (argument.kind) {
     case Argument::Kind::kMissing:
       return automation::Missing{};
@@ -102,7 +103,7 @@ Variant ToVariant(const Argument& argument) {
     case Argument::Kind::kBoolean:
       return Variant::FromBool(argument.boolean);
     case Argument::Kind::kPassword:
-      return ReadPassword("Password: ", true);
+      return passwords.Take();
   }
   return automation::Missing{};
 }
@@ -131,8 +132,8 @@ std::vector<std::string> ArrayLines(const automation::StringArray& array) {
 
 class Evaluator {
  public:
-  Evaluator(const ObjectRef& domain, Report& report)
-      : domain_(domain), report_(report) {}
+  Evaluator(const ObjectRef& domain, Report& report, PasswordSupply& passwords)
+      : domain_(domain), report_(report), passwords_(passwords) {}
 
   // kExitSuccess, or the failure status after reporting it.
   int Evaluate(const Statement& statement) {
@@ -160,7 +161,7 @@ class Evaluator {
     bool only_read = false;
     ordered_json value;
     if (statement.assigned) {
-      WipedArguments argument{{ToVariant(*statement.assigned)}};
+      WipedArguments argument{{ToVariant(*statement.assigned, passwords_)}};
       automation::Put(*target, Wide(last.name), argument.values.front());
     } else if (last.has_arguments ||
                (member && member->kind == Kind::kMethod)) {
@@ -186,7 +187,7 @@ class Evaluator {
       return automation::Get(*target, Wide(segment.name));
     WipedArguments arguments;
     for (const Argument& argument : segment.arguments) {
-      arguments.values.push_back(ToVariant(argument));
+      arguments.values.push_back(ToVariant(argument, passwords_));
     }
     return automation::InvokeByName(
         *target, Wide(segment.name),
@@ -198,7 +199,7 @@ class Evaluator {
                     const Member* member) {
     WipedArguments arguments;
     for (const Argument& argument : segment.arguments) {
-      arguments.values.push_back(ToVariant(argument));
+      arguments.values.push_back(ToVariant(argument, passwords_));
     }
     // An array the method fills is supplied when the caller left it out.
     if (member) {
@@ -263,13 +264,12 @@ class Evaluator {
 
   ObjectRef domain_;
   Report& report_;
+  PasswordSupply& passwords_;
   ordered_json results_ = ordered_json::array();
   std::string last_error_;
 };
 
-}  // namespace
-
-int RunInvoke(const Request& request, const ObjectRef& domain, Report& report) {
+std::vector<Statement> ParseStatements(const Request& request) {
   std::vector<Statement> statements;
   for (std::size_t i = 0; i < request.statements.size(); ++i) {
     try {
@@ -280,7 +280,35 @@ int RunInvoke(const Request& request, const ObjectRef& domain, Report& report) {
                        error.what());
     }
   }
-  Evaluator evaluator(domain, report);
+  return statements;
+}
+
+std::size_t PasswordsIn(const std::vector<Argument>& arguments) {
+  return static_cast<std::size_t>(std::count_if(
+      arguments.begin(), arguments.end(),
+      [](const Argument& a) { return a.kind == Argument::Kind::kPassword; }));
+}
+
+}  // namespace
+
+// Counts what Evaluate converts: the arguments of every segment but the
+// last, then the assigned value or else the last segment's arguments.
+std::size_t PasswordsUsedBy(const Request& request) {
+  std::size_t count = 0;
+  for (const Statement& statement : ParseStatements(request)) {
+    for (std::size_t i = 0; i + 1 < statement.path.size(); ++i) {
+      count += PasswordsIn(statement.path[i].arguments);
+    }
+    count += statement.assigned ? PasswordsIn({*statement.assigned})
+                                : PasswordsIn(statement.path.back().arguments);
+  }
+  return count;
+}
+
+int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
+              PasswordSupply& passwords) {
+  const std::vector<Statement> statements = ParseStatements(request);
+  Evaluator evaluator(domain, report, passwords);
   int status = kExitSuccess;
   for (const Statement& statement : statements) {
     try {

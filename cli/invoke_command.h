@@ -6,11 +6,19 @@
 #pragma once
 
 #include "cli/late_bound.h"
+#include "cli/password_supply.h"
 #include "cli/report.h"
 #include "cli/request.h"
 
 namespace corvane::cli {
 
-int RunInvoke(const Request& request, const ObjectRef& domain, Report& report);
+// How many passwords (@password) the statements hand to their calls, so
+// that they can be read before anything runs. Throws UsageError for a
+// statement that cannot be parsed or gives a password literally.
+std::size_t PasswordsUsedBy(const Request& request);
+
+// Each @password takes the next password from `passwords`.
+int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
+              PasswordSupply& passwords);
 
 }  // namespace corvane::cli

@@ -13,6 +13,7 @@
 #include "cli/exit_status.h"
 #include "cli/group_commands.h"
 #include "cli/invoke_command.h"
+#include "cli/password_supply.h"
 #include "cli/progress_api.h"
 #include "cli/user_commands.h"
 #include "domain/class_factory.h"
@@ -42,7 +43,7 @@ void CheckRequest(const Request& request) {
 // The domain object lives only inside this call, so that its end message
 // is written while the audit sink still exists.
 int RunCommand(const Request& request, const ClassFactory& factory,
-               Report& report) {
+               Report& report, PasswordSupply& passwords) {
   const ObjectRef domain = factory.CreateObject(u"Corvane.NTDomain");
   if (request.options.log_level) {
     PutValue(domain, u"eLogging", *request.options.log_level);
@@ -57,12 +58,12 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     }
   }
   if (IsUserCommand(request.command)) {
-    return RunUserCommand(request, domain, report);
+    return RunUserCommand(request, domain, report, passwords);
   }
   if (IsGroupCommand(request.command)) {
     return RunGroupCommand(request, domain, report);
   }
-  return RunInvoke(request, domain, report);
+  return RunInvoke(request, domain, report, passwords);
 }
 
 }  // namespace
@@ -72,10 +73,13 @@ int Run(int argc, const char* const* argv) {
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   const Request& request = std::get<Request>(parsed);
 
+  PasswordSupply passwords;
   std::unique_ptr<Backend> backend;
   std::unique_ptr<AuditSink> audit;
   try {
     CheckRequest(request);
+    // Before the backend: the simulated one holds a lock from here on.
+    passwords = PasswordSupply::ReadFor(request);
     backend = OpenBackend(request.options);
     audit = std::make_unique<AuditSink>(request.options.audit);
   } catch (const UsageError& error) {
@@ -91,7 +95,7 @@ int Run(int argc, const char* const* argv) {
   try {
     ProgressApi api(backend->api(), ::isatty(STDERR_FILENO) != 0);
     const ClassFactory factory(common::Environment{api, *audit});
-    status = RunCommand(request, factory, report);
+    status = RunCommand(request, factory, report, passwords);
   } catch (const UsageError& error) {
     std::cerr << "corvane: " << error.what() << "\n";
     status = kExitUsage;

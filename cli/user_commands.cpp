@@ -4,7 +4,6 @@
 
 #include "cli/exit_status.h"
 #include "cli/name_lists.h"
-#include "cli/password_input.h"
 
 namespace corvane::cli {
 namespace {
@@ -29,8 +28,10 @@ struct Password {
 
 class UserTask {
  public:
-  UserTask(const Request& request, const ObjectRef& domain, Report& report)
+  UserTask(const Request& request, const ObjectRef& domain, Report& report,
+           PasswordSupply& passwords)
       : request_(request),
+        passwords_(passwords),
         users_(GetObject(domain, u"Users")),
         report_(report),
         context_("user " + request.name) {}
@@ -108,8 +109,7 @@ class UserTask {
 
   int Add() {
     const UserFields& fields = request_.fields;
-    Password password{
-        ReadPassword("Password for new user " + request_.name + ": ", true)};
+    Password password{passwords_.Take()};
     std::vector<Variant> args = {Wide(request_.name),
                                  password.text,
                                  Wide(fields.home_dir.value_or("")),
@@ -153,8 +153,7 @@ class UserTask {
   }
 
   int ChangePassword() {
-    Password password{
-        ReadPassword("New password for " + request_.name + ": ", true)};
+    Password password{passwords_.Take()};
     PutValue(users_, u"sPassword", password.text);
     return Done();
   }
@@ -180,6 +179,7 @@ class UserTask {
   }
 
   const Request& request_;
+  PasswordSupply& passwords_;
   ObjectRef users_;
   Report& report_;
   std::string context_;
@@ -188,8 +188,8 @@ class UserTask {
 }  // namespace
 
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report) {
-  return UserTask(request, domain, report).Run();
+                   Report& report, PasswordSupply& passwords) {
+  return UserTask(request, domain, report, passwords).Run();
 }
 
 }  // namespace corvane::cli

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "cli/late_bound.h"
+#include "cli/password_supply.h"
 #include "cli/report.h"
 #include "cli/request.h"
 
 namespace corvane::cli {
 
+// `user add` and `user password` take their password from `passwords`.
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report);
+                   Report& report, PasswordSupply& passwords);
 
 }  // namespace corvane::cli

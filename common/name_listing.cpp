@@ -20,10 +20,12 @@ void NameList::Add(std::u16string name) {
 std::optional<ListingFailure> ListNames(
     netapi::Api& api, const BatchCall& next_batch,
     const std::function<void(std::u16string)>& store) {
+  // The counts carry over from batch to batch, so that a failure reports
+  // them as they stand after the failing call, whether it set them or not.
+  netapi::DWORD entries_read = 0;
+  netapi::DWORD total_entries = 0;
   for (;;) {
     netapi::LPBYTE batch = nullptr;
-    netapi::DWORD entries_read = 0;
-    netapi::DWORD total_entries = 0;
     const netapi::NET_API_STATUS status =
         next_batch(&batch, &entries_read, &total_entries);
     if (status != netapi::NERR_Success && status != netapi::ERROR_MORE_DATA) {

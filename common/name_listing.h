@@ -4,7 +4,9 @@
 // copying the earlier ones. The batches end when the platform says the
 // listing is complete (status 0) or a batch's counts are equal, whichever
 // comes first; a batch that promises more data but holds none ends it too,
-// as a failure, because asking again would never end.
+// as a failure, because asking again would never end. A failure reports
+// the two counts as they stand after the failing call: a call that leaves
+// them alone leaves those of the batch before.
 #pragma once
 
 #include <cstdint>

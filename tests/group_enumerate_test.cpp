@@ -117,10 +117,16 @@ TEST_F(GroupEnumerateTest, MoreThan32767GroupsAreAllListed) {
   EXPECT_EQ(names.back(), u"group-32999");
 }
 
-// A platform that misreports its counts must not make the listing loop.
+// A platform that misreports its counts must not make the listing loop;
+// one that fails leaving the counts alone has them reported as they stand.
 class MisreportingController : public netapi::simulated::SimulatedController {
  public:
-  enum class Fault { kCompleteWithUnequalCounts, kMoreDataWithNothing };
+  enum class Fault {
+    kCompleteWithUnequalCounts,
+    kMoreDataWithNothing,
+    kMoreDataWithEqualCounts,
+    kFailureLeavingTheCounts,
+  };
   Fault fault = Fault::kCompleteWithUnequalCounts;
   int calls = 0;
 
@@ -128,12 +134,22 @@ class MisreportingController : public netapi::simulated::SimulatedController {
       netapi::LPCWSTR server, netapi::DWORD level, netapi::LPBYTE* buffer,
       netapi::DWORD prefmaxlen, netapi::LPDWORD read, netapi::LPDWORD total,
       netapi::PDWORD_PTR resume) override {
-    ++calls;
+    if (++calls > 1 && fault == Fault::kFailureLeavingTheCounts) {
+      return netapi::ERROR_ACCESS_DENIED;
+    }
     const auto status = SimulatedController::NetGroupEnum(
         server, level, buffer, prefmaxlen, read, total, resume);
-    if (fault == Fault::kCompleteWithUnequalCounts) {
-      *total = *read + 10;
-      return netapi::NERR_Success;
+    switch (fault) {
+      case Fault::kCompleteWithUnequalCounts:
+        *total = *read + 10;
+        return netapi::NERR_Success;
+      case Fault::kMoreDataWithEqualCounts:
+        return calls == 1 ? netapi::ERROR_MORE_DATA : status;
+      case Fault::kFailureLeavingTheCounts:
+        *total = *read + 10;
+        return netapi::ERROR_MORE_DATA;
+      case Fault::kMoreDataWithNothing:
+        break;
     }
     NetApiBufferFree(*buffer);
     netapi::LPBYTE empty = nullptr;
@@ -141,32 +157,45 @@ class MisreportingController : public netapi::simulated::SimulatedController {
                                               reinterpret_cast<void**>(&empty));
     *buffer = empty;
     *read = 0;
-    (void)status;
     return netapi::ERROR_MORE_DATA;
   }
 };
 
-TEST(GroupEnumerateMisreporting, EndsOnCompleteOrOnMoreDataWithNothing) {
+TEST(GroupEnumerateMisreporting,
+     EndsOnCompleteOrEqualCountsOrMoreDataWithNothing) {
+  using Fault = MisreportingController::Fault;
+  const struct {
+    Fault fault;
+    int calls;
+    Names names;
+    std::string error;
+  } cases[] = {
+      {Fault::kCompleteWithUnequalCounts, 1,
+       Names{u"", u"Domain Admins", u"Domain Users", u"Sales"}, ""},
+      {Fault::kMoreDataWithEqualCounts, 1,
+       Names{u"", u"Domain Admins", u"Domain Users", u"Sales"}, ""},
+      {Fault::kMoreDataWithNothing, 1, Names{u"", u"None"},
+       "ERROR 234 enumerating group 0 of 3"},
+      {Fault::kFailureLeavingTheCounts, 2,
+       Names{u"", u"Domain Admins", u"Domain Users", u"Sales"},
+       "ERROR 5 enumerating group 3 of 13"},
+  };
   MisreportingController dc;
   netapi::simulated::SeedDemoDomain(dc);
   common::MemoryEventSink events;
   ClassFactory factory({dc, events});
-  for (auto fault : {MisreportingController::Fault::kCompleteWithUnequalCounts,
-                     MisreportingController::Fault::kMoreDataWithNothing}) {
-    dc.fault = fault;
+  for (const auto& row : cases) {
+    dc.fault = row.fault;
     dc.calls = 0;
     ObjectRef domain = factory.CreateObject(u"Corvane.NTDomain");
     automation::Put(*domain, u"sDomain", u"CORVANE");
     ObjectRef groups = automation::Get(*domain, u"Groups").As<ObjectRef>();
     auto list = std::make_shared<automation::StringArray>();
     automation::Call(*groups, u"Enumerate", {list});
-    EXPECT_EQ(dc.calls, 1);
-    if (fault == MisreportingController::Fault::kMoreDataWithNothing) {
-      EXPECT_EQ(list->elements(), (Names{u"", u"None"}));
-      EXPECT_EQ(
-          U8(automation::Get(*groups, u"sLastError").As<std::u16string>()),
-          "ERROR 234 enumerating group 0 of 3");
-    }
+    EXPECT_EQ(dc.calls, row.calls) << row.error;
+    EXPECT_EQ(list->elements(), row.names) << row.error;
+    EXPECT_EQ(U8(automation::Get(*groups, u"sLastError").As<std::u16string>()),
+              row.error);
   }
   EXPECT_EQ(dc.ledger().outstanding(), 0u);
 }

@@ -36,8 +36,11 @@ TEST_F(GroupTest, EachSelectionGivesAFreshUserObject) {
   EXPECT_EQ(lookup.Text("groupname"), u"sales");
   EXPECT_EQ(lookup.Number("level"), 1u);
 
+  EXPECT_FALSE(CallBool(groups, u"Add", {u"Sales", u""}));
+  const std::u16string add_error = Text(groups, u"sLastError");
   ObjectRef first = Object(groups, u"Users");
   ASSERT_NE(first, nullptr);
+  EXPECT_EQ(Text(groups, u"sLastError"), add_error) << "reading Users wrote it";
   EXPECT_EQ(Object(groups, u"Users").get(), first.get());
   EXPECT_EQ(Object(first, u"oParent").get(), groups.get());
   Put(groups, u"sGroupName", u"sales");
@@ -103,6 +106,13 @@ TEST_F(GroupTest, CommentChangesAndTheirLogGate) {
   EXPECT_EQ(events(), (std::vector<std::u16string>{
                           u"Changed comment for group Sales to ",
                           u"Changed comment for group Sales to Sales"}));
+
+  // It goes to the domain's controller of now, not of the selection.
+  dc_.AddDomain(u"OTHER", u"DC9");
+  Put(Object(groups, u"oParent"), u"sDomain", u"OTHER");
+  Put(groups, u"sComment", u"moved");
+  EXPECT_EQ(dc_.journal().Of("NetGroupSetInfo").back().Text("servername"),
+            u"\\\\DC9");
 }
 
 TEST_F(GroupTest, AFailedCommentChangeEmptiesTheCachedComment) {

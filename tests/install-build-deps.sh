@@ -13,7 +13,7 @@ set -euo pipefail
 command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 suite_packages=(googletest libgtest-dev libgmock-dev
                 libbenchmark-dev clang-format help2man dpkg-dev file lintian
-                iproute2)
+                iproute2 valgrind)
 case ${1:-} in
   --command)
     packages=("${command_packages[@]}")
@@ -32,7 +32,6 @@ case ${1:-} in
     exit 2
     ;;
 esac
-
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||

@@ -3,8 +3,9 @@
 # builds three times with warnings as errors (Debug; AddressSanitizer +
 # UndefinedBehaviorSanitizer with leak checking; Release) and runs every
 # test in the first two, the integration suite against a throwaway Samba
-# domain controller included, and the unit suite in Release; builds the
-# Debian package and checks it; checks the set-up scripts; then
+# domain controller included, the unit suite under valgrind (which also
+# sees reads of uninitialised memory), and the unit suite in Release;
+# builds the Debian package and checks it; checks the set-up scripts; then
 # cross-builds the Windows COM server and runs its clients under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,6 +36,16 @@ run_tests() {
 
 build normal Debug
 run_tests normal
+
+echo "== valgrind: unit suite"
+valgrind_log=$(mktemp)
+if ! valgrind -q --error-exitcode=99 "$root/build/normal/tests/corvane_tests" \
+  >"$valgrind_log" 2>&1; then
+  cat "$valgrind_log"
+  rm -f "$valgrind_log"
+  exit 1
+fi
+rm -f "$valgrind_log"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build sanitize Debug -DCORVANE_SANITIZE=ON

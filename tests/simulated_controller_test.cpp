@@ -4,6 +4,8 @@
 // lookup's sizing protocol; and it accounts for every block it hands out.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "netapi/simulated/demo_domain.h"
 
 namespace corvane::netapi::simulated {
@@ -99,6 +101,20 @@ TEST_F(SimulatedControllerTest, FaultsHitTheNthCallOnly) {
   void* block = nullptr;
   EXPECT_EQ(dc_.NetApiBufferAllocate(10, &block), ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(dc_.ledger().outstanding(), 0u);
+}
+
+// Tests learn from the release whether a secret was wiped: the answer is
+// yes only when the caller wrote zeros over every byte of the block.
+TEST_F(SimulatedControllerTest, ReleaseTellsWhetherEveryByteWasZeroed) {
+  for (const std::size_t zeroed : {0u, 7u, 8u}) {
+    void* block = nullptr;
+    ASSERT_EQ(dc_.NetApiBufferAllocate(8, &block), NERR_Success);
+    std::memset(block, 0, zeroed);
+    dc_.NetApiBufferFree(block);
+    EXPECT_EQ(dc_.journal().Of("NetApiBufferFree").back().Number("all_zero"),
+              zeroed == 8 ? 1u : 0u)
+        << zeroed;
+  }
 }
 
 TEST(BlockLedger, CountsBlocksAndStrayReleases) {

@@ -73,6 +73,17 @@ TEST_F(UserAddTest, LogOrderAndGate) {
   args[0] = u"erin";
   EXPECT_TRUE(CallBool(users, u"Add", args));
   EXPECT_TRUE(events().empty());
+
+  // Any other level logs additions and deletions as LogAddDel does.
+  for (const std::int32_t level : {3, -1}) {
+    users = DomainUsers(level);
+    args[0] = u"fred";
+    EXPECT_TRUE(CallBool(users, u"Add", args));
+    EXPECT_TRUE(CallBool(users, u"Delete"));
+    EXPECT_EQ(events(), (Events{u"Added user fred to CORVANE",
+                                u"Delete user fred from CORVANE"}))
+        << "at level " << level;
+  }
 }
 
 TEST_F(UserAddTest, DisabledFlagAndEmptyTexts) {
@@ -171,13 +182,27 @@ TEST_F(UserAddTest, AnUnlocatedDomainStillSendsWithAnEmptyServer) {
   EXPECT_NE(dc_.local_computer().FindUser(u"dave"), nullptr);
 }
 
-TEST_F(UserAddTest, EmptyNameIsRefusedForBothOwners) {
+TEST_F(UserAddTest, EmptyNameOrANulIsRefusedForBothOwners) {
   for (ObjectRef users : {DomainUsers(1), GroupUsers(u"Sales")}) {
     EXPECT_FALSE(CallBool(users, u"Add", {u"", Variant{u"x"}}));
     EXPECT_EQ(U8(Text(users, u"sLastError")),
               "ERROR - User name not specified");
   }
+  const std::u16string with_nul(u"dave\0x", 6);
+  for (const std::size_t text : {0u, 1u, 5u}) {
+    ObjectRef users = DomainUsers(1);
+    auto args = Args();
+    args[text] = with_nul;
+    EXPECT_FALSE(CallBool(users, u"Add", args));
+    EXPECT_EQ(U8(Text(users, u"sLastError")),
+              "ERROR - Text contains a NUL character");
+  }
+  ObjectRef members = GroupUsers(u"Sales");
+  EXPECT_FALSE(CallBool(members, u"Add", {with_nul}));
+  EXPECT_EQ(U8(Text(members, u"sLastError")),
+            "ERROR - Text contains a NUL character");
   EXPECT_EQ(dc_.journal().calls().size(), 0u);
+  EXPECT_EQ(directory().FindUser(u"dave"), nullptr);
 }
 
 TEST_F(UserAddTest, AGroupAddMakesAMemberAndIgnoresTheRest) {
@@ -192,6 +217,12 @@ TEST_F(UserAddTest, AGroupAddMakesAMemberAndIgnoresTheRest) {
   EXPECT_EQ(add.Text("username"), u"alice");
   EXPECT_EQ(directory().FindGroup(u"Sales")->members.back(), u"alice");
   EXPECT_EQ(events(), Events{u"Added user alice to Sales"});
+
+  members = GroupUsers(u"Sales", common::kLogNone);
+  EXPECT_TRUE(CallBool(members, u"Add", {u"Administrator"}));
+  Put(members, u"sUserName", u"Administrator");
+  EXPECT_TRUE(CallBool(members, u"Delete"));
+  EXPECT_TRUE(events().empty()) << "membership changes logged at LogNone";
 }
 
 TEST_F(UserAddTest, GroupAddFailures) {

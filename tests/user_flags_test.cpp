@@ -51,11 +51,15 @@ TEST_F(UserFlagsTest, UnlockClearsOnlyTheLockOutBit) {
   EXPECT_TRUE(Flag(users, u"bDisabled"));
   EXPECT_EQ(events().back(), u"Unlocked user bob");
 
-  // Unlocking an account that is not locked still writes, unchanged.
+  // Unlocking an account that is not locked, or disabling a disabled
+  // one, still writes, unchanged.
   Call(users, u"UnlockAccount");
   EXPECT_EQ(WrittenWord(), 0x203u);
+  Put(users, u"bDisabled", Variant::FromBool(true));
+  EXPECT_EQ(WrittenWord(), 0x203u);
+  EXPECT_EQ(dc_.journal().Count("NetUserSetInfo"), 4u);
   EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
-  EXPECT_EQ(events().size(), 3u);
+  EXPECT_EQ(events().size(), 4u);
 }
 
 TEST_F(UserFlagsTest, ChangesMadeOnTheControllerSinceSelectionAreKept) {

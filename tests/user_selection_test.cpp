@@ -34,11 +34,12 @@ TEST_F(UserSelectionTest, ANewUserObjectIsEmpty) {
 
 TEST_F(UserSelectionTest, SelectionFillsAndAFailedOneEmptiesTheCache) {
   ObjectRef users = Object(LocatedDomain(), u"Users");
+  directory().FindUser(u"alice")->flags |=
+      netapi::UF_ACCOUNTDISABLE | netapi::UF_LOCKOUT;
   Put(users, u"sUserName", u"ALICE");  // the caller's spelling is kept
   EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
-  EXPECT_EQ(Read(users),
-            (Cache{u"ALICE", u"\\\\FS1\\home\\alice", u"Accounts", u"logon.cmd",
-                   u"Alice Archer", 1, false, false}));
+  EXPECT_EQ(Read(users), (Cache{u"ALICE", u"\\\\FS1\\home\\alice", u"Accounts",
+                                u"logon.cmd", u"Alice Archer", 1, true, true}));
   const JournalCall lookup = dc_.journal().Of("NetUserGetInfo").back();
   EXPECT_EQ(lookup.Text("servername"), u"\\\\DC1");
   EXPECT_EQ(lookup.Text("username"), u"ALICE");

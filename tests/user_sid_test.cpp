@@ -18,6 +18,9 @@ TEST_F(UserSidTest, TextIsTheBytesInDecimal) {
   directory().FindUser(u"carol")->sid =
       netapi::simulated::MakeSid(5, {32, 544});
   ObjectRef users = SelectedUser(u"carol");
+  dc_.FailCall("LookupAccountName", 1, netapi::ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Text(users, u"sSID"), u"");
+  // A good read replaces the earlier error.
   EXPECT_EQ(U8(Text(users, u"sSID")), "120000053200032200");
   EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
 

@@ -1,5 +1,6 @@
 #include "netapi/simulated/block_ledger.h"
 
+#include <cstring>
 #include <new>
 
 namespace corvane::netapi::simulated {
@@ -14,7 +15,12 @@ BlockLedger::~BlockLedger() {
 
 void* BlockLedger::Allocate(std::size_t bytes) {
   void* block = ::operator new(bytes, std::nothrow);
-  if (block) blocks_.emplace(block, bytes);
+  if (!block) return nullptr;
+  // Like the platform's, a new block holds no zeros its receiver did not
+  // write; unlike the platform's, its bytes are defined, so that whether a
+  // released block is all zeros depends only on what was written.
+  std::memset(block, kFreshByte, bytes);
+  blocks_.emplace(block, bytes);
   return block;
 }
 

@@ -11,6 +11,9 @@ namespace corvane::netapi::simulated {
 
 class BlockLedger {
  public:
+  // What every byte of a block holds until its receiver writes it.
+  static constexpr unsigned char kFreshByte = 0xA5;
+
   BlockLedger() = default;
   ~BlockLedger();
   BlockLedger(const BlockLedger&) = delete;

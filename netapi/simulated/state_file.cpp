@@ -12,7 +12,7 @@ namespace {
 using nlohmann::json;
 
 constexpr std::string_view kFormat = "corvane-simulated-state";
-constexpr int kVersion = 1;
+constexpr std::uint64_t kVersion = 1;
 
 std::string Utf8(std::u16string_view text) { return automation::ToUtf8(text); }
 
@@ -127,13 +127,21 @@ json SaveDirectory(const Directory& directory) {
           {"groups", std::move(groups)}};
 }
 
-// nlohmann converts a negative number to unsigned without complaint.
-DWORD Dword(const json& value) {
-  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > 0xFFFFFFFF) {
-    throw StateFileError("expected a 32-bit unsigned number, found " +
-                         value.dump());
+// nlohmann converts any number to any arithmetic type without complaint:
+// a negative one to unsigned, a fraction by cutting it, and one out of
+// range undefined. Only whole numbers parsed as such within [0, max] pass.
+std::uint64_t WholeNumber(const json& value, std::uint64_t max,
+                          std::string_view what) {
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > max) {
+    throw StateFileError("expected a whole number from 0 to " +
+                         std::to_string(max) + " for " + std::string(what) +
+                         ", found " + value.dump());
   }
-  return value.get<DWORD>();
+  return value.get<std::uint64_t>();
+}
+
+DWORD Dword(const json& value, std::string_view what) {
+  return static_cast<DWORD>(WholeNumber(value, 0xFFFFFFFF, what));
 }
 
 void RestoreDirectory(const json& saved, Directory& directory) {
@@ -142,17 +150,17 @@ void RestoreDirectory(const json& saved, Directory& directory) {
     throw StateFileError("the SID of " + Utf8(directory.domain()) +
                          " does not match the one saved");
   }
-  directory.set_next_rid(Dword(saved.at("nextRid")));
+  directory.set_next_rid(Dword(saved.at("nextRid"), "nextRid"));
 
   std::vector<Account> users;
   for (const json& user : saved.at("users")) {
     Account account;
     account.name = Utf16(user.at("name"), "a user name");
     account.password = Utf16(user.at("password"), "a password");
-    account.priv = Dword(user.at("priv"));
+    account.priv = Dword(user.at("priv"), "priv");
     account.home_dir = Utf16(user.at("homeDir"), "a home directory");
     account.comment = Utf16(user.at("comment"), "a comment");
-    account.flags = Dword(user.at("flags"));
+    account.flags = Dword(user.at("flags"), "flags");
     account.script_path = Utf16(user.at("scriptPath"), "a script path");
     account.full_name = Utf16(user.at("fullName"), "a full name");
     account.sid = ParseSid(user.at("sid").get<std::string>());
@@ -204,9 +212,12 @@ std::string SaveState(SimulatedNetwork& network) {
 SimulatedNetwork LoadState(std::string_view document) {
   try {
     const json saved = json::parse(document);
-    if (saved.at("format").get<std::string>() != kFormat ||
-        saved.at("version").get<int>() != kVersion) {
+    if (saved.at("format").get<std::string>() != kFormat) {
       throw StateFileError("not a corvane simulated-state document");
+    }
+    if (WholeNumber(saved.at("version"), kVersion, "version") != kVersion) {
+      throw StateFileError("not a state document of version " +
+                           std::to_string(kVersion));
     }
     const json& local = saved.at("localComputer");
     SimulatedNetwork network;

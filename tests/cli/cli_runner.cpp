@@ -29,7 +29,8 @@ void CloseFd(int& fd) {
 
 }  // namespace
 
-RunningCommand::RunningCommand(const std::vector<std::string>& args) {
+RunningCommand::RunningCommand(const std::vector<std::string>& args,
+                               const std::vector<std::string>& launcher) {
   int in[2], out[2], err[2];
   Pipe(in);
   Pipe(out);
@@ -39,13 +40,14 @@ RunningCommand::RunningCommand(const std::vector<std::string>& args) {
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  std::vector<std::string> argv_text = {CORVANE_BINARY};
+  std::vector<std::string> argv_text = launcher;
+  argv_text.push_back(CORVANE_BINARY);
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
-  const int failed = posix_spawn(&pid_, CORVANE_BINARY, &actions, nullptr,
-                                 argv.data(), environ);
+  const int failed = posix_spawnp(&pid_, argv_text.front().c_str(), &actions,
+                                  nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(in[0]);
   ::close(out[1]);
@@ -67,6 +69,21 @@ RunningCommand::~RunningCommand() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
+}
+
+bool RunningCommand::WaitUntilAsleep() const {
+  const std::string stat_path = "/proc/" + std::to_string(pid_) + "/stat";
+  for (int tries = 0; tries < 500; ++tries) {
+    const std::string stat = ReadFile(stat_path);
+    // pid (comm) STATE ...: the state follows the last parenthesis.
+    const auto close = stat.rfind(')');
+    if (close != std::string::npos && close + 2 < stat.size() &&
+        stat[close + 2] == 'S') {
+      return true;
+    }
+    ::usleep(10000);
+  }
+  return false;
 }
 
 Outcome RunningCommand::Finish(const std::string& input) {

@@ -20,12 +20,17 @@ struct Outcome {
 // look at the process while it waits for a password.
 class RunningCommand {
  public:
-  explicit RunningCommand(const std::vector<std::string>& args);
+  // `launcher`, when given, is a program and its arguments that run
+  // corvane in the same process (setpriv, to run it as another user).
+  explicit RunningCommand(const std::vector<std::string>& args,
+                          const std::vector<std::string>& launcher = {});
   ~RunningCommand();
   RunningCommand(const RunningCommand&) = delete;
   RunningCommand& operator=(const RunningCommand&) = delete;
 
   pid_t pid() const { return pid_; }
+  // Waits until the command sleeps (at its prompt, say); false after 5 s.
+  bool WaitUntilAsleep() const;
   // Writes `input`, closes standard input and waits for the end.
   Outcome Finish(const std::string& input);
 

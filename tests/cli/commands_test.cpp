@@ -1,9 +1,16 @@
 // The task commands against the simulated controller: what they print,
 // their exit statuses and JSON, and that successive commands see each
 // other's changes.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "tests/cli/cli_fixture.h"
 
@@ -227,15 +234,89 @@ TEST_F(CorvaneSession, ConcurrentCommandsLoseNoChange) {
   }
 }
 
-TEST_F(CorvaneSession, UnusableStateFileIsReportedAndKept) {
-  {
-    std::ofstream broken(state_);
-    broken << "{ not json";
+TEST_F(CorvaneSession, ACommandWaitingForTheLockSaysSoOnce) {
+  EXPECT_EQ(Corvane({"group", "list"}).err, "");
+  const int lock = ::open((state_ + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  RunningCommand waiting(
+      {"--simulate", state_, "--domain", "CORVANE", "group", "add", "Later"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ::close(lock);
+  const Outcome outcome = waiting.Finish("");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "corvane: waiting for another command using " +
+                             state_ + " to finish\n");
+}
+
+TEST_F(CorvaneSession, StateIsWrittenOnlyThroughAFileOfItsOwn) {
+  namespace fs = std::filesystem;
+  Ok({"group", "list"});
+  const std::string victim = dir_.File("victim");
+  std::ofstream(victim) << "mine";
+  fs::permissions(victim, fs::perms(0644));
+  const std::string planted = state_ + ".new";
+  fs::create_symlink(victim, planted);
+  Ok({"group", "add", "Linked"});
+  EXPECT_EQ(ReadFile(victim), "mine");
+  EXPECT_TRUE(fs::is_symlink(planted));
+
+  // A leftover file of another mode gives the state none of it.
+  fs::remove(planted);
+  std::ofstream(planted) << "left over";
+  fs::permissions(planted, fs::perms(0644));
+  Ok({"group", "add", "Leftover"});
+  EXPECT_EQ(ReadFile(planted), "left over");
+  const fs::file_status state = fs::symlink_status(state_);
+  EXPECT_EQ(state.type(), fs::file_type::regular);
+  EXPECT_EQ(state.permissions(), fs::perms(0600));
+  EXPECT_NE(Ok({"group", "list"}).find("Leftover\n"), std::string::npos);
+  std::set<std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
+    files.insert(entry.path().filename().string());
   }
-  const Outcome outcome = Corvane({"user", "list"});
+  EXPECT_EQ(files, (std::set<std::string>{"state.json", "state.json.lock",
+                                          "state.json.new", "victim"}));
+}
+
+TEST_F(CorvaneSession, UnusableStateFileIsReportedAndKept) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"{ not json", "unusable"},
+      {"", "is empty: remove it to start afresh"},
+  };
+  for (const auto& [text, message] : cases) {
+    std::ofstream(state_) << text;
+    const Outcome outcome = Corvane({"user", "list"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+    EXPECT_EQ(ReadFile(state_), text);
+  }
+
+  // A link in the state file's place is refused, whether or not it leads
+  // to a file, and neither the link nor its target changes.
+  namespace fs = std::filesystem;
+  const std::string real = dir_.File("real.json");
+  fs::rename(state_, real);
+  fs::create_symlink(real, state_);
+  for (int dangling = 0; dangling < 2; ++dangling) {
+    const Outcome outcome = Corvane({"group", "add", "Through"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find(state_ + " is a symbolic link"),
+              std::string::npos)
+        << outcome.err;
+    EXPECT_TRUE(fs::is_symlink(state_));
+    fs::remove(real);
+  }
+  EXPECT_FALSE(fs::exists(real));
+  fs::remove(state_);
+  fs::remove(state_ + ".lock");
+  fs::create_symlink(real, state_ + ".lock");
+  const Outcome outcome = Corvane({"group", "list"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_NE(outcome.err.find("unusable"), std::string::npos) << outcome.err;
-  EXPECT_EQ(ReadFile(state_), "{ not json");
+  EXPECT_NE(outcome.err.find("lock file " + state_ + ".lock is a symbolic"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_FALSE(fs::exists(real));
+  EXPECT_FALSE(fs::exists(state_));
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 // Passwords reach the controller only through the terminal or standard
 // input: never on the command line, in the process list, the output or the
 // audit trail.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
 #include <chrono>
+#include <regex>
 #include <thread>
 
 #include "tests/cli/cli_fixture.h"
@@ -57,6 +62,35 @@ TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
     EXPECT_EQ(outcome->err.find("Hidden-Pass"), std::string::npos);
   }
   EXPECT_EQ(trail.find("Hidden-Pass"), std::string::npos) << trail;
+}
+
+// Run as another user than root, so that the owner of its /proc files
+// shows whether the kernel would dump it or let others trace it.
+TEST_F(CorvaneSession, APromptHoldsNoLockAndThePasswordCannotBeDumped) {
+  std::vector<std::string> launcher;
+  if (::geteuid() == 0) {
+    launcher = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                "--"};
+  }
+  RunningCommand add(
+      {"--simulate", state_, "--domain", "CORVANE", "user", "add", "lena"},
+      launcher);
+  ASSERT_TRUE(add.WaitUntilAsleep());
+  const std::string proc = "/proc/" + std::to_string(add.pid());
+  const std::string status = ReadFile(proc + "/status");
+  ASSERT_EQ(status.find("\nUid:\t0\t"), std::string::npos) << status;
+  struct stat entry {};
+  ASSERT_EQ(::stat((proc + "/status").c_str(), &entry), 0);
+  EXPECT_EQ(entry.st_uid, 0u) << "the process is dumpable";
+  EXPECT_TRUE(std::regex_search(ReadFile(proc + "/limits"),
+                                std::regex("Max core file size +0 +0 ")));
+
+  // Meanwhile the session's state is free for other commands.
+  const int lock =
+      ::open((state_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  EXPECT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0) << "the prompt holds the lock";
+  ::close(lock);
 }
 
 TEST_F(CorvaneSession, NoPasswordInputMeansNoAccount) {

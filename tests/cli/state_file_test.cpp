@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "netapi/simulated/demo_domain.h"
 
 namespace corvane::netapi::simulated {
@@ -92,9 +94,25 @@ TEST(StateFile, RefusesDocumentsItCannotHold) {
   std::string bad_sid = good;
   bad_sid.replace(bad_sid.find("\"S-1-5-21-333"), 13, "\"S-9-x-21-333");
   EXPECT_THROW(LoadState(bad_sid), StateFileError);
-  std::string negative = good;
-  negative.replace(negative.find("\"flags\": "), 9, "\"flags\": -");
-  EXPECT_THROW(LoadState(negative), StateFileError);
+  // Numbers are whole and in range, or the document is refused.
+  const std::pair<std::string, std::string> numbers[] = {
+      {"flags", "-1"},      {"flags", "1e81"},      {"version", "1e81"},
+      {"version", "1.7"},   {"version", "-1"},      {"version", "2"},
+      {"nextRid", "1.5e3"}, {"priv", "4294967297"},
+  };
+  for (const auto& [field, value] : numbers) {
+    const std::string bad = std::regex_replace(
+        good, std::regex("\"" + field + "\": [0-9]+"),
+        "\"" + field + "\": " + value, std::regex_constants::format_first_only);
+    ASSERT_NE(bad, good);
+    try {
+      LoadState(bad);
+      ADD_FAILURE() << field << " " << value << " accepted";
+    } catch (const StateFileError& error) {
+      EXPECT_NE(std::string(error.what()).find(field), std::string::npos)
+          << error.what();
+    }
+  }
 }
 
 }  // namespace
