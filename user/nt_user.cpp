@@ -447,7 +447,10 @@ VariantBool NTUser::AddToDomain(const std::u16string& name,
     }
   }
   // The new account becomes the selection, and its full name is written
-  // through the object's own members, with their results and events.
+  // through the object's own members, with their results and events. The
+  // account exists from here on, so Add reports true even when the
+  // selection or the full-name write fails: sLastError then holds that
+  // step's error text, and the account is left without its full name.
   put_sUserName(name);
   put_sFullName(full_name);
   if (common::GatePasses(EventGate::kAddDel, Domain()->get_eLogging())) {
