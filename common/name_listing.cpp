@@ -21,16 +21,15 @@ std::optional<ListingFailure> ListNames(
     netapi::Api& api, const BatchCall& next_batch,
     const std::function<void(std::u16string)>& store) {
   for (;;) {
-    netapi::LPBYTE batch = nullptr;
+    netapi::ApiBuffer batch(api);
     netapi::DWORD entries_read = 0;
     netapi::DWORD total_entries = 0;
-    const netapi::NET_API_STATUS status =
-        next_batch(&batch, &entries_read, &total_entries);
-    if (status != netapi::NERR_Success && status != netapi::ERROR_MORE_DATA) {
+    const netapi::NET_API_STATUS status = KeepIfSucceeded(
+        batch, next_batch(batch.put(), &entries_read, &total_entries));
+    if (!netapi::Succeeded(status)) {
       return ListingFailure{status, entries_read, total_entries};
     }
-    const ReturnedBuffer owned(api, batch);
-    const auto* names = owned.As<netapi::LPWSTR>();
+    const auto* names = batch.As<netapi::LPWSTR>();
     for (netapi::DWORD i = 0; i < entries_read; ++i) {
       store(ReadString(names[i]));
     }
