@@ -1,7 +1,5 @@
 #include "cli/user_commands.h"
 
-#include <string.h>
-
 #include "cli/exit_status.h"
 #include "cli/name_lists.h"
 #include "cli/password_input.h"
@@ -20,12 +18,6 @@ std::string PrivilegeName(std::int32_t level) {
   }
   return std::to_string(level);
 }
-
-// A password that is wiped when it goes out of scope.
-struct Password {
-  std::u16string text;
-  ~Password() { explicit_bzero(text.data(), text.size() * sizeof(char16_t)); }
-};
 
 class UserTask {
  public:
@@ -108,10 +100,10 @@ class UserTask {
 
   int Add() {
     const UserFields& fields = request_.fields;
-    Password password{
-        ReadPassword("Password for new user " + request_.name + ": ", true)};
+    const automation::SecretRef password = automation::Share(
+        ReadPassword("Password for new user " + request_.name + ": ", true));
     std::vector<Variant> args = {Wide(request_.name),
-                                 password.text,
+                                 password,
                                  Wide(fields.home_dir.value_or("")),
                                  Wide(fields.comment.value_or("")),
                                  Wide(fields.script.value_or("")),
@@ -153,9 +145,9 @@ class UserTask {
   }
 
   int ChangePassword() {
-    Password password{
-        ReadPassword("New password for " + request_.name + ": ", true)};
-    PutValue(users_, u"sPassword", password.text);
+    PutValue(users_, u"sPassword",
+             automation::Share(ReadPassword(
+                 "New password for " + request_.name + ": ", true)));
     return Done();
   }
 
