@@ -176,6 +176,22 @@ std::optional<std::u16string> FromUtf8(std::string_view text) {
   return out;
 }
 
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 std::u16string Widen(std::string_view text) {
   std::u16string out;
   size_t pos = 0;

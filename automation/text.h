@@ -25,6 +25,10 @@ std::optional<std::u16string> FromUtf8(std::string_view text);
 std::optional<SecretUtf8> ToUtf8Secret(std::u16string_view text);
 std::optional<Secret> FromUtf8Secret(std::string_view text);
 
+// The text on one line: each control character (below 0x20, and 0x7F)
+// becomes \xHH, so that it cannot start a line or move a terminal's cursor.
+std::string EscapeControls(std::string_view text);
+
 // For literals and text known to be valid; invalid bytes become U+FFFD.
 std::u16string Widen(std::string_view text);
 

@@ -9,22 +9,10 @@
 namespace corvane::netapi {
 namespace {
 
-// The server name as text, with anything unprintable escaped so that a
-// hostile name cannot move the terminal's cursor.
+// The server name as written, on one line whatever it holds.
 std::string Printable(LPCWSTR text) {
   if (text == nullptr) return "(null)";
-  std::string out;
-  for (const char c : automation::ToUtf8(text)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return "\"" + out + "\"";
+  return "\"" + automation::EscapeControls(automation::ToUtf8(text)) + "\"";
 }
 
 }  // namespace

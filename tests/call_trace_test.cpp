@@ -39,6 +39,8 @@ TEST(CallTrace, WritesOneLinePerCallAndNoRecord) {
                                  reinterpret_cast<LPBYTE>(&record), &parm_err),
             NERR_Success);
   EXPECT_EQ(trace.NetUserDel(u"\\\\DC1", u"nobody"), NERR_UserNotFound);
+  EXPECT_EQ(trace.NetUserDel(u"\\\\DC1\nnetapi: forged", u"bob"),
+            ERROR_BAD_NETPATH);
   DWORD sid_size = 0, domain_size = 0;
   SID_NAME_USE use{};
   EXPECT_FALSE(trace.LookupAccountName(u"\\\\DC1", u"nobody", nullptr,
@@ -50,6 +52,8 @@ TEST(CallTrace, WritesOneLinePerCallAndNoRecord) {
       "netapi: NetUserGetInfo server=\"\\\\DC1\" level=2 status=0 time=",
       "netapi: NetUserSetInfo server=\"\\\\DC1\" level=1003 status=0 time=",
       "netapi: NetUserDel server=\"\\\\DC1\" status=2221 time=",
+      "netapi: NetUserDel server=\"\\\\DC1\\x0Anetapi: forged\" status=53 "
+      "time=",
       "netapi: LookupAccountName server=\"\\\\DC1\" status=1332 time="};
   ASSERT_EQ(lines.size(), expected.size()) << out.str();
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -58,10 +62,11 @@ TEST(CallTrace, WritesOneLinePerCallAndNoRecord) {
   }
   EXPECT_EQ(out.str().find("Trace-Secret"), std::string::npos);
   EXPECT_EQ(out.str().find("Alice"), std::string::npos);
-  for (const char* call : {"NetUserGetInfo", "NetUserSetInfo", "NetUserDel",
-                           "LookupAccountName"}) {
+  for (const char* call :
+       {"NetUserGetInfo", "NetUserSetInfo", "LookupAccountName"}) {
     EXPECT_EQ(dc.journal().Count(call), 1u) << call;
   }
+  EXPECT_EQ(dc.journal().Count("NetUserDel"), 2u);
   EXPECT_EQ(dc.journal().Of("NetUserSetInfo").at(0).Text("usri1003_password"),
             password);
 }
