@@ -35,20 +35,20 @@ NET_API_STATUS CallTrace::Traced(std::string_view name, LPCWSTR server,
 NET_API_STATUS CallTrace::NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
                                        LPBYTE* bufptr) {
   return Traced("NetGetDCName", servername, -1, [&] {
-    return backend_.NetGetDCName(servername, domainname, bufptr);
+    return backend().NetGetDCName(servername, domainname, bufptr);
   });
 }
 
 NET_API_STATUS CallTrace::NetGroupAdd(LPCWSTR servername, DWORD level,
                                       LPBYTE buf, LPDWORD parm_err) {
   return Traced("NetGroupAdd", servername, level, [&] {
-    return backend_.NetGroupAdd(servername, level, buf, parm_err);
+    return backend().NetGroupAdd(servername, level, buf, parm_err);
   });
 }
 
 NET_API_STATUS CallTrace::NetGroupDel(LPCWSTR servername, LPCWSTR groupname) {
   return Traced("NetGroupDel", servername, -1,
-                [&] { return backend_.NetGroupDel(servername, groupname); });
+                [&] { return backend().NetGroupDel(servername, groupname); });
 }
 
 NET_API_STATUS CallTrace::NetGroupEnum(LPCWSTR servername, DWORD level,
@@ -57,15 +57,15 @@ NET_API_STATUS CallTrace::NetGroupEnum(LPCWSTR servername, DWORD level,
                                        LPDWORD totalentries,
                                        PDWORD_PTR resume_handle) {
   return Traced("NetGroupEnum", servername, level, [&] {
-    return backend_.NetGroupEnum(servername, level, bufptr, prefmaxlen,
-                                 entriesread, totalentries, resume_handle);
+    return backend().NetGroupEnum(servername, level, bufptr, prefmaxlen,
+                                  entriesread, totalentries, resume_handle);
   });
 }
 
 NET_API_STATUS CallTrace::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
                                           DWORD level, LPBYTE* bufptr) {
   return Traced("NetGroupGetInfo", servername, level, [&] {
-    return backend_.NetGroupGetInfo(servername, groupname, level, bufptr);
+    return backend().NetGroupGetInfo(servername, groupname, level, bufptr);
   });
 }
 
@@ -73,8 +73,8 @@ NET_API_STATUS CallTrace::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
                                           DWORD level, LPBYTE buf,
                                           LPDWORD parm_err) {
   return Traced("NetGroupSetInfo", servername, level, [&] {
-    return backend_.NetGroupSetInfo(servername, groupname, level, buf,
-                                    parm_err);
+    return backend().NetGroupSetInfo(servername, groupname, level, buf,
+                                     parm_err);
   });
 }
 
@@ -85,36 +85,36 @@ NET_API_STATUS CallTrace::NetGroupGetUsers(LPCWSTR servername,
                                            LPDWORD totalentries,
                                            PDWORD_PTR resume_handle) {
   return Traced("NetGroupGetUsers", servername, level, [&] {
-    return backend_.NetGroupGetUsers(servername, groupname, level, bufptr,
-                                     prefmaxlen, entriesread, totalentries,
-                                     resume_handle);
+    return backend().NetGroupGetUsers(servername, groupname, level, bufptr,
+                                      prefmaxlen, entriesread, totalentries,
+                                      resume_handle);
   });
 }
 
 NET_API_STATUS CallTrace::NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
                                           LPCWSTR username) {
   return Traced("NetGroupAddUser", servername, -1, [&] {
-    return backend_.NetGroupAddUser(servername, groupname, username);
+    return backend().NetGroupAddUser(servername, groupname, username);
   });
 }
 
 NET_API_STATUS CallTrace::NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
                                           LPCWSTR username) {
   return Traced("NetGroupDelUser", servername, -1, [&] {
-    return backend_.NetGroupDelUser(servername, groupname, username);
+    return backend().NetGroupDelUser(servername, groupname, username);
   });
 }
 
 NET_API_STATUS CallTrace::NetUserAdd(LPCWSTR servername, DWORD level,
                                      LPBYTE buf, LPDWORD parm_err) {
   return Traced("NetUserAdd", servername, level, [&] {
-    return backend_.NetUserAdd(servername, level, buf, parm_err);
+    return backend().NetUserAdd(servername, level, buf, parm_err);
   });
 }
 
 NET_API_STATUS CallTrace::NetUserDel(LPCWSTR servername, LPCWSTR username) {
   return Traced("NetUserDel", servername, -1,
-                [&] { return backend_.NetUserDel(servername, username); });
+                [&] { return backend().NetUserDel(servername, username); });
 }
 
 NET_API_STATUS CallTrace::NetUserEnum(LPCWSTR servername, DWORD level,
@@ -123,15 +123,15 @@ NET_API_STATUS CallTrace::NetUserEnum(LPCWSTR servername, DWORD level,
                                       LPDWORD totalentries,
                                       LPDWORD resume_handle) {
   return Traced("NetUserEnum", servername, level, [&] {
-    return backend_.NetUserEnum(servername, level, filter, bufptr, prefmaxlen,
-                                entriesread, totalentries, resume_handle);
+    return backend().NetUserEnum(servername, level, filter, bufptr, prefmaxlen,
+                                 entriesread, totalentries, resume_handle);
   });
 }
 
 NET_API_STATUS CallTrace::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
                                          DWORD level, LPBYTE* bufptr) {
   return Traced("NetUserGetInfo", servername, level, [&] {
-    return backend_.NetUserGetInfo(servername, username, level, bufptr);
+    return backend().NetUserGetInfo(servername, username, level, bufptr);
   });
 }
 
@@ -139,17 +139,8 @@ NET_API_STATUS CallTrace::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                          DWORD level, LPBYTE buf,
                                          LPDWORD parm_err) {
   return Traced("NetUserSetInfo", servername, level, [&] {
-    return backend_.NetUserSetInfo(servername, username, level, buf, parm_err);
+    return backend().NetUserSetInfo(servername, username, level, buf, parm_err);
   });
-}
-
-NET_API_STATUS CallTrace::NetApiBufferAllocate(DWORD byte_count,
-                                               void** buffer) {
-  return backend_.NetApiBufferAllocate(byte_count, buffer);
-}
-
-NET_API_STATUS CallTrace::NetApiBufferFree(void* buffer) {
-  return backend_.NetApiBufferFree(buffer);
 }
 
 BOOL CallTrace::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
@@ -160,16 +151,12 @@ BOOL CallTrace::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
   BOOL found = 0;
   // The status of this call is its last error, read at once.
   Traced("LookupAccountName", system_name, -1, [&] {
-    found = backend_.LookupAccountName(system_name, account_name, sid, sid_size,
-                                       referenced_domain_name,
-                                       referenced_domain_name_size, use);
-    return found ? NERR_Success : backend_.LastError();
+    found = backend().LookupAccountName(system_name, account_name, sid,
+                                        sid_size, referenced_domain_name,
+                                        referenced_domain_name_size, use);
+    return found ? NERR_Success : backend().LastError();
   });
   return found;
 }
-
-DWORD CallTrace::LastError() { return backend_.LastError(); }
-DWORD CallTrace::PlatformId() { return backend_.PlatformId(); }
-DWORD CallTrace::CurrentThreadId() { return backend_.CurrentThreadId(); }
 
 }  // namespace corvane::netapi

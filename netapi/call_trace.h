@@ -9,13 +9,14 @@
 #include <ostream>
 #include <string_view>
 
-#include "netapi/api.h"
+#include "netapi/forwarding_api.h"
 
 namespace corvane::netapi {
 
-class CallTrace final : public Api {
+class CallTrace final : public ForwardingApi {
  public:
-  CallTrace(Api& backend, std::ostream& out) : backend_(backend), out_(out) {}
+  CallTrace(Api& backend, std::ostream& out)
+      : ForwardingApi(backend), out_(out) {}
 
   NET_API_STATUS NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
                               LPBYTE* bufptr) override;
@@ -51,15 +52,10 @@ class CallTrace final : public Api {
   NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                 DWORD level, LPBYTE buf,
                                 LPDWORD parm_err) override;
-  NET_API_STATUS NetApiBufferAllocate(DWORD byte_count, void** buffer) override;
-  NET_API_STATUS NetApiBufferFree(void* buffer) override;
   BOOL LookupAccountName(LPCWSTR system_name, LPCWSTR account_name, PSID sid,
                          LPDWORD sid_size, LPWSTR referenced_domain_name,
                          LPDWORD referenced_domain_name_size,
                          SID_NAME_USE* use) override;
-  DWORD LastError() override;
-  DWORD PlatformId() override;
-  DWORD CurrentThreadId() override;
 
  private:
   // Runs `call` and writes its line; `level` < 0 for calls without one.
@@ -67,7 +63,6 @@ class CallTrace final : public Api {
   NET_API_STATUS Traced(std::string_view name, LPCWSTR server, long level,
                         Call&& call);
 
-  Api& backend_;
   std::ostream& out_;
 };
 
