@@ -12,7 +12,10 @@ namespace {
 // The server name as written, on one line whatever it holds.
 std::string Printable(LPCWSTR text) {
   if (text == nullptr) return "(null)";
-  return "\"" + automation::EscapeControls(automation::ToUtf8(text)) + "\"";
+  std::string quoted(1, '"');
+  quoted += automation::EscapeControls(automation::ToUtf8(text));
+  quoted += '"';
+  return quoted;
 }
 
 }  // namespace
