@@ -20,8 +20,10 @@ struct BatchRequest {
 
 // `add_next(RecordBuilder<Record>&)` adds the next entry's record and
 // returns true, or returns false when none is left. `taken` receives the
-// number of entries in the batch (those added but not kept are the
-// backend's to offer again). Null counts are not written.
+// number of entries in the batch. A batch that does not fit gives back the
+// one entry added last, and only then is ERROR_MORE_DATA returned: that
+// entry is the backend's to offer first next time. Null counts are not
+// written.
 template <typename Record, typename AddNext>
 NET_API_STATUS ServeBatch(const BatchRequest<Record>& request,
                           AddNext&& add_next, LPBYTE* bufptr,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "netapi/listing_batch.h"
 #include "netapi/record_builder.h"
@@ -103,7 +104,9 @@ NET_API_STATUS SimulatedController::ServeNames(
       prefmaxlen, items.size() - position,
       [this](std::size_t n) { return AllocateBlock(n); }};
   std::size_t next = position;
-  std::vector<std::size_t> positions;  // of the entries added
+  // A batch with more to come ends by giving back the entry added last, so
+  // it resumes after the one added before that.
+  std::size_t last_added = 0, added_before = 0;
   std::size_t taken = 0;
   const NET_API_STATUS status = ServeBatch(
       request,
@@ -111,7 +114,7 @@ NET_API_STATUS SimulatedController::ServeNames(
         for (; next < items.size(); ++next) {
           const std::u16string* name = name_of(items[next]);
           if (name == nullptr) continue;
-          positions.push_back(next++);
+          added_before = std::exchange(last_added, next++);
           batch.Add();
           batch.Text(field, *name);
           return true;
@@ -119,7 +122,7 @@ NET_API_STATUS SimulatedController::ServeNames(
         return false;
       },
       bufptr, entriesread, totalentries, taken);
-  resume = status == ERROR_MORE_DATA ? positions[taken - 1] + 1 : 0;
+  resume = status == ERROR_MORE_DATA ? added_before + 1 : 0;
   return status;
 }
 
