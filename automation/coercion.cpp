@@ -65,7 +65,22 @@ std::u16string ToString(const Variant& value) {
   if (value.Is<std::int16_t>()) return Decimal(value.As<std::int16_t>());
   if (value.Is<std::int32_t>()) return Decimal(value.As<std::int32_t>());
   if (value.Is<Boolean>()) return BooleanText(value.As<Boolean>().value);
+  if (value.Is<SecretRef>() && value.As<SecretRef>()) {
+    return std::u16string(value.As<SecretRef>()->view());
+  }
   Mismatch();
+}
+
+SecretRef ToSecret(const Variant& value) {
+  if (value.Is<SecretRef>() && value.As<SecretRef>()) {
+    return value.As<SecretRef>();
+  }
+  if (value.Is<std::u16string>()) {
+    return Share(Secret(value.As<std::u16string>()));
+  }
+  // Empty, numbers and booleans: their text holds nothing of a caller's
+  // password, and is short enough to stay inside the string object.
+  return Share(Secret(ToString(value)));
 }
 
 VariantBool ToBoolean(const Variant& value) {

@@ -12,7 +12,12 @@
 namespace corvane::automation {
 
 // Empty gives "", numbers their decimal text, booleans "True" / "False".
+// A secret gives its text: only for a parameter that is not a secret.
 std::u16string ToString(const Variant& value);
+// A parameter that takes a secret: a secret is shared, never copied; any
+// other value is converted as ToString converts it, straight into a new
+// secret.
+SecretRef ToSecret(const Variant& value);
 // Empty gives false; numbers are true when non-zero; strings "True",
 // "False" or a number.
 VariantBool ToBoolean(const Variant& value);

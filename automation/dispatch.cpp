@@ -38,6 +38,13 @@ int FindSlot(const contract::Interface& contract, DispId dispid,
 
 Variant Coerce(const contract::Param& param, Variant& argument) {
   using contract::Type;
+  // A password never travels as a plain string, whose copies would outlive
+  // the call unwiped. A variant parameter keeps any other value as it is,
+  // for the member to convert only when it needs the text.
+  if (param.secret &&
+      (param.type == Type::kString || argument.Is<std::u16string>())) {
+    return ToSecret(argument);
+  }
   switch (param.type) {
     case Type::kString:
       return ToString(argument);
@@ -113,8 +120,10 @@ Variant Invoke(Dispatchable& object, DispId dispid, unsigned kinds,
   }
   Variant result = object.InvokeSlot(slot, coerced);
   // Variant parameters are by reference: the member may have filled them.
+  // A secret is only read, and the caller keeps the value it passed.
   for (size_t i = 0; i < args.size(); ++i) {
-    if (member.params[i].type == contract::Type::kVariant) {
+    if (member.params[i].type == contract::Type::kVariant &&
+        !member.params[i].secret) {
       args[i] = std::move(coerced[i]);
     }
   }

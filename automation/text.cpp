@@ -5,7 +5,8 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t c) {
+template <typename Out>
+void AppendUtf8(Out& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
   } else if (c < 0x800) {
@@ -23,7 +24,8 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-void AppendUtf16(std::u16string& out, char32_t c) {
+template <typename Out>
+void AppendUtf16(Out& out, char32_t c) {
   if (c < 0x10000) {
     out.push_back(static_cast<char16_t>(c));
   } else {
@@ -72,11 +74,11 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, size_t& pos) {
   return c;
 }
 
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, or ends the
-// conversion with no value when `strict`.
-std::optional<std::string> Utf16ToUtf8(std::u16string_view text, bool strict) {
-  std::string out;
-  out.reserve(text.size());
+// UTF-16 to UTF-8 into `out`; an unpaired surrogate becomes U+FFFD, or
+// makes the conversion fail when `strict`.
+template <typename Out>
+bool Utf16ToUtf8(std::u16string_view text, bool strict, Out& out) {
+  out.reserve(text.size() * 3);  // the most it can take: never moved
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
@@ -84,13 +86,34 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view text, bool strict) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
-      if (strict) return std::nullopt;
+      if (strict) return false;
       c = kReplacement;
     }
     AppendUtf8(out, c);
   }
-  return out;
+  return true;
 }
+
+// Valid UTF-8 into `out`; false for anything else.
+template <typename Out>
+bool Utf8ToUtf16(std::string_view text, Out& out) {
+  out.reserve(text.size());  // the most it can take: never moved
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto c = DecodeUtf8(text, pos);
+    if (!c) return false;
+    AppendUtf16(out, *c);
+  }
+  return true;
+}
+
+// Secrets reserve with their own name.
+template <typename SecretText>
+struct SecretSink {
+  void reserve(size_t count) { secret.Reserve(count); }
+  void push_back(auto c) { secret.push_back(c); }
+  SecretText& secret;
+};
 
 char FoldAscii(char32_t c) {
   return static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
@@ -99,11 +122,29 @@ char FoldAscii(char32_t c) {
 }  // namespace
 
 std::string ToUtf8(std::u16string_view text) {
-  return *Utf16ToUtf8(text, false);
+  std::string out;
+  Utf16ToUtf8(text, false, out);
+  return out;
 }
 
 std::optional<std::string> ToUtf8Strict(std::u16string_view text) {
-  return Utf16ToUtf8(text, true);
+  std::string out;
+  if (!Utf16ToUtf8(text, true, out)) return std::nullopt;
+  return out;
+}
+
+std::optional<SecretUtf8> ToUtf8Secret(std::u16string_view text) {
+  SecretUtf8 out;
+  SecretSink<SecretUtf8> sink{out};
+  if (!Utf16ToUtf8(text, true, sink)) return std::nullopt;
+  return out;
+}
+
+std::optional<Secret> FromUtf8Secret(std::string_view text) {
+  Secret out;
+  SecretSink<Secret> sink{out};
+  if (!Utf8ToUtf16(text, sink)) return std::nullopt;
+  return out;
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -131,14 +172,24 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::string_view b) {
 
 std::optional<std::u16string> FromUtf8(std::string_view text) {
   std::u16string out;
-  out.reserve(text.size());
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const auto c = DecodeUtf8(text, pos);
-    if (!c) return std::nullopt;
-    AppendUtf16(out, *c);
-  }
+  if (!Utf8ToUtf16(text, out)) return std::nullopt;
   return out;
+}
+
+std::string EscapeControls(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
+    } else {
+      line += c;
+    }
+  }
+  return line;
 }
 
 std::u16string Widen(std::string_view text) {

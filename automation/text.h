@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "automation/secret.h"
+
 namespace corvane::automation {
 
 std::string ToUtf8(std::u16string_view text);
@@ -17,6 +19,15 @@ std::optional<std::string> ToUtf8Strict(std::u16string_view text);
 
 // Invalid UTF-8 gives no value: it is refused, never guessed at.
 std::optional<std::u16string> FromUtf8(std::string_view text);
+
+// ToUtf8Strict and FromUtf8 for secrets: the result is a secret, and no
+// unwiped copy is made on the way.
+std::optional<SecretUtf8> ToUtf8Secret(std::u16string_view text);
+std::optional<Secret> FromUtf8Secret(std::string_view text);
+
+// The text on one line: each control character (below 0x20, and 0x7F)
+// becomes \xHH, so that it cannot start a line or move a terminal's cursor.
+std::string EscapeControls(std::string_view text);
 
 // For literals and text known to be valid; invalid bytes become U+FFFD.
 std::u16string Widen(std::string_view text);

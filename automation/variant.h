@@ -1,13 +1,16 @@
 // The automation variant as the component meets it: empty, a missing
 // optional parameter, null, 16/32-bit integers, booleans, strings, objects
 // and string arrays. Objects and arrays are held by reference, as a VARIANT
-// holds an IDispatch* or a SAFEARRAY*.
+// holds an IDispatch* or a SAFEARRAY*. A password travels as a reference to
+// a secret (automation/secret.h), so no copy of the variant copies it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <variant>
+
+#include "automation/secret.h"
 
 namespace corvane::automation {
 
@@ -43,7 +46,7 @@ class Variant {
  public:
   using Value =
       std::variant<Empty, Missing, Null, std::int16_t, std::int32_t, Boolean,
-                   std::u16string, ObjectRef, StringArrayRef>;
+                   std::u16string, ObjectRef, StringArrayRef, SecretRef>;
 
   Variant() = default;
   Variant(Empty) {}
@@ -56,6 +59,7 @@ class Variant {
   Variant(const char16_t* value) : value_(std::u16string(value)) {}
   Variant(ObjectRef value) : value_(std::move(value)) {}
   Variant(StringArrayRef value) : value_(std::move(value)) {}
+  Variant(SecretRef value) : value_(std::move(value)) {}
 
   static Variant FromBool(bool value) { return Boolean{ToVariantBool(value)}; }
 

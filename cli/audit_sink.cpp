@@ -22,23 +22,6 @@ std::string Timestamp() {
   return text;
 }
 
-// One line per event: control characters in a name or comment are shown
-// escaped, so that they cannot forge further lines of the trail.
-std::string OneLine(std::string_view text) {
-  std::string line;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      line += escaped;
-    } else {
-      line += c;
-    }
-  }
-  return line;
-}
-
 }  // namespace
 
 AuditSink::AuditSink(const std::string& copy_to) {
@@ -62,7 +45,10 @@ AuditSink::AuditSink(const std::string& copy_to) {
 
 void AuditSink::WriteInformation(std::u16string_view text) {
   syslog_.WriteInformation(text);
-  const std::string message = OneLine(automation::ToUtf8(text));
+  // One line per event: control characters in a name or comment cannot
+  // forge further lines of the trail.
+  const std::string message =
+      automation::EscapeControls(automation::ToUtf8(text));
   if (to_stderr_) {
     std::fprintf(stderr, "event: %s\n", message.c_str());
     std::fflush(stderr);

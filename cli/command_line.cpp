@@ -147,6 +147,12 @@ class Parser {
                     "error with -")
         ->type_name("FILE|-")
         ->group(output);
+    app_.add_option("-d,--debug-level", o.debug_level,
+                    "Above 0: trace every call to the controller on standard "
+                    "error (never a password)")
+        ->check(CLI::Range(0, 10).description(""))
+        ->type_name("N")
+        ->group(output);
   }
 
   CLI::App* Command(CLI::App& parent, const std::string& name,

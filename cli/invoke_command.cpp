@@ -1,7 +1,5 @@
 #include "cli/invoke_command.h"
 
-#include <string.h>
-
 #include <algorithm>
 
 #include "automation/coercion.h"
@@ -103,23 +101,10 @@ Variant ToVariant(const Argument& argument, PasswordSupply& passwords) {
     case Argument::Kind::kBoolean:
       return Variant::FromBool(argument.boolean);
     case Argument::Kind::kPassword:
-      return passwords.Take();
+      return automation::Share(passwords.Take());
   }
   return automation::Missing{};
 }
-
-// Wipes the texts a call was given; a password may be among them.
-struct WipedArguments {
-  std::vector<Variant> values;
-  ~WipedArguments() {
-    for (Variant& value : values) {
-      if (value.Is<std::u16string>()) {
-        std::u16string& text = value.As<std::u16string>();
-        explicit_bzero(text.data(), text.size() * sizeof(char16_t));
-      }
-    }
-  }
-};
 
 std::vector<std::string> ArrayLines(const automation::StringArray& array) {
   std::vector<std::string> lines;
@@ -161,8 +146,8 @@ class Evaluator {
     bool only_read = false;
     ordered_json value;
     if (statement.assigned) {
-      WipedArguments argument{{ToVariant(*statement.assigned, passwords_)}};
-      automation::Put(*target, Wide(last.name), argument.values.front());
+      automation::Put(*target, Wide(last.name),
+                      ToVariant(*statement.assigned, passwords_));
     } else if (last.has_arguments ||
                (member && member->kind == Kind::kMethod)) {
       value = Call(target, last, member);
@@ -185,40 +170,40 @@ class Evaluator {
   Variant Reach(const ObjectRef& target, const Segment& segment) {
     if (!segment.has_arguments)
       return automation::Get(*target, Wide(segment.name));
-    WipedArguments arguments;
+    std::vector<Variant> arguments;
     for (const Argument& argument : segment.arguments) {
-      arguments.values.push_back(ToVariant(argument, passwords_));
+      arguments.push_back(ToVariant(argument, passwords_));
     }
     return automation::InvokeByName(
         *target, Wide(segment.name),
         automation::DISPATCH_METHOD | automation::DISPATCH_PROPERTYGET,
-        arguments.values);
+        arguments);
   }
 
   ordered_json Call(const ObjectRef& target, const Segment& segment,
                     const Member* member) {
-    WipedArguments arguments;
+    std::vector<Variant> arguments;
     for (const Argument& argument : segment.arguments) {
-      arguments.values.push_back(ToVariant(argument, passwords_));
+      arguments.push_back(ToVariant(argument, passwords_));
     }
     // An array the method fills is supplied when the caller left it out.
     if (member) {
       for (std::size_t i = 0; i < member->params.size(); ++i) {
         if (member->params[i].type != contract::Type::kStringArray) continue;
-        if (arguments.values.size() <= i) {
-          arguments.values.resize(i + 1, automation::Missing{});
+        if (arguments.size() <= i) {
+          arguments.resize(i + 1, automation::Missing{});
         }
-        if (arguments.values[i].Is<automation::Missing>()) {
-          arguments.values[i] = std::make_shared<automation::StringArray>();
+        if (arguments[i].Is<automation::Missing>()) {
+          arguments[i] = std::make_shared<automation::StringArray>();
         }
       }
     }
     const Variant result = automation::InvokeByName(
         *target, Wide(segment.name),
         automation::DISPATCH_METHOD | automation::DISPATCH_PROPERTYGET,
-        arguments.values);
+        arguments);
     ordered_json value = Show(result);
-    for (const Variant& argument : arguments.values) {
+    for (const Variant& argument : arguments) {
       if (argument.Is<StringArrayRef>() && argument.As<StringArrayRef>()) {
         value = Show(argument);
       }

@@ -1,7 +1,6 @@
 #include "cli/password_input.h"
 
 #include <signal.h>
-#include <string.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -55,17 +54,9 @@ class EchoOff {
   bool active_ = false;
 };
 
-// Wipes a string's characters when it goes out of scope.
-template <typename Text>
-class Wiped {
- public:
-  ~Wiped() { explicit_bzero(text.data(), text.size() * sizeof text[0]); }
-  Text text;
-};
-
 // One line of standard input, read byte by byte so that no stream buffer
 // keeps a copy. False at end of input before any byte.
-bool ReadLine(std::string& line) {
+bool ReadLine(automation::SecretUtf8& line) {
   bool any = false;
   char c;
   while (true) {
@@ -80,37 +71,35 @@ bool ReadLine(std::string& line) {
   return true;
 }
 
-std::u16string ReadOne(const std::string& prompt, bool terminal) {
-  Wiped<std::string> line;
-  line.text.reserve(256);  // a password rarely outgrows it, so no stray copy
+automation::Secret ReadOne(const std::string& prompt, bool terminal) {
+  automation::SecretUtf8 line;
   bool read;
   if (terminal) {
     std::fprintf(stderr, "%s", prompt.c_str());
     std::fflush(stderr);
     EchoOff quiet;
-    read = ReadLine(line.text);
+    read = ReadLine(line);
   } else {
-    read = ReadLine(line.text);
+    read = ReadLine(line);
   }
   if (!read) {
     throw UsageError(
         "no password given: type it at the prompt or pass it "
         "as one line of standard input");
   }
-  std::optional<std::u16string> password = automation::FromUtf8(line.text);
+  std::optional<automation::Secret> password =
+      automation::FromUtf8Secret(line.view());
   if (!password) throw UsageError("the password is not valid UTF-8");
   return std::move(*password);
 }
 
 }  // namespace
 
-std::u16string ReadPassword(const std::string& prompt, bool confirm) {
+automation::Secret ReadPassword(const std::string& prompt, bool confirm) {
   const bool terminal = ::isatty(STDIN_FILENO) != 0;
-  std::u16string password = ReadOne(prompt, terminal);
+  automation::Secret password = ReadOne(prompt, terminal);
   if (terminal && confirm) {
-    Wiped<std::u16string> again{ReadOne("Retype the password: ", terminal)};
-    if (again.text != password) {
-      explicit_bzero(password.data(), password.size() * sizeof(char16_t));
+    if (ReadOne("Retype the password: ", terminal) != password) {
       throw UsageError("the two passwords do not match");
     }
   }

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "automation/secret.h"
+
 namespace corvane::cli {
 
 // Reads one password. On a terminal it prompts on standard error with
 // `prompt`, and with `confirm` asks a second time and requires the same
 // text. Throws UsageError at end of input, on a mismatch, or for text that
-// is not UTF-8. The buffers it reads through are wiped.
-std::u16string ReadPassword(const std::string& prompt, bool confirm);
+// is not UTF-8. Every byte read is held in a secret from the start.
+automation::Secret ReadPassword(const std::string& prompt, bool confirm);
 
 }  // namespace corvane::cli

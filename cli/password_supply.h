@@ -4,8 +4,8 @@
 #pragma once
 
 #include <deque>
-#include <string>
 
+#include "automation/secret.h"
 #include "cli/request.h"
 
 namespace corvane::cli {
@@ -19,22 +19,12 @@ class PasswordSupply {
   // does, and for statements that cannot be parsed.
   static PasswordSupply ReadFor(const Request& request);
 
-  ~PasswordSupply();
-  PasswordSupply(PasswordSupply&&) = default;
-  // The passwords held before go with `other`, which wipes them.
-  PasswordSupply& operator=(PasswordSupply&& other) noexcept {
-    passwords_.swap(other.passwords_);
-    return *this;
-  }
-
-  // The next password; the caller wipes it when done.
-  std::u16string Take();
+  // The next password, in the order the command uses them.
+  automation::Secret Take();
   std::size_t left() const { return passwords_.size(); }
 
  private:
-  void Keep(std::u16string password);
-
-  std::deque<std::u16string> passwords_;
+  std::deque<automation::Secret> passwords_;
 };
 
 }  // namespace corvane::cli

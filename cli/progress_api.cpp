@@ -10,19 +10,17 @@ constexpr auto kQuietPeriod = std::chrono::milliseconds(300);
 
 }  // namespace
 
-using netapi::BOOL;
 using netapi::DWORD;
 using netapi::ERROR_MORE_DATA;
 using netapi::LPBYTE;
 using netapi::LPCWSTR;
 using netapi::LPDWORD;
-using netapi::LPWSTR;
 using netapi::NERR_Success;
 using netapi::NET_API_STATUS;
 using netapi::PDWORD_PTR;
 
 ProgressApi::ProgressApi(netapi::Api& backend, bool show)
-    : backend_(backend), show_(show) {}
+    : ForwardingApi(backend), show_(show) {}
 
 ProgressApi::~ProgressApi() { ClearLine(); }
 
@@ -62,8 +60,8 @@ NET_API_STATUS ProgressApi::NetGroupEnum(LPCWSTR servername, DWORD level,
                                          PDWORD_PTR resume_handle) {
   const bool first = resume_handle == nullptr || *resume_handle == 0;
   const NET_API_STATUS status =
-      backend_.NetGroupEnum(servername, level, bufptr, prefmaxlen, entriesread,
-                            totalentries, resume_handle);
+      backend().NetGroupEnum(servername, level, bufptr, prefmaxlen, entriesread,
+                             totalentries, resume_handle);
   Batch(first, status, entriesread);
   return status;
 }
@@ -75,7 +73,7 @@ NET_API_STATUS ProgressApi::NetGroupGetUsers(LPCWSTR servername,
                                              LPDWORD totalentries,
                                              PDWORD_PTR resume_handle) {
   const bool first = resume_handle == nullptr || *resume_handle == 0;
-  const NET_API_STATUS status = backend_.NetGroupGetUsers(
+  const NET_API_STATUS status = backend().NetGroupGetUsers(
       servername, groupname, level, bufptr, prefmaxlen, entriesread,
       totalentries, resume_handle);
   Batch(first, status, entriesread);
@@ -89,81 +87,10 @@ NET_API_STATUS ProgressApi::NetUserEnum(LPCWSTR servername, DWORD level,
                                         LPDWORD resume_handle) {
   const bool first = resume_handle == nullptr || *resume_handle == 0;
   const NET_API_STATUS status =
-      backend_.NetUserEnum(servername, level, filter, bufptr, prefmaxlen,
-                           entriesread, totalentries, resume_handle);
+      backend().NetUserEnum(servername, level, filter, bufptr, prefmaxlen,
+                            entriesread, totalentries, resume_handle);
   Batch(first, status, entriesread);
   return status;
-}
-
-// Everything else passes straight through.
-
-NET_API_STATUS ProgressApi::NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
-                                         LPBYTE* bufptr) {
-  return backend_.NetGetDCName(servername, domainname, bufptr);
-}
-NET_API_STATUS ProgressApi::NetGroupAdd(LPCWSTR servername, DWORD level,
-                                        LPBYTE buf, LPDWORD parm_err) {
-  return backend_.NetGroupAdd(servername, level, buf, parm_err);
-}
-NET_API_STATUS ProgressApi::NetGroupDel(LPCWSTR servername, LPCWSTR groupname) {
-  return backend_.NetGroupDel(servername, groupname);
-}
-NET_API_STATUS ProgressApi::NetGroupGetInfo(LPCWSTR servername,
-                                            LPCWSTR groupname, DWORD level,
-                                            LPBYTE* bufptr) {
-  return backend_.NetGroupGetInfo(servername, groupname, level, bufptr);
-}
-NET_API_STATUS ProgressApi::NetGroupSetInfo(LPCWSTR servername,
-                                            LPCWSTR groupname, DWORD level,
-                                            LPBYTE buf, LPDWORD parm_err) {
-  return backend_.NetGroupSetInfo(servername, groupname, level, buf, parm_err);
-}
-NET_API_STATUS ProgressApi::NetGroupAddUser(LPCWSTR servername,
-                                            LPCWSTR groupname,
-                                            LPCWSTR username) {
-  return backend_.NetGroupAddUser(servername, groupname, username);
-}
-NET_API_STATUS ProgressApi::NetGroupDelUser(LPCWSTR servername,
-                                            LPCWSTR groupname,
-                                            LPCWSTR username) {
-  return backend_.NetGroupDelUser(servername, groupname, username);
-}
-NET_API_STATUS ProgressApi::NetUserAdd(LPCWSTR servername, DWORD level,
-                                       LPBYTE buf, LPDWORD parm_err) {
-  return backend_.NetUserAdd(servername, level, buf, parm_err);
-}
-NET_API_STATUS ProgressApi::NetUserDel(LPCWSTR servername, LPCWSTR username) {
-  return backend_.NetUserDel(servername, username);
-}
-NET_API_STATUS ProgressApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
-                                           DWORD level, LPBYTE* bufptr) {
-  return backend_.NetUserGetInfo(servername, username, level, bufptr);
-}
-NET_API_STATUS ProgressApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
-                                           DWORD level, LPBYTE buf,
-                                           LPDWORD parm_err) {
-  return backend_.NetUserSetInfo(servername, username, level, buf, parm_err);
-}
-NET_API_STATUS ProgressApi::NetApiBufferAllocate(DWORD byte_count,
-                                                 void** buffer) {
-  return backend_.NetApiBufferAllocate(byte_count, buffer);
-}
-NET_API_STATUS ProgressApi::NetApiBufferFree(void* buffer) {
-  return backend_.NetApiBufferFree(buffer);
-}
-BOOL ProgressApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
-                                    netapi::PSID sid, LPDWORD sid_size,
-                                    LPWSTR referenced_domain_name,
-                                    LPDWORD referenced_domain_name_size,
-                                    netapi::SID_NAME_USE* use) {
-  return backend_.LookupAccountName(system_name, account_name, sid, sid_size,
-                                    referenced_domain_name,
-                                    referenced_domain_name_size, use);
-}
-netapi::DWORD ProgressApi::LastError() { return backend_.LastError(); }
-netapi::DWORD ProgressApi::PlatformId() { return backend_.PlatformId(); }
-netapi::DWORD ProgressApi::CurrentThreadId() {
-  return backend_.CurrentThreadId();
 }
 
 }  // namespace corvane::cli

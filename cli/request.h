@@ -20,6 +20,7 @@ struct GlobalOptions {
   bool json = false;
   std::string simulate_file;  // --simulate FILE
   std::string audit;          // --audit: "-" for stderr, or a file
+  int debug_level = 0;        // -d: above 0, the platform calls on stderr
 };
 
 enum class Command {

@@ -17,6 +17,7 @@
 #include "cli/progress_api.h"
 #include "cli/user_commands.h"
 #include "domain/class_factory.h"
+#include "netapi/call_trace.h"
 
 namespace corvane::cli {
 namespace {
@@ -93,7 +94,10 @@ int Run(int argc, const char* const* argv) {
   Report report(request.options.json);
   int status;
   try {
-    ProgressApi api(backend->api(), ::isatty(STDERR_FILENO) != 0);
+    netapi::CallTrace trace(backend->api(), std::cerr);
+    netapi::Api& platform =
+        request.options.debug_level > 0 ? trace : backend->api();
+    ProgressApi api(platform, ::isatty(STDERR_FILENO) != 0);
     const ClassFactory factory(common::Environment{api, *audit});
     status = RunCommand(request, factory, report, passwords);
   } catch (const UsageError& error) {

@@ -1,7 +1,5 @@
 #include "cli/user_commands.h"
 
-#include <string.h>
-
 #include "cli/exit_status.h"
 #include "cli/name_lists.h"
 
@@ -19,12 +17,6 @@ std::string PrivilegeName(std::int32_t level) {
   }
   return std::to_string(level);
 }
-
-// A password that is wiped when it goes out of scope.
-struct Password {
-  std::u16string text;
-  ~Password() { explicit_bzero(text.data(), text.size() * sizeof(char16_t)); }
-};
 
 class UserTask {
  public:
@@ -109,9 +101,9 @@ class UserTask {
 
   int Add() {
     const UserFields& fields = request_.fields;
-    Password password{passwords_.Take()};
+    const automation::SecretRef password = automation::Share(passwords_.Take());
     std::vector<Variant> args = {Wide(request_.name),
-                                 password.text,
+                                 password,
                                  Wide(fields.home_dir.value_or("")),
                                  Wide(fields.comment.value_or("")),
                                  Wide(fields.script.value_or("")),
@@ -153,8 +145,7 @@ class UserTask {
   }
 
   int ChangePassword() {
-    Password password{passwords_.Take()};
-    PutValue(users_, u"sPassword", password.text);
+    PutValue(users_, u"sPassword", automation::Share(passwords_.Take()));
     return Done();
   }
 

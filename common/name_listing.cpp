@@ -25,14 +25,13 @@ std::optional<ListingFailure> ListNames(
   netapi::DWORD entries_read = 0;
   netapi::DWORD total_entries = 0;
   for (;;) {
-    netapi::LPBYTE batch = nullptr;
-    const netapi::NET_API_STATUS status =
-        next_batch(&batch, &entries_read, &total_entries);
-    if (status != netapi::NERR_Success && status != netapi::ERROR_MORE_DATA) {
+    netapi::ApiBuffer batch(api);
+    const netapi::NET_API_STATUS status = KeepIfSucceeded(
+        batch, next_batch(batch.put(), &entries_read, &total_entries));
+    if (!netapi::Succeeded(status)) {
       return ListingFailure{status, entries_read, total_entries};
     }
-    const ReturnedBuffer owned(api, batch);
-    const auto* names = owned.As<netapi::LPWSTR>();
+    const auto* names = batch.As<netapi::LPWSTR>();
     for (netapi::DWORD i = 0; i < entries_read; ++i) {
       store(ReadString(names[i]));
     }

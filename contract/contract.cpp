@@ -15,6 +15,8 @@ constexpr Passing kRef = Passing::kByReference;
 
 constexpr Param kLogLevelByRef[] = {{"value", Type::kLogLevel, kRef, false}};
 constexpr Param kStringByVal[] = {{"value", Type::kString, kVal, false}};
+constexpr Param kPasswordByVal[] = {
+    {"value", Type::kString, kVal, false, true}};
 constexpr Param kStringByRef[] = {{"value", Type::kString, kRef, false}};
 constexpr Param kBooleanByVal[] = {{"value", Type::kBoolean, kVal, false}};
 constexpr Param kGroupDelete[] = {{"sGroupName", Type::kVariant, kRef, false}};
@@ -23,7 +25,7 @@ constexpr Param kGroupAdd[] = {{"sGroupName", Type::kString, kRef, false},
 constexpr Param kTheList[] = {{"TheList", Type::kStringArray, kRef, false}};
 constexpr Param kUserAdd[] = {
     {"sUName", Type::kString, kRef, false},
-    {"sPWD", Type::kVariant, kRef, true},
+    {"sPWD", Type::kVariant, kRef, true, true},
     {"sHomeDir", Type::kVariant, kRef, true},
     {"sComment", Type::kVariant, kRef, true},
     {"sScript", Type::kVariant, kRef, true},
@@ -156,7 +158,7 @@ constexpr Member kUserMembers[] = {
      {},
      Type::kString,
      "The home directory of the user specified in sUserName."},
-    {"sPassword", L, 0x68030004, kStringByVal, Type::kVoid,
+    {"sPassword", L, 0x68030004, kPasswordByVal, Type::kVoid,
      "Sets the password for the user specified in sUserName."},
     {"sLastError", G, 0x68030003, {}, Type::kString, kLastErrorHelp},
     {"oParent",

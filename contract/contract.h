@@ -40,6 +40,8 @@ struct Param {
   Type type;
   Passing passing;
   bool optional;
+  // A password: carried as a secret from the caller to the platform call.
+  bool secret = false;
 };
 
 struct Member {

@@ -74,17 +74,17 @@ void NTDomain::LocateDC() {
   }
   const common::ArgumentBuffer server(u"");  // the local computer looks it up
   const common::ArgumentBuffer domain(sDomain_);
-  netapi::LPBYTE controller = nullptr;
-  const netapi::NET_API_STATUS status =
-      env_.api.NetGetDCName(server.get(), domain.get(), &controller);
+  netapi::ApiBuffer controller(env_.api);
+  const netapi::NET_API_STATUS status = KeepIfSucceeded(
+      controller,
+      env_.api.NetGetDCName(server.get(), domain.get(), controller.put()));
   if (status != netapi::NERR_Success) {
     sLastError_ =
         common::FailedCall(u"Unable to locate domain controller", status);
     sDC_.clear();
     return;
   }
-  const common::ReturnedBuffer owned(env_.api, controller);
-  sDC_ = common::ReadString(owned.As<netapi::WCHAR>());
+  sDC_ = common::ReadString(controller.As<netapi::WCHAR>());
 }
 
 const contract::Interface& NTDomain::Contract() const {

@@ -17,7 +17,6 @@ using automation::VARIANT_TRUE;
 using automation::VariantBool;
 using common::ArgumentBuffer;
 using common::RecordStrings;
-using common::ReturnedBuffer;
 using netapi::GROUP_INFO_1;
 
 namespace {
@@ -86,18 +85,17 @@ void NTGroup::put_sGroupName(const std::u16string& name) {
   }
   const ArgumentBuffer server(Domain()->get_sDC());
   const ArgumentBuffer group(sGroupName_);
-  netapi::LPBYTE info = nullptr;
-  const netapi::NET_API_STATUS status =
-      env_.api.NetGroupGetInfo(server.get(), group.get(), 1, &info);
+  netapi::ApiBuffer info(env_.api);
+  const netapi::NET_API_STATUS status = KeepIfSucceeded(
+      info, env_.api.NetGroupGetInfo(server.get(), group.get(), 1, info.put()));
   if (status != netapi::NERR_Success) {
     unselect(
         common::FailedCall(u"Unable to retrieve group information", status));
     return;
   }
-  const ReturnedBuffer owned(env_.api, info);
   Users_ = std::make_shared<NTUser>(env_);
   Users_->SetParent(shared_from_this());
-  sComment_ = common::ReadString(owned.As<GROUP_INFO_1>()->grpi1_comment);
+  sComment_ = common::ReadString(info.As<GROUP_INFO_1>()->grpi1_comment);
 }
 
 void NTGroup::put_sComment(const std::u16string& comment) {

@@ -5,7 +5,8 @@
 //
 // Buffers returned through `bufptr` belong to the backend that returned them
 // and are released with that backend's NetApiBufferFree; the output of a
-// failed call is neither read nor released by callers.
+// failed call is neither read nor released by callers. netapi/api_buffer.h
+// holds that rule: callers own such buffers only through ApiBuffer.
 #pragma once
 
 #include "netapi/types.h"

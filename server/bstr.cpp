@@ -14,4 +14,10 @@ std::u16string FromBstr(BSTR text) {
                         SysStringLen(text));
 }
 
+automation::SecretRef SecretFromBstr(BSTR text) {
+  if (!text) return automation::Share(automation::Secret());
+  return automation::Share(automation::Secret(std::u16string_view(
+      reinterpret_cast<const char16_t*>(text), SysStringLen(text))));
+}
+
 }  // namespace corvane::server

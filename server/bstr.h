@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "automation/secret.h"
 #include "server/windows_headers.h"
 
 namespace corvane::server {
@@ -30,5 +31,7 @@ class Bstr {
 
 // The whole string, embedded NULs included; a null BSTR is the empty string.
 std::u16string FromBstr(BSTR text);
+// The same for a password: straight into a secret, with no plain copy.
+automation::SecretRef SecretFromBstr(BSTR text);
 
 }  // namespace corvane::server

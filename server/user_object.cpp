@@ -5,6 +5,20 @@
 #include "contract/contract.h"
 
 namespace corvane::server {
+namespace {
+
+// The password parameter: a text goes straight into a secret, with no
+// plain copy on the way; anything else converts as usual.
+automation::Variant PasswordFromVariant(const VARIANT& value) {
+  const VARIANT* text = &value;
+  if (V_VT(text) == (VT_VARIANT | VT_BYREF)) text = V_VARIANTREF(text);
+  if (V_VT(text) == VT_BSTR) return SecretFromBstr(V_BSTR(text));
+  if (V_VT(text) == (VT_BSTR | VT_BYREF))
+    return SecretFromBstr(*V_BSTRREF(text));
+  return FromVariant(value);
+}
+
+}  // namespace
 
 namespace slot = contract::user_slot;
 
@@ -65,7 +79,7 @@ HRESULT UserObject::get_sHomeDir(BSTR* ret) {
 }
 
 HRESULT UserObject::put_sPassword(BSTR value) {
-  return PutText(slot::kPasswordLet, value);
+  return Guarded([&] { Run(slot::kPasswordLet, {SecretFromBstr(value)}); });
 }
 
 HRESULT UserObject::get_sLastError(BSTR* ret) {
@@ -105,8 +119,12 @@ HRESULT UserObject::Add(BSTR* sUName, VARIANT* sPWD, VARIANT* sHomeDir,
     args.reserve(1 + optional.size());
     args.emplace_back(FromBstr(*sUName));
     for (VARIANT* value : optional) {
-      args.push_back(value ? FromVariant(*value)
-                           : automation::Variant(automation::Missing{}));
+      if (!value) {
+        args.emplace_back(automation::Missing{});
+      } else {
+        args.push_back(value == sPWD ? PasswordFromVariant(*value)
+                                     : FromVariant(*value));
+      }
     }
     const std::vector<automation::Variant> passed = args;
     *ret = ToComBoolean(RunWith(slot::kAdd, args));

@@ -8,11 +8,13 @@
 #include "automation/string_array.h"
 #include "automation/text.h"
 #include "tests/fixture.h"
+#include "tests/freed_memory_watch.h"
 
 namespace corvane::automation {
 namespace {
 
 using testing::ClientTest;
+using testing::FreedMemoryWatch;
 
 TEST(Coercion, ToStringFollowsAutomationRules) {
   EXPECT_EQ(ToString(Variant{}), u"");
@@ -106,6 +108,32 @@ TEST(Text, Utf8RoundTripsSurrogatesAndRefusesBadInput) {
             "b");  // U+FFFD
   EXPECT_FALSE(ToUtf8Strict(lone_surrogate).has_value());
   EXPECT_EQ(ToUtf8Strict(text), ToUtf8(text));
+  // The same conversions for secrets.
+  EXPECT_EQ(ToUtf8Secret(text)->view(), ToUtf8(text));
+  EXPECT_EQ(FromUtf8Secret(ToUtf8(text))->view(), text);
+  EXPECT_FALSE(ToUtf8Secret(lone_surrogate).has_value());
+  EXPECT_FALSE(FromUtf8Secret("\xC3").has_value());
+  EXPECT_EQ(EscapeControls("a\r\nb\x7F\xC3\xA9"), "a\\x0D\\x0Ab\\x7F\xC3\xA9");
+}
+
+// A secret leaves no copy of its text in any block it gives back: when it
+// grows, moves or is released.
+TEST(Secret, GrowsMovesAndReleasesWithoutLeavingItsText) {
+  constexpr std::u16string_view kText =
+      u"a password long enough to outgrow the first block";
+  FreedMemoryWatch watch(kText.substr(0, 16));
+  {
+    Secret grown;
+    for (char16_t c : kText) grown.push_back(c);
+    Secret moved = std::move(grown);
+    EXPECT_TRUE(grown.empty());
+    EXPECT_EQ(moved.view(), kText);
+    const Secret copy = moved.Clone();
+    EXPECT_EQ(copy, moved);
+    moved = Secret(std::u16string_view(u"short"));
+    EXPECT_EQ(std::u16string_view(moved.c_str()), u"short");
+  }
+  EXPECT_EQ(watch.unwiped_blocks(), 0u);
 }
 
 TEST(Text, AsciiLettersAloneFoldInComparisons) {

@@ -32,7 +32,15 @@ class SimulatedControllerTest : public ::testing::Test {
                                 &total, &resume);
       EXPECT_TRUE(status == NERR_Success || status == ERROR_MORE_DATA);
       const auto* records = reinterpret_cast<GROUP_INFO_0*>(buffer);
-      for (DWORD i = 0; i < read; ++i) names.push_back(records[i].grpi0_name);
+      std::size_t bytes = read * sizeof(GROUP_INFO_0);
+      for (DWORD i = 0; i < read; ++i) {
+        names.push_back(records[i].grpi0_name);
+        bytes += (names.back().size() + 1) * sizeof(WCHAR);
+      }
+      // One block holding exactly the batch, within the preferred length
+      // unless a single entry is larger.
+      EXPECT_EQ(dc_.ledger().BlockSizeAt(buffer), bytes);
+      EXPECT_TRUE(bytes <= prefmaxlen || read == 1) << bytes;
       EXPECT_EQ(status == NERR_Success, read == total);
       dc_.NetApiBufferFree(buffer);
       ++*batches;
@@ -49,13 +57,16 @@ TEST_F(SimulatedControllerTest, BatchesFollowThePreferredLength) {
     domain_.AddGroup(
         Group{u"Group " + std::u16string(1, u'A' + i), u"", {}, {}});
   }
-  int small_batches = 0, one_batch = 0;
+  int small_batches = 0, one_batch = 0, single_batches = 0;
   const auto in_batches = EnumerateGroups(255, &small_batches);
   const auto whole = EnumerateGroups(MAX_PREFERRED_LENGTH, &one_batch);
   EXPECT_EQ(in_batches, whole);
   EXPECT_EQ(whole.size(), 23u);
   EXPECT_GE(small_batches, 3);
   EXPECT_EQ(one_batch, 1);
+  // Shorter than any record: one entry per batch, never none.
+  EXPECT_EQ(EnumerateGroups(1, &single_batches), whole);
+  EXPECT_EQ(single_batches, 23);
 }
 
 TEST_F(SimulatedControllerTest, StatusesByName) {

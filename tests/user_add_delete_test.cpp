@@ -1,6 +1,7 @@
 // Adding and deleting users, for both kinds of owner: a domain's user
 // object creates and deletes accounts; a group's adds and removes members.
 #include "tests/fixture.h"
+#include "tests/freed_memory_watch.h"
 
 namespace corvane::testing {
 namespace {
@@ -159,6 +160,28 @@ TEST_F(UserAddTest, ARefusedAddChangesOnlyTheResult) {
     if (call.Number("address") == address) wiped = call.Number("all_zero") == 1;
   }
   EXPECT_TRUE(wiped);
+}
+
+// A password handed in as a secret reaches the controller, and no copy made
+// on the way is released unwiped.
+TEST_F(UserAddTest, APasswordLeavesNoUnwipedCopy) {
+  constexpr std::u16string_view kFirst = u"correct horse battery staple";
+  constexpr std::u16string_view kSecond = u"Tr0ub4dor&3 is not better";
+  ObjectRef users = DomainUsers(common::kLogFull);
+  auto args = Args();
+  args[1] = automation::Share(automation::Secret(kFirst));
+  {
+    FreedMemoryWatch watch(kFirst);
+    EXPECT_TRUE(CallBool(users, u"Add", std::move(args)));
+    EXPECT_EQ(watch.unwiped_blocks(), 0u);
+  }
+  {
+    FreedMemoryWatch watch(kSecond);
+    Put(users, u"sPassword", automation::Share(automation::Secret(kSecond)));
+    EXPECT_EQ(watch.unwiped_blocks(), 0u);
+  }
+  EXPECT_EQ(Text(users, u"sLastError"), u"SUCCESS");
+  EXPECT_EQ(directory().FindUser(u"dave")->password, kSecond);
 }
 
 TEST_F(UserAddTest, EveryAllocationFailureIsReportedAndNothingLeaks) {

@@ -20,7 +20,6 @@ using automation::VARIANT_TRUE;
 using automation::VariantBool;
 using common::ArgumentBuffer;
 using common::EventGate;
-using common::ReturnedBuffer;
 using netapi::DWORD;
 using netapi::LPBYTE;
 using netapi::NERR_Success;
@@ -130,17 +129,16 @@ void NTUser::put_sUserName(const std::u16string& name) {
   }
   const ArgumentBuffer server(Domain()->get_sDC());
   const ArgumentBuffer user(sUserName_);
-  LPBYTE info = nullptr;
-  const NET_API_STATUS status =
-      env_.api.NetUserGetInfo(server.get(), user.get(), 2, &info);
+  netapi::ApiBuffer info(env_.api);
+  const NET_API_STATUS status = KeepIfSucceeded(
+      info, env_.api.NetUserGetInfo(server.get(), user.get(), 2, info.put()));
   if (status != NERR_Success) {
     sLastError_ =
         common::FailedCall(u"Unable to retrieve user information", status);
     ClearSelection();
     return;
   }
-  const ReturnedBuffer owned(env_.api, info);
-  const auto* record = owned.As<netapi::USER_INFO_2>();
+  const auto* record = info.As<netapi::USER_INFO_2>();
   ePrivilege_ = static_cast<std::int32_t>(record->usri2_priv);
   sHomeDir_ = common::ReadString(record->usri2_home_dir);
   sComment_ = common::ReadString(record->usri2_comment);
@@ -152,7 +150,7 @@ void NTUser::put_sUserName(const std::u16string& name) {
 }
 
 void NTUser::SetTextAttribute(const TextAttribute& attribute,
-                              const std::u16string& value) {
+                              std::u16string_view value) {
   if (sUserName_.empty()) {
     sLastError_ = common::Precondition(kNoUserSpecified);
     return;
@@ -183,9 +181,9 @@ void NTUser::SetTextAttribute(const TextAttribute& attribute,
   if (!secret) this->*attribute.cache = value;
   sLastError_ = common::kSuccess;
   // A password never appears in an event.
-  Log(EventGate::kFull,
-      secret ? std::u16string(attribute.event) + sUserName_
-             : std::u16string(attribute.event) + sUserName_ + u" to " + value);
+  std::u16string event = std::u16string(attribute.event) + sUserName_;
+  if (!secret) event.append(u" to ").append(value);
+  Log(EventGate::kFull, event);
 }
 
 void NTUser::put_sFullName(const std::u16string& full_name) {
@@ -216,10 +214,10 @@ void NTUser::put_sHomeDir(const std::u16string& home_dir) {
   SetTextAttribute(kHomeDir, home_dir);
 }
 
-void NTUser::put_sPassword(const std::u16string& password) {
+void NTUser::put_sPassword(const automation::Secret& password) {
   static constexpr TextAttribute kPassword{1003, u"Unable to set password",
                                            u"Set password for user ", nullptr};
-  SetTextAttribute(kPassword, password);
+  SetTextAttribute(kPassword, password.view());
 }
 
 // Changes one bit of the account's flags word. The word is read from the
@@ -237,15 +235,14 @@ void NTUser::ChangeFlag(DWORD bit, bool set, std::u16string_view action,
   const ArgumentBuffer user(sUserName_);
   DWORD flags;
   {
-    LPBYTE info = nullptr;
-    const NET_API_STATUS status =
-        env_.api.NetUserGetInfo(server.get(), user.get(), 2, &info);
+    netapi::ApiBuffer info(env_.api);
+    const NET_API_STATUS status = KeepIfSucceeded(
+        info, env_.api.NetUserGetInfo(server.get(), user.get(), 2, info.put()));
     if (status != NERR_Success) {
       sLastError_ = common::FailedCall(action, status);
       return;
     }
-    const ReturnedBuffer owned(env_.api, info);
-    flags = owned.As<netapi::USER_INFO_2>()->usri2_flags;
+    flags = info.As<netapi::USER_INFO_2>()->usri2_flags;
   }
   flags = set ? (flags | bit) : (flags & ~bit);
   netapi::USER_INFO_1008 record{flags};
@@ -304,9 +301,11 @@ std::u16string NTUser::get_sSID() {
     }
   }
 
-  const common::AllocatedBlock sid(env_.api, sid_size);
-  if (sid.status() != NERR_Success) {
-    sLastError_ = common::FailedCall(kAction, sid.status());
+  NET_API_STATUS allocated;
+  const netapi::ApiBuffer sid =
+      netapi::AllocateApiBuffer(env_.api, sid_size, allocated);
+  if (allocated != NERR_Success) {
+    sLastError_ = common::FailedCall(kAction, allocated);
     return {};
   }
   // The referenced domain is not used, but must fit: never less room than
@@ -400,23 +399,25 @@ VariantBool NTUser::Add(const std::u16string& name, Variant& password,
   const std::u16string script_text = automation::ToString(script);
   const std::u16string comment_text = automation::ToString(comment);
   const std::u16string home_dir_text = automation::ToString(home_dir);
-  const std::u16string password_text = automation::ToString(password);
-  return AddToDomain(name, password_text, home_dir_text, comment_text,
+  const automation::SecretRef password_text = automation::ToSecret(password);
+  return AddToDomain(name, *password_text, home_dir_text, comment_text,
                      script_text, full_name_text, privilege_level,
                      disabled_flag);
 }
 
 VariantBool NTUser::AddToDomain(const std::u16string& name,
-                                const std::u16string& password,
+                                const automation::Secret& password,
                                 const std::u16string& home_dir,
                                 const std::u16string& comment,
                                 const std::u16string& script,
                                 const std::u16string& full_name,
                                 std::int32_t privilege, VariantBool disabled) {
   sLastError_ = common::kSuccess;
-  for (const std::u16string* text :
-       {&name, &password, &home_dir, &comment, &script, &full_name}) {
-    if (common::ContainsNul(*text)) {
+  for (const std::u16string_view text :
+       {std::u16string_view(name), password.view(),
+        std::u16string_view(home_dir), std::u16string_view(comment),
+        std::u16string_view(script), std::u16string_view(full_name)}) {
+    if (common::ContainsNul(text)) {
       sLastError_ = common::kTextContainsNul;
       return VARIANT_FALSE;
     }
@@ -426,7 +427,7 @@ VariantBool NTUser::AddToDomain(const std::u16string& name,
     common::RecordStrings blocks(env_.api);
     netapi::USER_INFO_1 record{};
     record.usri1_name = blocks.Add(name);
-    record.usri1_password = blocks.AddSecret(password);
+    record.usri1_password = blocks.AddSecret(password.view());
     record.usri1_home_dir = blocks.Add(home_dir);
     record.usri1_comment = blocks.Add(comment);
     record.usri1_script_path = blocks.Add(script);
@@ -447,7 +448,10 @@ VariantBool NTUser::AddToDomain(const std::u16string& name,
     }
   }
   // The new account becomes the selection, and its full name is written
-  // through the object's own members, with their results and events.
+  // through the object's own members, with their results and events. The
+  // account exists from here on, so Add reports true even when the
+  // selection or the full-name write fails: sLastError then holds that
+  // step's error text, and the account is left without its full name.
   put_sUserName(name);
   put_sFullName(full_name);
   if (common::GatePasses(EventGate::kAddDel, Domain()->get_eLogging())) {
@@ -567,7 +571,7 @@ Variant NTUser::InvokeSlot(int slot, std::span<Variant> args) {
     case s::kHomeDirGet:
       return get_sHomeDir();
     case s::kPasswordLet:
-      put_sPassword(text(0));
+      put_sPassword(*automation::ToSecret(args[0]));
       return {};
     case s::kLastErrorGet:
       return get_sLastError();

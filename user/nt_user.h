@@ -47,7 +47,7 @@ class NTUser final : public automation::Dispatchable {
   const std::u16string& get_sComment() const { return sComment_; }
   void put_sHomeDir(const std::u16string& home_dir);
   const std::u16string& get_sHomeDir() const { return sHomeDir_; }
-  void put_sPassword(const std::u16string& password);
+  void put_sPassword(const automation::Secret& password);
   const std::u16string& get_sLastError() const { return sLastError_; }
   automation::ObjectRef get_oParent();
   void put_sUserName(const std::u16string& name);
@@ -75,11 +75,11 @@ class NTUser final : public automation::Dispatchable {
   void Log(common::EventGate gate, const std::u16string& text) const;
   void ClearSelection();
   void SetTextAttribute(const TextAttribute& attribute,
-                        const std::u16string& value);
+                        std::u16string_view value);
   void ChangeFlag(netapi::DWORD bit, bool set, std::u16string_view action,
                   const std::u16string& event_text);
   automation::VariantBool AddToDomain(
-      const std::u16string& name, const std::u16string& password,
+      const std::u16string& name, const automation::Secret& password,
       const std::u16string& home_dir, const std::u16string& comment,
       const std::u16string& script, const std::u16string& full_name,
       std::int32_t privilege, automation::VariantBool disabled);

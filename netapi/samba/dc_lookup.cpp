@@ -4,7 +4,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "netapi/samba/heap_block.h"
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
@@ -27,11 +26,11 @@ NET_API_STATUS SambaApi::NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
       !samba::EqualsIgnoringAsciiCase(domain, config_.realm)) {
     return NERR_DCNotFound;
   }
-  samba::SambaBuffer answer;
+  samba::LibnetapiBuffer answer;
   {
     std::lock_guard lock(calls_);
     const NET_API_STATUS status =
-        ::NetGetDCName(host.c_str(), config_.workgroup.c_str(), answer.Out());
+        ::NetGetDCName(host.c_str(), config_.workgroup.c_str(), answer.put());
     if (status != NERR_Success) return status;
   }
   const char* reported = reinterpret_cast<const char*>(answer.As<char>());
@@ -44,10 +43,10 @@ NET_API_STATUS SambaApi::NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
 
   const std::u16string result = u"\\\\" + *wide;
   const std::size_t bytes = (result.size() + 1) * sizeof(WCHAR);
-  samba::HeapBlock block(static_cast<BYTE*>(samba::AllocateHeapBlock(bytes)));
-  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  std::memcpy(block.get(), result.c_str(), bytes);
-  *bufptr = block.release();
+  void* block = samba::AllocateBlock(bytes);
+  if (block == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  std::memcpy(block, result.c_str(), bytes);
+  *bufptr = static_cast<LPBYTE>(block);
   return NERR_Success;
 }
 

@@ -24,9 +24,12 @@ struct ListedEntry {
 };
 using Listing = std::vector<ListedEntry>;
 
+// The enumerations a cursor can belong to.
+enum class ListingKind { kUsers, kGroups, kGroupMembers };
+
 // What an enumeration lists; a handle only continues the same one.
 struct ListingKey {
-  int call = 0;  // which enumeration call
+  ListingKind kind = ListingKind::kUsers;
   std::string server;
   DWORD level = 0;
   DWORD filter = 0;

@@ -4,7 +4,6 @@
 
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/listing_batches.h"
-#include "netapi/samba/record_block.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
 #include "netapi/samba/statuses.h"
@@ -13,7 +12,6 @@
 namespace corvane::netapi {
 namespace {
 
-using samba::RecordDraft;
 using samba::Subject;
 using samba::ToPlatformStatus;
 
@@ -25,6 +23,25 @@ bool Convert(const char* in, std::u16string& out) {
   if (!converted) return false;
   out = std::move(*converted);
   return true;
+}
+
+void AddGroup(const samba::ListedEntry& entry,
+              RecordBuilder<GROUP_INFO_0>& out) {
+  out.Add();
+  out.Text(&GROUP_INFO_0::grpi0_name, entry.name);
+}
+
+void AddGroup(const samba::ListedEntry& entry,
+              RecordBuilder<GROUP_INFO_1>& out) {
+  out.Add();
+  out.Text(&GROUP_INFO_1::grpi1_name, entry.name);
+  out.Text(&GROUP_INFO_1::grpi1_comment, entry.comment);
+}
+
+void AddMember(const samba::ListedEntry& entry,
+               RecordBuilder<GROUP_USERS_INFO_0>& out) {
+  out.Add();
+  out.Text(&GROUP_USERS_INFO_0::grui0_name, entry.name);
 }
 
 }  // namespace
@@ -101,29 +118,24 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
                                samba::ToUtf8(e.name).value_or(""), group);
         });
     if (match == listing.end()) {
-      samba::SambaBuffer ignored;
+      samba::LibnetapiBuffer ignored;
       const NET_API_STATUS status = ToPlatformStatus(
-          ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.Out()),
+          ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.put()),
           Subject::kGroup);
       return status != NERR_Success ? status : NERR_GroupNotFound;
     }
     found = std::move(*match);
   }
-  bool out_of_memory = false;
-  samba::HeapBlock block;
   if (level == 0) {
-    RecordDraft<GROUP_INFO_0> draft;
-    draft.texts[0] = found.name;
-    block = samba::PlaceRecords(&draft, 1, out_of_memory);
+    RecordBuilder<GROUP_INFO_0> builder;
+    AddGroup(found, builder);
+    *bufptr = builder.Build(samba::AllocateBlock);
   } else {
-    RecordDraft<GROUP_INFO_1> draft;
-    draft.texts[0] = found.name;
-    draft.texts[1] = found.comment;
-    block = samba::PlaceRecords(&draft, 1, out_of_memory);
+    RecordBuilder<GROUP_INFO_1> builder;
+    AddGroup(found, builder);
+    *bufptr = builder.Build(samba::AllocateBlock);
   }
-  if (out_of_memory) return ERROR_NOT_ENOUGH_MEMORY;
-  *bufptr = block.release();
-  return NERR_Success;
+  return *bufptr == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
 }
 
 NET_API_STATUS SambaApi::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
@@ -193,13 +205,12 @@ NET_API_STATUS SambaApi::FetchGroups(const std::string& host, DWORD level,
                                      samba::Listing& listing) {
   std::uint32_t resume = 0;
   for (;;) {
-    samba::SambaBuffer answer;
+    samba::LibnetapiBuffer answer;
     std::uint32_t read = 0, total = 0;
     const NET_API_STATUS status =
-        ::NetGroupEnum(host.c_str(), level, answer.Out(), MAX_PREFERRED_LENGTH,
+        ::NetGroupEnum(host.c_str(), level, answer.put(), MAX_PREFERRED_LENGTH,
                        &read, &total, &resume);
     if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-    answer.Adopt();
     for (std::uint32_t i = 0; i < read; ++i) {
       samba::ListedEntry entry;
       bool converted;
@@ -226,9 +237,12 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
   if (level > 1) return ERROR_INVALID_LEVEL;
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
-  samba::BatchRequest request;
-  request.key = {
-      .call = 2, .server = host, .level = level, .filter = 0, .group = {}};
+  samba::CursorRequest request;
+  request.key = {.kind = samba::ListingKind::kGroups,
+                 .server = host,
+                 .level = level,
+                 .filter = 0,
+                 .group = {}};
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle;
   request.handle_limit = 0xFFFFFFFF;
@@ -236,21 +250,15 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
     std::lock_guard lock(calls_);
     return FetchGroups(host, level, listing);
   };
+  const auto fill = [](const samba::ListedEntry& entry, auto& batch) {
+    AddGroup(entry, batch);
+  };
   if (level == 0) {
-    return samba::ServeBatch<GROUP_INFO_0>(
-        cursors_, request, fetch,
-        [](const samba::ListedEntry& entry, RecordDraft<GROUP_INFO_0>& d) {
-          d.texts[0] = entry.name;
-        },
-        bufptr, entriesread, totalentries);
+    return samba::ServeListing<GROUP_INFO_0>(cursors_, request, fetch, fill,
+                                             bufptr, entriesread, totalentries);
   }
-  return samba::ServeBatch<GROUP_INFO_1>(
-      cursors_, request, fetch,
-      [](const samba::ListedEntry& entry, RecordDraft<GROUP_INFO_1>& d) {
-        d.texts[0] = entry.name;
-        d.texts[1] = entry.comment;
-      },
-      bufptr, entriesread, totalentries);
+  return samba::ServeListing<GROUP_INFO_1>(cursors_, request, fetch, fill,
+                                           bufptr, entriesread, totalentries);
 }
 
 NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& host,
@@ -258,10 +266,10 @@ NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& host,
                                          samba::Listing& listing) {
   std::uint32_t resume = 0;
   for (;;) {
-    samba::SambaBuffer answer;
+    samba::LibnetapiBuffer answer;
     std::uint32_t read = 0, total = 0;
     const NET_API_STATUS status = ToPlatformStatus(
-        ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.Out(),
+        ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.put(),
                            MAX_PREFERRED_LENGTH, &read, &total, &resume),
         Subject::kGroup);
     if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
@@ -289,23 +297,22 @@ NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
   if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
     return status;
   }
-  samba::BatchRequest request;
-  request.key = {
-      .call = 3, .server = host, .level = level, .filter = 0, .group = group};
+  samba::CursorRequest request;
+  request.key = {.kind = samba::ListingKind::kGroupMembers,
+                 .server = host,
+                 .level = level,
+                 .filter = 0,
+                 .group = group};
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle;
   request.handle_limit = 0xFFFFFFFF;
-  return samba::ServeBatch<GROUP_USERS_INFO_0>(
+  return samba::ServeListing<GROUP_USERS_INFO_0>(
       cursors_, request,
       [&](samba::Listing& listing) {
         std::lock_guard lock(calls_);
         return FetchGroupUsers(host, group, listing);
       },
-      [](const samba::ListedEntry& entry,
-         RecordDraft<GROUP_USERS_INFO_0>& draft) {
-        draft.texts[0] = entry.name;
-      },
-      bufptr, entriesread, totalentries);
+      AddMember, bufptr, entriesread, totalentries);
 }
 
 }  // namespace corvane::netapi

@@ -10,11 +10,29 @@
 #include <netapi.h>
 // clang-format on
 
+// Each macro's value is kept before it goes, so that Samba's numbers are
+// checked against the layer's rather than assumed equal.
+namespace corvane::netapi::samba::macro_values {
+inline constexpr auto kMoreData = ERROR_MORE_DATA;
+inline constexpr auto kFilterNormalAccount = FILTER_NORMAL_ACCOUNT;
+inline constexpr auto kPrivGuest = USER_PRIV_GUEST;
+inline constexpr auto kPrivUser = USER_PRIV_USER;
+inline constexpr auto kPrivAdmin = USER_PRIV_ADMIN;
+}  // namespace corvane::netapi::samba::macro_values
+
 #undef ERROR_MORE_DATA
 #undef FILTER_NORMAL_ACCOUNT
 #undef USER_PRIV_GUEST
 #undef USER_PRIV_USER
 #undef USER_PRIV_ADMIN
+
+namespace corvane::netapi::samba::macro_values {
+static_assert(kMoreData == corvane::netapi::ERROR_MORE_DATA);
+static_assert(kFilterNormalAccount == corvane::netapi::FILTER_NORMAL_ACCOUNT);
+static_assert(kPrivGuest == corvane::netapi::USER_PRIV_GUEST);
+static_assert(kPrivUser == corvane::netapi::USER_PRIV_USER);
+static_assert(kPrivAdmin == corvane::netapi::USER_PRIV_ADMIN);
+}  // namespace corvane::netapi::samba::macro_values
 
 extern "C" {
 // libsamba-util: the smb.conf that libnetapi loads. Not in Samba's

@@ -1,17 +1,18 @@
 // Hands out a fetched listing in batches under the platform's enumeration
-// contract (see enumeration_cursors.h).
+// contract (netapi/listing_batch.h); the resume handle names a cursor (see
+// enumeration_cursors.h).
 #pragma once
 
 #include <memory>
 #include <utility>
-#include <vector>
 
+#include "netapi/listing_batch.h"
 #include "netapi/samba/enumeration_cursors.h"
-#include "netapi/samba/record_block.h"
+#include "netapi/samba/samba_buffer.h"
 
 namespace corvane::netapi::samba {
 
-struct BatchRequest {
+struct CursorRequest {
   ListingKey key;
   DWORD prefmaxlen = 0;
   DWORD_PTR* resume_handle = nullptr;  // may be null: one batch only
@@ -19,13 +20,13 @@ struct BatchRequest {
 };
 
 // `fetch(Listing&)` reads the listing from the controller when an
-// enumeration starts; `fill(const ListedEntry&, RecordDraft<Record>&)`
-// shapes one record.
+// enumeration starts; `fill(const ListedEntry&, RecordBuilder<Record>&)`
+// adds one entry's record.
 template <typename Record, typename Fetch, typename Fill>
-NET_API_STATUS ServeBatch(EnumerationCursors& cursors,
-                          const BatchRequest& request, Fetch&& fetch,
-                          Fill&& fill, LPBYTE* bufptr, LPDWORD entriesread,
-                          LPDWORD totalentries) {
+NET_API_STATUS ServeListing(EnumerationCursors& cursors,
+                            const CursorRequest& request, Fetch&& fetch,
+                            Fill&& fill, LPBYTE* bufptr, LPDWORD entriesread,
+                            LPDWORD totalentries) {
   if (bufptr == nullptr || entriesread == nullptr || totalentries == nullptr) {
     return ERROR_INVALID_PARAMETER;
   }
@@ -48,36 +49,29 @@ NET_API_STATUS ServeBatch(EnumerationCursors& cursors,
   }
 
   const Listing& listing = *position.listing;
-  std::vector<RecordDraft<Record>> drafts;
-  std::size_t bytes = 0;
-  for (std::size_t i = position.next; i < listing.size(); ++i) {
-    RecordDraft<Record> draft;
-    fill(listing[i], draft);
-    const std::size_t size = PlacedSize(draft);
-    // At least one record per batch, however small the preferred length.
-    if (!drafts.empty() && bytes + size > request.prefmaxlen) break;
-    bytes += size;
-    drafts.push_back(std::move(draft));
-  }
-  bool out_of_memory = false;
-  HeapBlock block = PlaceRecords(drafts.data(), drafts.size(), out_of_memory);
-  if (out_of_memory) return ERROR_NOT_ENOUGH_MEMORY;
-
-  const std::size_t next = position.next + drafts.size();
-  *entriesread = static_cast<DWORD>(drafts.size());
-  *totalentries = static_cast<DWORD>(listing.size() - position.next);
-  *bufptr = block.release();
-  if (next < listing.size()) {
+  const BatchRequest<Record> batch{
+      request.prefmaxlen, listing.size() - position.next, AllocateBlock};
+  std::size_t next = position.next;
+  std::size_t taken = 0;
+  const NET_API_STATUS status = ServeBatch(
+      batch,
+      [&](RecordBuilder<Record>& builder) {
+        if (next == listing.size()) return false;
+        fill(listing[next++], builder);
+        return true;
+      },
+      bufptr, entriesread, totalentries, taken);
+  if (status == ERROR_MORE_DATA) {
     if (request.resume_handle != nullptr) {
-      position.next = next;
+      position.next += taken;
       *request.resume_handle = cursors.Continue(
           handle, request.key, std::move(position), request.handle_limit);
     }
-    return ERROR_MORE_DATA;
+  } else if (status == NERR_Success) {
+    if (handle != 0) cursors.Close(handle);
+    if (request.resume_handle != nullptr) *request.resume_handle = 0;
   }
-  if (handle != 0) cursors.Close(handle);
-  if (request.resume_handle != nullptr) *request.resume_handle = 0;
-  return NERR_Success;
+  return status;
 }
 
 }  // namespace corvane::netapi::samba

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "netapi/samba/heap_block.h"
+#include "netapi/samba/samba_buffer.h"
 #include "netapi/samba/text.h"
 #include "netapi/thread_id.h"
 
@@ -24,12 +24,12 @@ NET_API_STATUS SambaApi::Route(LPCWSTR server, std::string& host) const {
 
 NET_API_STATUS SambaApi::NetApiBufferAllocate(DWORD byte_count, void** buffer) {
   if (buffer == nullptr) return ERROR_INVALID_PARAMETER;
-  *buffer = samba::AllocateHeapBlock(byte_count);
+  *buffer = samba::AllocateBlock(byte_count);
   return *buffer == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
 }
 
 NET_API_STATUS SambaApi::NetApiBufferFree(void* buffer) {
-  samba::FreeHeapBlock(buffer);
+  samba::FreeBlock(buffer);
   return NERR_Success;
 }
 

@@ -1,39 +1,24 @@
-// Owner of a buffer that libnetapi returned; released with Samba's own
-// NetApiBufferFree as soon as its contents are copied out.
+// The blocks of the Samba backend: buffers libnetapi returns, owned until
+// their contents are copied out and released with libnetapi's own
+// NetApiBufferFree; and the blocks this backend hands out, plain heap
+// blocks released with SambaApi::NetApiBufferFree.
 #pragma once
 
-#include <cstdint>
-#include <memory>
+#include <cstddef>
+
+#include "netapi/unique_buffer.h"
 
 namespace corvane::netapi::samba {
 
-struct SambaBufferDeleter {
-  void operator()(std::uint8_t* buffer) const;
+struct LibnetapiRelease {
+  void operator()(LPBYTE buffer) const;
 };
+// libnetapi leaves null or a buffer of its own, also when a call fails: it
+// is owned whatever the status.
+using LibnetapiBuffer = UniqueBuffer<LibnetapiRelease>;
 
-class SambaBuffer {
- public:
-  // Receives the buffer: pass to libnetapi as its `uint8_t** buffer`.
-  std::uint8_t** Out() {
-    Adopt();
-    buffer_.reset();
-    return &raw_;
-  }
-  // Takes ownership of what the call left in Out().
-  template <typename Record>
-  const Record* As() {
-    Adopt();
-    return reinterpret_cast<const Record*>(buffer_.get());
-  }
-  void Adopt() {
-    if (raw_ != nullptr) buffer_.reset(raw_);
-    raw_ = nullptr;
-  }
-  ~SambaBuffer() { Adopt(); }
-
- private:
-  std::uint8_t* raw_ = nullptr;
-  std::unique_ptr<std::uint8_t, SambaBufferDeleter> buffer_;
-};
+// Zero-filled, at least one byte; nullptr when memory is exhausted.
+void* AllocateBlock(std::size_t byte_count);
+void FreeBlock(void* block);
 
 }  // namespace corvane::netapi::samba

@@ -1,9 +1,12 @@
 #include "netapi/samba/session.h"
 
-#include <string.h>
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -38,29 +41,56 @@ void Check(NET_API_STATUS status, const char* what) {
   }
 }
 
-}  // namespace
-
-AuthFile ReadAuthFile(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) {
+// The whole file, read straight into a secret: no stream buffer keeps a
+// copy of the password it holds.
+automation::SecretUtf8 ReadSecretFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     throw std::runtime_error("Samba backend: cannot read authentication file " +
                              path);
   }
+  automation::SecretUtf8 text;
+  char c;
+  ssize_t n;
+  while ((n = ::read(fd, &c, 1)) == 1 || (n < 0 && errno == EINTR)) {
+    if (n == 1) text.push_back(c);
+  }
+  c = 0;
+  ::close(fd);
+  if (n < 0) {
+    throw std::runtime_error("Samba backend: cannot read authentication file " +
+                             path);
+  }
+  return text;
+}
+
+}  // namespace
+
+AuthFile ReadAuthFile(const std::string& path) {
+  const automation::SecretUtf8 file = ReadSecretFile(path);
   AuthFile auth;
-  std::string line;
-  while (std::getline(in, line)) {
+  std::string_view rest = file.view();
+  while (!rest.empty()) {
+    const auto end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest = end == std::string_view::npos ? std::string_view()
+                                         : rest.substr(end + 1);
     const auto equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    const std::string key = Trim(line.substr(0, equals));
+    if (equals == std::string_view::npos) continue;
+    const std::string key = Trim(std::string(line.substr(0, equals)));
     // The password is taken as written after "= ", inner spaces included.
-    std::string value = line.substr(equals + 1);
-    value.erase(0, value.find_first_not_of(" \t"));
-    if (!value.empty() && value.back() == '\r') value.pop_back();
-    if (strcasecmp(key.c_str(), "username") == 0) auth.username = Trim(value);
-    if (strcasecmp(key.c_str(), "password") == 0) auth.password = value;
-    if (strcasecmp(key.c_str(), "domain") == 0) auth.domain = Trim(value);
-    explicit_bzero(line.data(), line.size());
-    explicit_bzero(value.data(), value.size());
+    std::string_view value = line.substr(equals + 1);
+    value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
+    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
+    if (strcasecmp(key.c_str(), "username") == 0) {
+      auth.username = Trim(std::string(value));
+    }
+    if (strcasecmp(key.c_str(), "password") == 0) {
+      auth.password = automation::SecretUtf8(value);
+    }
+    if (strcasecmp(key.c_str(), "domain") == 0) {
+      auth.domain = Trim(std::string(value));
+    }
   }
   if (auth.username.empty()) {
     throw std::runtime_error("Samba backend: no username in " + path);
@@ -165,10 +195,8 @@ void Session::SetCredentials(const SambaConfig& config) {
         "libnetapi_set_workgroup");
   Check(libnetapi_set_username(context_, auth.username.c_str()),
         "libnetapi_set_username");
-  const NET_API_STATUS status =
-      libnetapi_set_password(context_, auth.password.c_str());
-  explicit_bzero(auth.password.data(), auth.password.size());
-  Check(status, "libnetapi_set_password");
+  Check(libnetapi_set_password(context_, auth.password.c_str()),
+        "libnetapi_set_password");
 }
 
 }  // namespace corvane::netapi::samba

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "automation/secret.h"
 #include "netapi/samba/samba_config.h"
 
 struct libnetapi_ctx;
@@ -33,7 +34,7 @@ class Session {
 // The "username", "password" and "domain" of an authentication file.
 struct AuthFile {
   std::string username;
-  std::string password;
+  automation::SecretUtf8 password;
   std::string domain;
 };
 AuthFile ReadAuthFile(const std::string& path);

@@ -81,9 +81,9 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
   SID_NAME_USE kind = SidTypeUser;
   {
     std::lock_guard lock(calls_);
-    samba::SambaBuffer answer;
+    samba::LibnetapiBuffer answer;
     NET_API_STATUS status = ::NetUserGetInfo(host.c_str(), account.c_str(),
-                                             kUserSidLevel, answer.Out());
+                                             kUserSidLevel, answer.put());
     if (status == NERR_Success) {
       const ::USER_INFO_23* user = answer.As<::USER_INFO_23>();
       if (user->usri23_user_sid == nullptr ||
@@ -93,7 +93,7 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
       sid_bytes = Serialize(*user->usri23_user_sid);
     } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
       status = ::NetGroupGetInfo(host.c_str(), account.c_str(), kGroupSidLevel,
-                                 answer.Out());
+                                 answer.put());
       if (status != NERR_Success) return Fail(status);
       const ::GROUP_INFO_3* group = answer.As<::GROUP_INFO_3>();
       if (group->grpi3_group_sid == nullptr ||

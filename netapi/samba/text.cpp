@@ -29,4 +29,12 @@ NET_API_STATUS ToUtf8Argument(LPCWSTR text, std::string& out) {
   return NERR_Success;
 }
 
+NET_API_STATUS ToUtf8Argument(LPCWSTR text, automation::SecretUtf8& out) {
+  std::optional<automation::SecretUtf8> converted = automation::ToUtf8Secret(
+      text == nullptr ? std::u16string_view() : std::u16string_view(text));
+  if (!converted) return ERROR_NO_UNICODE_TRANSLATION;
+  out = std::move(*converted);
+  return NERR_Success;
+}
+
 }  // namespace corvane::netapi::samba

@@ -29,5 +29,7 @@ namespace corvane::netapi::samba {
 // A text argument for libnetapi: 0, or ERROR_NO_UNICODE_TRANSLATION.
 // A null pointer gives the empty string.
 NET_API_STATUS ToUtf8Argument(LPCWSTR text, std::string& out);
+// The same for a password, which stays a secret.
+NET_API_STATUS ToUtf8Argument(LPCWSTR text, automation::SecretUtf8& out);
 
 }  // namespace corvane::netapi::samba

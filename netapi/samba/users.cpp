@@ -2,10 +2,10 @@
 #include <array>
 #include <mutex>
 
+#include "netapi/record_fields.h"
 #include "netapi/samba/account_flags.h"
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/listing_batches.h"
-#include "netapi/samba/record_block.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
 #include "netapi/samba/statuses.h"
@@ -14,7 +14,6 @@
 namespace corvane::netapi {
 namespace {
 
-using samba::RecordDraft;
 using samba::Subject;
 using samba::ToPlatformStatus;
 
@@ -23,78 +22,63 @@ using samba::ToPlatformStatus;
 constexpr std::uint32_t kFetchBatchBytes = MAX_PREFERRED_LENGTH;
 
 // An optional text field of an input record: absent (null) stays absent.
+template <typename Text>
 struct TextField {
-  std::string text;
+  Text text;
   bool present = false;
   const char* get() const { return present ? text.c_str() : nullptr; }
 };
 
-NET_API_STATUS Convert(LPCWSTR in, TextField& out) {
+template <typename Text>
+NET_API_STATUS Convert(LPCWSTR in, TextField<Text>& out) {
   out.present = in != nullptr;
   return samba::ToUtf8Argument(in, out.text);
 }
 
-bool Convert(const char* in, std::u16string& out) {
+// Our record rebuilt from Samba's, field by field as record_fields.h
+// describes the level. Texts come back converted (null as ""), passwords
+// are never returned and stay null, logon hours are 168 bits.
+constexpr std::size_t kLogonHoursBytes = 21;
+
+template <typename Record>
+bool CopyText(const char* in, RecordBuilder<Record>& out,
+              LPWSTR Record::*field) {
   std::optional<std::u16string> converted = samba::ToUtf16(in);
   if (!converted) return false;
-  out = std::move(*converted);
+  out.Text(field, *converted);
   return true;
 }
 
-bool Draft(const ::USER_INFO_0& in, RecordDraft<USER_INFO_0>& out) {
-  return Convert(in.usri0_name, out.texts[0]);
-}
-
-bool Draft(const ::USER_INFO_1& in, RecordDraft<USER_INFO_1>& out) {
-  out.record.usri1_password_age = in.usri1_password_age;
-  out.record.usri1_priv = in.usri1_priv;
-  out.record.usri1_flags = in.usri1_flags;
-  return Convert(in.usri1_name, out.texts[0]) &&
-         Convert(in.usri1_home_dir, out.texts[1]) &&
-         Convert(in.usri1_comment, out.texts[2]) &&
-         Convert(in.usri1_script_path, out.texts[3]);
-}
-
-bool Draft(const ::USER_INFO_2& in, RecordDraft<USER_INFO_2>& out) {
-  USER_INFO_2& r = out.record;
-  r.usri2_password_age = in.usri2_password_age;
-  r.usri2_priv = in.usri2_priv;
-  r.usri2_flags = in.usri2_flags;
-  r.usri2_auth_flags = in.usri2_auth_flags;
-  r.usri2_last_logon = in.usri2_last_logon;
-  r.usri2_last_logoff = in.usri2_last_logoff;
-  r.usri2_acct_expires = in.usri2_acct_expires;
-  r.usri2_max_storage = in.usri2_max_storage;
-  r.usri2_units_per_week = in.usri2_units_per_week;
-  r.usri2_bad_pw_count = in.usri2_bad_pw_count;
-  r.usri2_num_logons = in.usri2_num_logons;
-  r.usri2_country_code = in.usri2_country_code;
-  r.usri2_code_page = in.usri2_code_page;
-  if (in.usri2_logon_hours != nullptr) {
-    // 168 hours, one bit each.
-    out.bytes.assign(in.usri2_logon_hours, in.usri2_logon_hours + 21);
+#define CORVANE_COPY_TEXT(R, f) ok = ok && CopyText(in.f, out, &R::f);
+#define CORVANE_NOT_RETURNED(R, f)
+#define CORVANE_COPY_NUMBER(R, f)                                       \
+  static_assert(sizeof(in.f) == sizeof(DWORD), #f " differs in Samba"); \
+  record.f = in.f;
+#define CORVANE_COPY_BYTES(R, f) \
+  if (in.f != nullptr) out.Bytes(&R::f, {in.f, kLogonHoursBytes});
+#define CORVANE_REBUILD(R)                                                   \
+  bool Rebuild(const ::R& in, RecordBuilder<R>& out) {                       \
+    [[maybe_unused]] R& record = out.Add();                                  \
+    bool ok = true;                                                          \
+    CORVANE_##R##_FIELDS(CORVANE_COPY_TEXT, CORVANE_NOT_RETURNED,            \
+                         CORVANE_COPY_NUMBER, CORVANE_COPY_BYTES) return ok; \
   }
-  return Convert(in.usri2_name, out.texts[0]) &&
-         Convert(in.usri2_home_dir, out.texts[1]) &&
-         Convert(in.usri2_comment, out.texts[2]) &&
-         Convert(in.usri2_script_path, out.texts[3]) &&
-         Convert(in.usri2_full_name, out.texts[4]) &&
-         Convert(in.usri2_usr_comment, out.texts[5]) &&
-         Convert(in.usri2_parms, out.texts[6]) &&
-         Convert(in.usri2_workstations, out.texts[7]) &&
-         Convert(in.usri2_logon_server, out.texts[8]);
-}
+CORVANE_REBUILD(USER_INFO_0)
+CORVANE_REBUILD(USER_INFO_1)
+CORVANE_REBUILD(USER_INFO_2)
+#undef CORVANE_REBUILD
+#undef CORVANE_COPY_BYTES
+#undef CORVANE_COPY_NUMBER
+#undef CORVANE_NOT_RETURNED
+#undef CORVANE_COPY_TEXT
 
 // One record of Samba's buffer, rebuilt in a block of our own.
 template <typename Record, typename SambaRecord>
 NET_API_STATUS Rebuild(const SambaRecord* in, LPBYTE* bufptr) {
-  RecordDraft<Record> draft;
-  if (!Draft(*in, draft)) return ERROR_NO_UNICODE_TRANSLATION;
-  bool out_of_memory = false;
-  samba::HeapBlock block = samba::PlaceRecords(&draft, 1, out_of_memory);
-  if (out_of_memory) return ERROR_NOT_ENOUGH_MEMORY;
-  *bufptr = block.release();
-  return NERR_Success;
+  RecordBuilder<Record> builder;
+  if (!Rebuild(*in, builder)) return ERROR_NO_UNICODE_TRANSLATION;
+  *bufptr = builder.Build(samba::AllocateBlock);
+  return *bufptr == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
 }
 
 // The set levels whose record is one text member, laid out alike in both
@@ -123,9 +107,12 @@ NET_API_STATUS SambaApi::NetUserAdd(LPCWSTR servername, DWORD level, LPBYTE buf,
   }
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
-  TextField name, password, home_dir, comment, script_path;
+  TextField<std::string> name, home_dir, comment, script_path;
+  TextField<automation::SecretUtf8> password;
+  if (const NET_API_STATUS status = Convert(in.usri1_password, password)) {
+    return status;
+  }
   for (auto [text, field] : {std::pair{in.usri1_name, &name},
-                             {in.usri1_password, &password},
                              {in.usri1_home_dir, &home_dir},
                              {in.usri1_comment, &comment},
                              {in.usri1_script_path, &script_path}}) {
@@ -175,11 +162,11 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
   if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
     return status;
   }
-  samba::SambaBuffer answer;
+  samba::LibnetapiBuffer answer;
   {
     std::lock_guard lock(calls_);
     const NET_API_STATUS status = ToPlatformStatus(
-        ::NetUserGetInfo(host.c_str(), user.c_str(), level, answer.Out()),
+        ::NetUserGetInfo(host.c_str(), user.c_str(), level, answer.put()),
         Subject::kUser);
     if (status != NERR_Success) return status;
   }
@@ -197,9 +184,9 @@ NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,
                                        const std::string& user, DWORD uf_flags,
                                        DWORD& account_control) {
   if ((uf_flags & samba::UF_ACCOUNT_TYPE_MASK) == 0) {
-    samba::SambaBuffer answer;
+    samba::LibnetapiBuffer answer;
     const NET_API_STATUS status = ToPlatformStatus(
-        ::NetUserGetInfo(host.c_str(), user.c_str(), 2, answer.Out()),
+        ::NetUserGetInfo(host.c_str(), user.c_str(), 2, answer.put()),
         Subject::kUser);
     if (status != NERR_Success) return status;
     uf_flags |=
@@ -237,11 +224,15 @@ NET_API_STATUS SambaApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
           Subject::kUser);
     }
   } else {
-    // USER_INFO_1003/1006/1007/1009/1011: a single text member.
+    // USER_INFO_1003/1006/1007/1009/1011: a single text member; the
+    // password of 1003 stays a secret.
     std::string text;
-    status = samba::ToUtf8Argument(*reinterpret_cast<LPWSTR*>(buf), text);
+    automation::SecretUtf8 password;
+    const LPWSTR value = *reinterpret_cast<LPWSTR*>(buf);
+    status = level == 1003 ? samba::ToUtf8Argument(value, password)
+                           : samba::ToUtf8Argument(value, text);
     if (status != NERR_Success) return status;
-    const char* record = text.c_str();
+    const char* record = level == 1003 ? password.c_str() : text.c_str();
     std::lock_guard lock(calls_);
     status = ToPlatformStatus(
         ::NetUserSetInfo(host.c_str(), user.c_str(), level,
@@ -259,19 +250,18 @@ NET_API_STATUS SambaApi::FetchUsers(const std::string& host, DWORD filter,
                                     samba::Listing& listing) {
   std::uint32_t resume = 0;
   for (;;) {
-    samba::SambaBuffer answer;
+    samba::LibnetapiBuffer answer;
     std::uint32_t read = 0, total = 0;
     const NET_API_STATUS status =
-        ::NetUserEnum(host.c_str(), 0, filter, answer.Out(), kFetchBatchBytes,
+        ::NetUserEnum(host.c_str(), 0, filter, answer.put(), kFetchBatchBytes,
                       &read, &total, &resume);
     if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
     const ::USER_INFO_0* records = answer.As<::USER_INFO_0>();
     for (std::uint32_t i = 0; i < read; ++i) {
-      samba::ListedEntry entry;
-      if (!Convert(records[i].usri0_name, entry.name)) {
-        return ERROR_NO_UNICODE_TRANSLATION;
-      }
-      listing.push_back(std::move(entry));
+      std::optional<std::u16string> name =
+          samba::ToUtf16(records[i].usri0_name);
+      if (!name) return ERROR_NO_UNICODE_TRANSLATION;
+      listing.push_back({std::move(*name), {}});
     }
     if (status == NERR_Success) return NERR_Success;
     if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
@@ -287,20 +277,24 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
   DWORD_PTR handle = resume_handle != nullptr ? *resume_handle : 0;
-  samba::BatchRequest request;
-  request.key = {
-      .call = 1, .server = host, .level = level, .filter = filter, .group = {}};
+  samba::CursorRequest request;
+  request.key = {.kind = samba::ListingKind::kUsers,
+                 .server = host,
+                 .level = level,
+                 .filter = filter,
+                 .group = {}};
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle != nullptr ? &handle : nullptr;
   request.handle_limit = 0xFFFFFFFF;
-  const NET_API_STATUS status = samba::ServeBatch<USER_INFO_0>(
+  const NET_API_STATUS status = samba::ServeListing<USER_INFO_0>(
       cursors_, request,
       [&](samba::Listing& listing) {
         std::lock_guard lock(calls_);
         return FetchUsers(host, filter, listing);
       },
-      [](const samba::ListedEntry& entry, RecordDraft<USER_INFO_0>& draft) {
-        draft.texts[0] = entry.name;
+      [](const samba::ListedEntry& entry, RecordBuilder<USER_INFO_0>& batch) {
+        batch.Add();
+        batch.Text(&USER_INFO_0::usri0_name, entry.name);
       },
       bufptr, entriesread, totalentries);
   if (resume_handle != nullptr) *resume_handle = static_cast<DWORD>(handle);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
-#include "netapi/returned_block.h"
+#include "netapi/listing_batch.h"
+#include "netapi/record_builder.h"
 #include "netapi/thread_id.h"
 
 namespace corvane::netapi::simulated {
@@ -27,12 +29,6 @@ bool IsValidAccountName(std::u16string_view name) {
 
 void Set(LPDWORD out, DWORD value) {
   if (out) *out = value;
-}
-
-// Bytes one entry takes in a returned block: the record and its string.
-template <typename Record>
-std::size_t EntryCost(const std::u16string& name) {
-  return sizeof(Record) + (name.size() + 1) * sizeof(WCHAR);
 }
 
 }  // namespace
@@ -98,31 +94,36 @@ LPBYTE SimulatedController::AllocateBlock(std::size_t bytes) {
   return static_cast<LPBYTE>(ledger_.Allocate(bytes));
 }
 
-template <typename Record>
-NET_API_STATUS SimulatedController::Batch(LPWSTR Record::*field,
-                                          const NameList& window,
-                                          std::size_t remaining, LPBYTE* bufptr,
-                                          DWORD prefmaxlen, LPDWORD entriesread,
-                                          LPDWORD totalentries,
-                                          std::size_t& taken) {
-  taken = 0;
-  std::size_t bytes = 0;
-  while (taken < window.size()) {
-    const std::size_t cost = EntryCost<Record>(*window[taken]);
-    if (taken > 0 && bytes + cost > prefmaxlen) break;
-    bytes += cost;
-    ++taken;
-  }
-  ReturnedBlockBuilder<Record> builder;
-  for (std::size_t i = 0; i < taken; ++i) {
-    builder.AddRecord();
-    builder.Text(field, *window[i]);
-  }
-  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
-  if (!*bufptr) return ERROR_NOT_ENOUGH_MEMORY;
-  Set(entriesread, static_cast<DWORD>(taken));
-  Set(totalentries, static_cast<DWORD>(remaining));
-  return taken < window.size() ? ERROR_MORE_DATA : NERR_Success;
+template <typename Record, typename Item, typename NameOf>
+NET_API_STATUS SimulatedController::ServeNames(
+    LPWSTR Record::*field, const std::vector<Item>& items, NameOf&& name_of,
+    DWORD prefmaxlen, LPBYTE* bufptr, LPDWORD entriesread, LPDWORD totalentries,
+    DWORD_PTR& resume) {
+  const std::size_t position = std::min<std::size_t>(resume, items.size());
+  const BatchRequest<Record> request{
+      prefmaxlen, items.size() - position,
+      [this](std::size_t n) { return AllocateBlock(n); }};
+  std::size_t next = position;
+  // A batch with more to come ends by giving back the entry added last, so
+  // it resumes after the one added before that.
+  std::size_t last_added = 0, added_before = 0;
+  std::size_t taken = 0;
+  const NET_API_STATUS status = ServeBatch(
+      request,
+      [&](RecordBuilder<Record>& batch) {
+        for (; next < items.size(); ++next) {
+          const std::u16string* name = name_of(items[next]);
+          if (name == nullptr) continue;
+          added_before = std::exchange(last_added, next++);
+          batch.Add();
+          batch.Text(field, *name);
+          return true;
+        }
+        return false;
+      },
+      bufptr, entriesread, totalentries, taken);
+  resume = status == ERROR_MORE_DATA ? added_before + 1 : 0;
+  return status;
 }
 
 NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
@@ -209,23 +210,12 @@ NET_API_STATUS SimulatedController::NetGroupEnum(
   if (!directory) return ERROR_BAD_NETPATH;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
-  const auto& groups = directory->groups();
-  const std::size_t position =
-      std::min<std::size_t>(resume_handle ? *resume_handle : 0, groups.size());
-  NameList window;
-  std::size_t bytes = 0;
-  for (std::size_t i = position;
-       i < groups.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
-    window.push_back(&groups[i].name);
-    bytes += EntryCost<GROUP_INFO_0>(groups[i].name);
-  }
-  std::size_t taken = 0;
-  const NET_API_STATUS status =
-      Batch(&GROUP_INFO_0::grpi0_name, window, groups.size() - position, bufptr,
-            prefmaxlen, entriesread, totalentries, taken);
-  if (resume_handle) {
-    *resume_handle = status == ERROR_MORE_DATA ? position + taken : 0;
-  }
+  DWORD_PTR resume = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status = ServeNames(
+      &GROUP_INFO_0::grpi0_name, directory->groups(),
+      [](const Group& group) { return &group.name; }, prefmaxlen, bufptr,
+      entriesread, totalentries, resume);
+  if (resume_handle) *resume_handle = resume;
   return status;
 }
 
@@ -245,8 +235,8 @@ NET_API_STATUS SimulatedController::NetGroupGetInfo(LPCWSTR servername,
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
 
-  ReturnedBlockBuilder<GROUP_INFO_1> builder;
-  builder.AddRecord();
+  RecordBuilder<GROUP_INFO_1> builder;
+  builder.Add();
   builder.Text(&GROUP_INFO_1::grpi1_name, group->name);
   if (level == 1) builder.Text(&GROUP_INFO_1::grpi1_comment, group->comment);
   *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
@@ -296,23 +286,12 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
 
-  const auto& members = group->members;
-  const std::size_t position =
-      std::min<std::size_t>(resume_handle ? *resume_handle : 0, members.size());
-  NameList window;
-  std::size_t bytes = 0;
-  for (std::size_t i = position;
-       i < members.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
-    window.push_back(&members[i]);
-    bytes += EntryCost<GROUP_USERS_INFO_0>(members[i]);
-  }
-  std::size_t taken = 0;
-  const NET_API_STATUS status =
-      Batch(&GROUP_USERS_INFO_0::grui0_name, window, members.size() - position,
-            bufptr, prefmaxlen, entriesread, totalentries, taken);
-  if (resume_handle) {
-    *resume_handle = status == ERROR_MORE_DATA ? position + taken : 0;
-  }
+  DWORD_PTR resume = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status = ServeNames(
+      &GROUP_USERS_INFO_0::grui0_name, group->members,
+      [](const std::u16string& member) { return &member; }, prefmaxlen, bufptr,
+      entriesread, totalentries, resume);
+  if (resume_handle) *resume_handle = resume;
   return status;
 }
 
@@ -456,30 +435,16 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
   const auto matches = [&](const Account& account) {
     return filter == 0 || (account.flags & wanted);
   };
-  const std::size_t position =
-      std::min<std::size_t>(resume_handle ? *resume_handle : 0, users.size());
-  NameList window;
-  std::vector<std::size_t> window_positions;
-  std::size_t bytes = 0;
-  for (std::size_t i = position;
-       i < users.size() && (bytes <= prefmaxlen || window.size() < 2); ++i) {
-    if (!matches(users[i])) continue;
-    window.push_back(&users[i].name);
-    window_positions.push_back(i);
-    bytes += EntryCost<USER_INFO_0>(users[i].name);
-  }
   // Like the platform's, the total is an estimate: the accounts left from
   // the resume position, before filtering.
-  const std::size_t remaining = users.size() - position;
-  std::size_t taken = 0;
-  const NET_API_STATUS status =
-      Batch(&USER_INFO_0::usri0_name, window, remaining, bufptr, prefmaxlen,
-            entriesread, totalentries, taken);
-  if (resume_handle) {
-    *resume_handle = status == ERROR_MORE_DATA
-                         ? static_cast<DWORD>(window_positions[taken - 1] + 1)
-                         : 0;
-  }
+  DWORD_PTR resume = resume_handle ? *resume_handle : 0;
+  const NET_API_STATUS status = ServeNames(
+      &USER_INFO_0::usri0_name, users,
+      [&](const Account& account) {
+        return matches(account) ? &account.name : nullptr;
+      },
+      prefmaxlen, bufptr, entriesread, totalentries, resume);
+  if (resume_handle) *resume_handle = static_cast<DWORD>(resume);
   return status;
 }
 
@@ -500,8 +465,8 @@ NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
   if (!account) return NERR_UserNotFound;
 
   // Levels 0, 1 and 2 share their leading fields.
-  ReturnedBlockBuilder<USER_INFO_2> builder;
-  USER_INFO_2& record = builder.AddRecord();
+  RecordBuilder<USER_INFO_2> builder;
+  USER_INFO_2& record = builder.Add();
   builder.Text(&USER_INFO_2::usri2_name, account->name);
   if (level >= 1) {
     record.usri2_priv = account->priv;

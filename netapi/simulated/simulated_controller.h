@@ -102,15 +102,16 @@ class SimulatedController : public Api {
   // block it lives in (0 when it is not a live block of ours).
   void RecordField(Call& call, const std::string& key, LPCWSTR text);
   LPBYTE AllocateBlock(std::size_t bytes);
-  using NameList = std::vector<const std::u16string*>;
-  template <typename Record>
-  // One batch from `window`: the names from the resume position on, as many
-  // as fit and one more when there is one. `remaining` is reported as the
-  // total entries.
-  NET_API_STATUS Batch(LPWSTR Record::*field, const NameList& window,
-                       std::size_t remaining, LPBYTE* bufptr, DWORD prefmaxlen,
-                       LPDWORD entriesread, LPDWORD totalentries,
-                       std::size_t& taken);
+  // One batch of the names of `items` from the resume position on; an item
+  // whose `name_of` is null is skipped. The entries left from the resume
+  // position, skipped ones included, are reported as the total. `resume`
+  // is the position in `items`, 0 once the listing is complete.
+  template <typename Record, typename Item, typename NameOf>
+  NET_API_STATUS ServeNames(LPWSTR Record::*field,
+                            const std::vector<Item>& items, NameOf&& name_of,
+                            DWORD prefmaxlen, LPBYTE* bufptr,
+                            LPDWORD entriesread, LPDWORD totalentries,
+                            DWORD_PTR& resume);
 
   std::deque<std::unique_ptr<Directory>> directories_;
   std::map<std::u16string, std::u16string> controllers_;  // domain -> server

@@ -80,6 +80,26 @@ cv user enable "$second"
 expect_line "$(cv user show "$second")" "disabled:   no"
 cv --input "$(password "$second-new")" user password "$second"
 
+# The call trace of -d shows the calls and never a password: the one just
+# set, nor the administrator's of the authentication file.
+traced() {
+  "$corvane" --server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN" \
+    --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" -d 3 "$@" \
+    2>&1 >/dev/null
+}
+trace=$(password "$second-new" | traced user password "$second") ||
+  fail "traced password change: $trace"
+trace+=$'\n'$(traced user show "$second") || fail "traced show: $trace"
+printf '%s\n' "$trace" >&2
+grep -q '^netapi: NetUserSetInfo server=.* level=1003 status=0 time=' \
+  <<<"$trace" || fail "no password call in the trace"
+grep -q '^netapi: NetUserGetInfo server=.* level=2 status=0 time=' \
+  <<<"$trace" || fail "no read in the trace"
+admin_password=$(sed -n 's/^password *= *//p' "$CORVANE_DC_AUTH_FILE")
+for secret in "$admin_password" "$(password "$second-new")"; do
+  [[ -n $secret && $trace != *"$secret"* ]] || fail "a password in the trace"
+done
+
 sid_first=$(cv user sid "$first")
 sid_second=$(cv user sid "$second")
 [[ $sid_first =~ ^[0-9]+$ && $sid_second =~ ^[0-9]+$ ]] || fail "SID texts"

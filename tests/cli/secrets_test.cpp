@@ -35,8 +35,8 @@ TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
   const std::string audit = dir_.File("audit.log");
   const std::string first = "Hidden-Pass-71";
   RunningCommand add({"--simulate", state_, "--domain", "CORVANE",
-                      "--log-level", "full", "--audit", audit, "user", "add",
-                      "hank", "--full-name", "Hank"});
+                      "--log-level", "full", "--audit", audit, "-d", "3",
+                      "user", "add", "hank", "--full-name", "Hank"});
   // The command waits for the password on standard input meanwhile.
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   const std::string listed = CommandLineOf(add.pid());
@@ -48,13 +48,22 @@ TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
 
   const std::string second = "Hidden-Pass-72";
   RunningCommand change({"--simulate", state_, "--domain", "CORVANE",
-                         "--log-level", "full", "--audit", audit, "user",
-                         "password", "hank"});
+                         "--log-level", "full", "--audit", audit,
+                         "--debug-level", "3", "user", "password", "hank"});
   EXPECT_EQ(CommandLineOf(change.pid()).find(second), std::string::npos);
   const Outcome changed = change.Finish(second + "\n");
   EXPECT_EQ(changed.status, 0) << changed.err;
   EXPECT_EQ(PasswordOf(state_, "hank"), second);
 
+  // The call trace shows both password calls, but no password.
+  EXPECT_NE(added.err.find("netapi: NetUserAdd server=\"\\\\DC1\" level=1 "
+                           "status=0"),
+            std::string::npos)
+      << added.err;
+  EXPECT_NE(changed.err.find("netapi: NetUserSetInfo server=\"\\\\DC1\" "
+                             "level=1003 status=0"),
+            std::string::npos)
+      << changed.err;
   const std::string trail = ReadFile(audit);
   EXPECT_NE(trail.find("Set password for user hank"), std::string::npos);
   for (const Outcome* outcome : {&added, &changed}) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "netapi/api_buffer.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/types.h"
 
@@ -35,16 +36,5 @@ std::string UniqueName(const std::string& prefix);
 
 std::u16string W(const std::string& utf8);
 std::string Narrow(const netapi::WCHAR* text);
-
-// Frees a buffer of TheApi() when it goes out of scope.
-struct ApiBuffer {
-  netapi::LPBYTE data = nullptr;
-  ~ApiBuffer() { TheApi().NetApiBufferFree(data); }
-  netapi::LPBYTE* operator&() { return &data; }
-  template <typename Record>
-  const Record* As() const {
-    return reinterpret_cast<const Record*>(data);
-  }
-};
 
 }  // namespace corvane::integration

@@ -12,8 +12,8 @@ using netapi::NERR_Success;
 
 std::u16string LookUpController(const char16_t* server, const char16_t* domain,
                                 netapi::NET_API_STATUS expected) {
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetGetDCName(server, domain, &buffer), expected);
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetGetDCName(server, domain, buffer.put()), expected);
   if (expected != NERR_Success) return {};
   return buffer.As<char16_t>();
 }
@@ -41,19 +41,19 @@ TEST(ControllerLookup, TheReturnedNameReachesTheSameController) {
   const std::u16string host = W(TheController().host);
   for (const std::u16string& server :
        {dc, dc.substr(2), u"\\\\" + host, host, std::u16string()}) {
-    ApiBuffer buffer;
-    EXPECT_EQ(
-        TheApi().NetUserGetInfo(server.c_str(), u"Administrator", 2, &buffer),
-        NERR_Success)
+    netapi::ApiBuffer buffer(TheApi());
+    EXPECT_EQ(TheApi().NetUserGetInfo(server.c_str(), u"Administrator", 2,
+                                      buffer.put()),
+              NERR_Success)
         << Narrow(server.c_str());
   }
 }
 
 TEST(ControllerLookup, NamesOfOtherMachinesAreRefusedUnsent) {
-  ApiBuffer buffer;
-  EXPECT_EQ(
-      TheApi().NetUserGetInfo(u"\\\\ELSEWHERE", u"Administrator", 2, &buffer),
-      netapi::ERROR_BAD_NETPATH);
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"\\\\ELSEWHERE", u"Administrator", 2,
+                                    buffer.put()),
+            netapi::ERROR_BAD_NETPATH);
 }
 
 TEST(PlatformFacts, ReportsWindowsNtAndTheThreadId) {

@@ -31,9 +31,10 @@ template <typename Call>
 Enumeration EnumerateAll(Call call) {
   Enumeration result;
   for (int guard = 0; guard < 100000; ++guard) {
-    ApiBuffer buffer;
+    netapi::ApiBuffer buffer(TheApi());
     Batch batch;
-    batch.status = call(&buffer, &batch.entries_read, &batch.total_entries);
+    batch.status =
+        call(buffer.put(), &batch.entries_read, &batch.total_entries);
     result.status = batch.status;
     if (batch.status != netapi::NERR_Success &&
         batch.status != netapi::ERROR_MORE_DATA) {

@@ -102,10 +102,10 @@ TEST_F(ManyUsers, InterleavedEnumerationsDoNotDisturbEachOther) {
     for (auto [status, resume, names] :
          {std::tuple{&sa, &first, &a}, std::tuple{&sb, &second, &b}}) {
       if (*status != netapi::ERROR_MORE_DATA) continue;
-      ApiBuffer buffer;
+      netapi::ApiBuffer buffer(TheApi());
       DWORD read = 0, total = 0;
       *status = TheApi().NetUserEnum(u"", 0, netapi::FILTER_NORMAL_ACCOUNT,
-                                     &buffer, 512, &read, &total, resume);
+                                     buffer.put(), 512, &read, &total, resume);
       ASSERT_TRUE(*status == NERR_Success ||
                   *status == netapi::ERROR_MORE_DATA);
       for (DWORD i = 0; i < read; ++i) {
@@ -118,10 +118,10 @@ TEST_F(ManyUsers, InterleavedEnumerationsDoNotDisturbEachOther) {
 }
 
 TEST(Enumeration, UnknownResumeHandlesAreRefused) {
-  ApiBuffer buffer;
+  netapi::ApiBuffer buffer(TheApi());
   DWORD read = 0, total = 0, resume = 0x7654321;
-  EXPECT_EQ(TheApi().NetUserEnum(u"", 0, netapi::FILTER_NORMAL_ACCOUNT, &buffer,
-                                 255, &read, &total, &resume),
+  EXPECT_EQ(TheApi().NetUserEnum(u"", 0, netapi::FILTER_NORMAL_ACCOUNT,
+                                 buffer.put(), 255, &read, &total, &resume),
             netapi::ERROR_INVALID_PARAMETER);
 }
 

@@ -34,8 +34,9 @@ class ScopedGroup {
 
 std::string Comment(const std::u16string& group,
                     netapi::NET_API_STATUS expected = NERR_Success) {
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetGroupGetInfo(u"", group.c_str(), 1, &buffer), expected);
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetGroupGetInfo(u"", group.c_str(), 1, buffer.put()),
+            expected);
   if (expected != NERR_Success) return {};
   EXPECT_EQ(std::u16string(buffer.As<netapi::GROUP_INFO_1>()->grpi1_name),
             group);

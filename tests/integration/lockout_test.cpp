@@ -13,11 +13,12 @@ using netapi::NERR_Success;
 constexpr int kThreshold = 3;
 
 DWORD Flags(const std::u16string& user) {
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", user.c_str(), 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", user.c_str(), 2, buffer.put()),
             NERR_Success);
-  return buffer.data == nullptr ? 0
-                                : buffer.As<netapi::USER_INFO_2>()->usri2_flags;
+  return buffer.get() == nullptr
+             ? 0
+             : buffer.As<netapi::USER_INFO_2>()->usri2_flags;
 }
 
 netapi::NET_API_STATUS SetFlags(const std::u16string& user, DWORD flags) {

@@ -20,11 +20,11 @@ struct UserView {
 };
 
 UserView Read(const std::u16string& name) {
-  ApiBuffer buffer;
+  netapi::ApiBuffer buffer(TheApi());
   UserView view;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, &buffer),
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, buffer.put()),
             NERR_Success);
-  if (buffer.data == nullptr) return view;
+  if (buffer.get() == nullptr) return view;
   const USER_INFO_2& u = *buffer.As<USER_INFO_2>();
   view.flags = u.usri2_flags;
   view.priv = u.usri2_priv;
@@ -87,15 +87,15 @@ TEST(Users, AddRefusesDuplicatesBadPrivilegesAndWeakPasswords) {
       TheApi().NetUserAdd(u"", 1, reinterpret_cast<LPBYTE>(&record), &parm_err),
       netapi::ERROR_INVALID_PARAMETER);
   EXPECT_EQ(parm_err, netapi::USER_PRIV_PARMNUM);
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", admin.c_str(), 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", admin.c_str(), 2, buffer.put()),
             netapi::NERR_UserNotFound);
 
   ScopedUser weak(W(UniqueName("cvwk")));
   EXPECT_EQ(AddUser(weak.name(), 0x201, u"abc"),
             netapi::samba::NERR_PasswordTooShort);
-  ApiBuffer none;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", weak.c_str(), 2, &none),
+  netapi::ApiBuffer none(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", weak.c_str(), 2, none.put()),
             netapi::NERR_UserNotFound);
 }
 
@@ -145,8 +145,8 @@ TEST(Users, EachSetLevelChangesItsAttributeOnly) {
 
 TEST(Users, MissingAccountsAreReportedAsSuch) {
   const std::u16string missing = W(UniqueName("cvnone"));
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", missing.c_str(), 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", missing.c_str(), 2, buffer.put()),
             netapi::NERR_UserNotFound);
   EXPECT_EQ(SetText(missing, 1011, u"x"), netapi::NERR_UserNotFound);
   EXPECT_EQ(SetFlags(missing, 0x201), netapi::NERR_UserNotFound);
@@ -160,8 +160,8 @@ TEST(Users, DeleteRemovesTheAccount) {
   const std::u16string name = W(UniqueName("cvdel"));
   ASSERT_EQ(AddUser(name), NERR_Success);
   EXPECT_EQ(TheApi().NetUserDel(u"", name.c_str()), NERR_Success);
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, buffer.put()),
             netapi::NERR_UserNotFound);
   EXPECT_EQ(TheApi().NetUserDel(u"", name.c_str()), netapi::NERR_UserNotFound);
 }
@@ -174,8 +174,8 @@ TEST(Text, NonAsciiNamesAndValuesRoundTrip) {
   ASSERT_EQ(AddUser(name), NERR_Success);
   ASSERT_EQ(SetText(name, 1011, full), NERR_Success);
   ASSERT_EQ(SetText(name, 1007, u"Ødegård 日本"), NERR_Success);
-  ApiBuffer buffer;
-  ASSERT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  ASSERT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 2, buffer.put()),
             NERR_Success);
   EXPECT_EQ(std::u16string(buffer.As<USER_INFO_2>()->usri2_name), name);
   EXPECT_EQ(std::u16string(buffer.As<USER_INFO_2>()->usri2_full_name), full);
@@ -187,11 +187,12 @@ TEST(Text, NonAsciiNamesAndValuesRoundTrip) {
 TEST(Text, InvalidUtf16IsRefusedBeforeAnythingIsSent) {
   const char16_t lone_high[] = {u'a', 0xD800, u'b', 0};
   const char16_t lone_low[] = {0xDC00, 0};
-  ApiBuffer buffer;
-  EXPECT_EQ(TheApi().NetUserGetInfo(u"", lone_high, 2, &buffer),
+  netapi::ApiBuffer buffer(TheApi());
+  EXPECT_EQ(TheApi().NetUserGetInfo(u"", lone_high, 2, buffer.put()),
             netapi::ERROR_NO_UNICODE_TRANSLATION);
-  EXPECT_EQ(TheApi().NetUserGetInfo(lone_low, u"Administrator", 2, &buffer),
-            netapi::ERROR_NO_UNICODE_TRANSLATION);
+  EXPECT_EQ(
+      TheApi().NetUserGetInfo(lone_low, u"Administrator", 2, buffer.put()),
+      netapi::ERROR_NO_UNICODE_TRANSLATION);
   EXPECT_EQ(SetText(u"Administrator", 1007, lone_low),
             netapi::ERROR_NO_UNICODE_TRANSLATION);
   EXPECT_EQ(AddUser(lone_high), netapi::ERROR_NO_UNICODE_TRANSLATION);
