@@ -31,6 +31,10 @@ class Backend {
 // BackendError when the backend cannot start.
 std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options);
 
+// Fills the options a Samba configuration (-s) gives when the command line
+// leaves them out: domain, realm and server.
+void CompleteOptions(GlobalOptions& options);
+
 std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file);
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options);
 

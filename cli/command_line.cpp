@@ -106,6 +106,11 @@ class Parser {
 
     const std::string credentials =
         "Credentials (as Samba's clients take them)";
+    app_.add_option("-U,--user", o.user,
+                    "User name (DOMAIN\\USER or USER@REALM); the password is "
+                    "asked for, never given here")
+        ->type_name("USER")
+        ->group(credentials);
     app_.add_option("-A,--authentication-file", o.auth_file,
                     "Authentication file with username, password and domain "
                     "lines")
@@ -113,11 +118,25 @@ class Parser {
         ->check(CLI::ExistingFile.description(""))
         ->group(credentials);
     app_.add_option("--use-krb5-ccache", o.krb5_ccache,
-                    "Kerberos credentials cache to use")
+                    "Kerberos credentials cache to use (default: the one "
+                    "kinit fills)")
         ->type_name("CCACHE")
         ->group(credentials);
+    app_.add_option("--use-kerberos", o.use_kerberos,
+                    "Use Kerberos: required, desired or off (default: off "
+                    "with -U or -A, else required)")
+        ->check(CLI::IsMember({"required", "desired", "off"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("required|desired|off")
+        ->group(credentials);
+    app_.add_flag_callback(
+            "-k", [&o] { o.use_kerberos = "required"; },
+            "Same as --use-kerberos=required")
+        ->group(credentials);
     app_.add_option("-s,--configfile", o.configfile,
-                    "smb.conf for the Samba client library")
+                    "smb.conf for the Samba client library; its workgroup, "
+                    "realm and password server give the defaults of "
+                    "--domain, --realm and --server")
         ->type_name("FILE")
         ->check(CLI::ExistingFile.description(""))
         ->group(credentials);

@@ -31,8 +31,12 @@ bool IsGroupCommand(Command command) {
 // Everything that can be told from the command line alone, before any
 // backend is opened.
 void CheckRequest(const Request& request) {
+  // A named controller is worked on directly; the simulated network must
+  // be told which of its domains is meant.
+  const GlobalOptions& options = request.options;
   if ((IsUserCommand(request.command) || IsGroupCommand(request.command)) &&
-      request.options.domain.empty()) {
+      options.domain.empty() &&
+      (options.server.empty() || !options.simulate_file.empty())) {
     throw UsageError(
         "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "
         "simulated demo domain is CORVANE");
@@ -70,11 +74,12 @@ int RunCommand(const Request& request, const ClassFactory& factory,
 int Run(int argc, const char* const* argv) {
   std::variant<Request, int> parsed = ParseCommandLine(argc, argv);
   if (const int* status = std::get_if<int>(&parsed)) return *status;
-  const Request& request = std::get<Request>(parsed);
+  Request& request = std::get<Request>(parsed);
 
   std::unique_ptr<Backend> backend;
   std::unique_ptr<AuditSink> audit;
   try {
+    CompleteOptions(request.options);
     CheckRequest(request);
     backend = OpenBackend(request.options);
     audit = std::make_unique<AuditSink>(request.options.audit);

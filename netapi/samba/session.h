@@ -8,6 +8,7 @@
 #include <string>
 
 #include "netapi/samba/samba_config.h"
+#include "netapi/samba/talloc_owner.h"
 
 struct libnetapi_ctx;
 
@@ -27,15 +28,14 @@ class Session {
   void SetCredentials(const SambaConfig& config);
 
   std::filesystem::path private_dir_;
+  std::string conf_path_;
+  // Samba's credentials and configuration objects; libnetapi refers to
+  // them until it is freed.
+  TallocOwner credentials_owner_;
   libnetapi_ctx* context_ = nullptr;
 };
 
-// The "username", "password" and "domain" of an authentication file.
-struct AuthFile {
-  std::string username;
-  std::string password;
-  std::string domain;
-};
-AuthFile ReadAuthFile(const std::string& path);
+// The Kerberos use a configuration asks for, its default resolved.
+KerberosUse EffectiveKerberos(const SambaConfig& config);
 
 }  // namespace corvane::netapi::samba

@@ -5,7 +5,7 @@
 # Quick when everything is already there.
 set -euo pipefail
 
-readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient)
+readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient krb5-user)
 
 missing=()
 for package in "${packages[@]}"; do
