@@ -9,6 +9,7 @@
 
 #include "automation/text.h"
 #include "cli/exit_status.h"
+#include "common/one_line.h"
 
 namespace corvane::cli {
 namespace {
@@ -20,23 +21,6 @@ std::string Timestamp() {
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;
-}
-
-// One line per event: control characters in a name or comment are shown
-// escaped, so that they cannot forge further lines of the trail.
-std::string OneLine(std::string_view text) {
-  std::string line;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      line += escaped;
-    } else {
-      line += c;
-    }
-  }
-  return line;
 }
 
 }  // namespace
@@ -62,7 +46,8 @@ AuditSink::AuditSink(const std::string& copy_to) {
 
 void AuditSink::WriteInformation(std::u16string_view text) {
   syslog_.WriteInformation(text);
-  const std::string message = OneLine(automation::ToUtf8(text));
+  // One line per event: a name or comment cannot forge further lines.
+  const std::string message = common::OneLine(automation::ToUtf8(text));
   if (to_stderr_) {
     std::fprintf(stderr, "event: %s\n", message.c_str());
     std::fflush(stderr);

@@ -4,6 +4,14 @@
 
 namespace corvane::cli {
 
+std::vector<std::string> BuiltInBackends() {
+#ifdef CORVANE_WITH_SAMBA
+  return {"simulated", "samba"};
+#else
+  return {"simulated"};
+#endif
+}
+
 std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options) {
   if (!options.simulate_file.empty()) {
     if (!options.server.empty() || !options.user.empty() ||

@@ -2,9 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
-#include <iostream>
 #include <map>
 
+#include "cli/backend.h"
+#include "cli/command_suggestions.h"
 #include "cli/exit_status.h"
 
 namespace corvane::cli {
@@ -46,7 +47,7 @@ class Parser {
   explicit Parser(Request& request) : request_(request) {
     app_.name("corvane");
     app_.description(kDescription);
-    app_.set_version_flag("--version", "corvane 2.6.2");
+    app_.set_version_flag("-V,--version", VersionText());
     app_.fallthrough();
     app_.require_subcommand(1);
     AddGlobalOptions();
@@ -54,30 +55,38 @@ class Parser {
     AddUser();
     AddGroup();
     AddInvoke();
+    help_ = app_.add_subcommand("help", "Show the help of a command");
+    help_->add_option("COMMAND", help_words_, "Command, e.g. user add");
   }
 
-  int Parse(int argc, const char* const* argv) {
+  // The help text or version that parsing answered with, if any.
+  std::optional<ParseEnd> Parse(int argc, const char* const* argv) {
     try {
       app_.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-      return app_.exit(help);
-    } catch (const CLI::CallForAllHelp& help) {
-      return app_.exit(help);
-    } catch (const CLI::CallForVersion& version) {
-      return app_.exit(version);
-    } catch (const CLI::ExtrasError&) {
-      // Not echoed: a stray argument may be a secret typed by mistake.
-      std::cerr << "corvane: unexpected arguments (not shown); see "
-                   "corvane --help\n";
-      return kExitUsage;
+    } catch (const CLI::CallForHelp&) {
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(Chosen())};
+    } catch (const CLI::CallForAllHelp&) {
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(&app_)};
+    } catch (const CLI::CallForVersion&) {
+      return ParseEnd{ParseEnd::Kind::kVersion, VersionText()};
     } catch (const CLI::ParseError& error) {
-      std::cerr << "corvane: " << error.what() << "\nsee corvane --help\n";
-      return kExitUsage;
+      const std::string diagnosis = DiagnoseCommandLine(app_, argc, argv);
+      if (!diagnosis.empty()) throw UsageError(diagnosis);
+      // Not echoed: a stray argument may be a secret typed by mistake.
+      if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        throw UsageError(
+            "unexpected arguments (not shown); see corvane --help");
+      }
+      throw UsageError(std::string(error.what()) + "; see corvane --help");
+    }
+    if (help_->parsed()) {
+      return ParseEnd{ParseEnd::Kind::kHelp,
+                      HelpOf(FindCommand(app_, help_words_))};
     }
     if (log_level_)
       request_.options.log_level = kLogLevels.at(Lower(*log_level_));
     request_.privilege = kPrivileges.at(Lower(privilege_));
-    return -1;
+    return std::nullopt;
   }
 
  private:
@@ -269,20 +278,49 @@ class Parser {
         ->required();
   }
 
+  // The deepest command given, for its --help.
+  CLI::App* Chosen() {
+    CLI::App* chosen = &app_;
+    while (true) {
+      const std::vector<CLI::App*> parsed = chosen->get_subcommands();
+      if (parsed.empty()) return chosen;
+      chosen = parsed.front();
+    }
+  }
+
+  static std::string HelpOf(const CLI::App* command) {
+    std::string path;
+    for (const CLI::App* parent = command->get_parent(); parent;
+         parent = parent->get_parent()) {
+      path = parent->get_name() + (path.empty() ? "" : " " + path);
+    }
+    return command->help(path);
+  }
+
   Request& request_;
   CLI::App app_;
+  CLI::App* help_ = nullptr;
+  std::vector<std::string> help_words_;
   std::optional<std::string> log_level_;
   std::string privilege_ = "user";
 };
 
 }  // namespace
 
-std::variant<Request, int> ParseCommandLine(int argc, const char* const* argv) {
+std::variant<Request, ParseEnd> ParseCommandLine(int argc,
+                                                 const char* const* argv) {
   Request request;
   Parser parser(request);
-  const int status = parser.Parse(argc, argv);
-  if (status >= 0) return status;
+  if (std::optional<ParseEnd> ended = parser.Parse(argc, argv)) {
+    return std::move(*ended);
+  }
   return request;
+}
+
+std::string VersionText() {
+  std::string text = "corvane 2.6.2\nbackends:";
+  for (const std::string& backend : BuiltInBackends()) text += " " + backend;
+  return text;
 }
 
 }  // namespace corvane::cli

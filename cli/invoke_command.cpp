@@ -277,6 +277,8 @@ int RunInvoke(const Request& request, const ObjectRef& domain, Report& report) {
                        error.what());
     }
   }
+  // The component's texts are shown as they are.
+  report.ExplainStatuses(false);
   Evaluator evaluator(domain, report);
   int status = kExitSuccess;
   for (const Statement& statement : statements) {
@@ -289,7 +291,13 @@ int RunInvoke(const Request& request, const ObjectRef& domain, Report& report) {
     if (status != kExitSuccess) break;
   }
   evaluator.Close();
-  if (status == kExitSuccess) report.Data("lastError", evaluator.last_error());
+  // An object that never wrote sLastError (NTGroup.Enumerate) left none.
+  if (status == kExitSuccess) {
+    const std::string& last_error = evaluator.last_error();
+    report.Data("lastError", last_error.empty()
+                                 ? nlohmann::ordered_json(nullptr)
+                                 : nlohmann::ordered_json(last_error));
+  }
   return status;
 }
 

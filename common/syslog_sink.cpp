@@ -3,6 +3,7 @@
 #include <syslog.h>
 
 #include "automation/text.h"
+#include "common/one_line.h"
 
 namespace corvane::common {
 
@@ -13,7 +14,8 @@ SyslogEventSink::SyslogEventSink(const char* identity) {
 SyslogEventSink::~SyslogEventSink() { closelog(); }
 
 void SyslogEventSink::WriteInformation(std::u16string_view text) {
-  const std::string message = automation::ToUtf8(text);
+  // One entry per event: a name cannot forge another.
+  const std::string message = OneLine(automation::ToUtf8(text));
   syslog(LOG_INFO, "%s", message.c_str());
 }
 
