@@ -64,7 +64,9 @@ class Parser {
     try {
       app_.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(Chosen())};
+      CLI::App* chosen = Chosen();
+      if (chosen == help_) chosen = FindCommand(app_, help_words_);
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(chosen)};
     } catch (const CLI::CallForAllHelp&) {
       return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(&app_)};
     } catch (const CLI::CallForVersion&) {
@@ -288,13 +290,16 @@ class Parser {
     }
   }
 
-  static std::string HelpOf(const CLI::App* command) {
-    std::string path;
+  // Straight from the formatter: App::help would show the help of a
+  // command parsed below this one (`help` itself).
+  static std::string HelpOf(CLI::App* command) {
+    std::string path = command->get_name();
     for (const CLI::App* parent = command->get_parent(); parent;
          parent = parent->get_parent()) {
-      path = parent->get_name() + (path.empty() ? "" : " " + path);
+      path = parent->get_name() + " " + path;
     }
-    return command->help(path);
+    return command->get_formatter()->make_help(command, path,
+                                               CLI::AppFormatMode::Normal);
   }
 
   Request& request_;

@@ -75,6 +75,8 @@ TEST_F(CorvaneSession, PasswordsOnTheCommandLineAreRefusedUnechoed) {
       {"invoke", "Users.sUserName=bob", "Users.sPassword=" + secret},
       {"invoke", "Users.oParent.Users.sPassword=" + secret},
       {"invoke", "Users.Add(jack,\"" + secret},
+      {"user", "list", "--pass=" + secret},
+      {"user", secret},
   };
   for (const auto& args : attempts) {
     const Outcome outcome = Corvane(args);
