@@ -28,10 +28,11 @@ constexpr const char* kInvokeHelp =
     "Evaluates member paths in order on one NTDomain object. NAME=VALUE "
     "assigns a property (Users.sUserName=bob); a bare path reads and prints "
     "one (Users.sFullName); NAME(ARGS) calls a method and prints its result "
-    "(Users.Add(carol,@password,\"\",\"\",\"\",\"Carol\",1,false)); a string "
+    "(Users.Add(dave,@password,\"\",\"\",\"\",\"Dave\",1,false)); a string "
     "array the method fills is printed one element a line "
     "(Users.Enumerate()). Dotted paths reach objects "
-    "(Groups.Users.sLastError). Arguments: \"quoted text\", numbers, "
+    "(Groups.Users.Enumerate() after Groups.sGroupName=Sales). Arguments: "
+    "\"quoted text\", numbers, "
     "true/false, bare words as text, nothing for an omitted optional "
     "argument, and @password for a password read from the terminal or "
     "standard input; a password is never taken from the command line.";
