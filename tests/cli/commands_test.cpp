@@ -230,10 +230,10 @@ TEST_F(CorvaneSession, EveryJsonRunPrintsOneDocument) {
     EXPECT_EQ(document.contains("usageError"), status == 2);
     EXPECT_TRUE(status != 2 || document.size() == 1u);
   }
-  const json automation = json::parse(
-      RunCorvane({"--json", "--simulate", state_, "--domain", "CORVANE",
-                  "invoke", "Users.Add(z)"})
-          .out)["automationError"];
+  const json automation =
+      json::parse(RunCorvane({"--json", "--simulate", state_, "--domain",
+                              "CORVANE", "invoke", "Users.Add(z)"})
+                      .out)["automationError"];
   EXPECT_EQ(automation, json({{"number", "0x80020005"},
                               {"name", "DISP_E_TYPEMISMATCH"},
                               {"source", ""},

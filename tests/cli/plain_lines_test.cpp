@@ -37,9 +37,8 @@ std::size_t Lines(const std::string& text) {
 }
 
 TEST_F(ForgedNames, NeverMakeASecondLine) {
-  EXPECT_EQ(Ok({"user", "list"}),
-            "Administrator\nGuest\nalice\nbob\ncarol\n" + std::string(kEscaped) +
-                "\n");
+  EXPECT_EQ(Ok({"user", "list"}), "Administrator\nGuest\nalice\nbob\ncarol\n" +
+                                      std::string(kEscaped) + "\n");
   EXPECT_EQ(Ok({"group", "members", "Sales"}),
             "bob\ncarol\n" + std::string(kEscaped) + "\n");
   const std::string shown = Ok({"user", "show", kForged});
