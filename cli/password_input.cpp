@@ -10,6 +10,7 @@
 
 #include "automation/text.h"
 #include "cli/exit_status.h"
+#include "common/one_line.h"
 
 namespace corvane::cli {
 namespace {
@@ -85,7 +86,8 @@ std::u16string ReadOne(const std::string& prompt, bool terminal) {
   line.text.reserve(256);  // a password rarely outgrows it, so no stray copy
   bool read;
   if (terminal) {
-    std::fprintf(stderr, "%s", prompt.c_str());
+    // The prompt may hold an account name.
+    std::fprintf(stderr, "%s", common::OneLine(prompt, 512).c_str());
     std::fflush(stderr);
     EchoOff quiet;
     read = ReadLine(line.text);
