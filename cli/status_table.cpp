@@ -32,6 +32,10 @@ constexpr StatusInfo kStatuses[] = {
      "the data area passed to a system call is too small", ""},
     {124, "ERROR_INVALID_LEVEL", "the system call level is not correct", ""},
     {234, "ERROR_MORE_DATA", "more data is available", ""},
+    {1003, "ERROR_CAN_NOT_COMPLETE", "cannot complete this function",
+     "Samba answers this when it cannot connect or log on to the controller "
+     "(its reason, e.g. NT_STATUS_LOGON_FAILURE, is printed before); check "
+     "--server and the credentials"},
     {1113, "ERROR_NO_UNICODE_TRANSLATION",
      "no mapping for the Unicode character exists in the target multibyte "
      "code page",

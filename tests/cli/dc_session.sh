@@ -99,6 +99,12 @@ echo "\$ corvane -U Administrator user list  (password on standard input)" >&2
 listed=$(printf '%s\n' "$admin_password" |
   "$corvane" "${server[@]}" -U Administrator user list)
 expect_line "$listed" Administrator
+# The first line is the -U password, the next the new account's.
+printf '%s\n%s\n' "$admin_password" "Cv-$first-Pw2!" |
+  "$corvane" "${server[@]}" --domain "$CORVANE_DC_DOMAIN" -U Administrator \
+    user add "$first"
+expect_line "$(cv user list)" "$first"
+cv user delete "$first"
 
 echo "\$ corvane -U Administrator user list  (at a prompt on a terminal)" >&2
 screen=$(python3 - "$corvane" "$CORVANE_DC_HOST" "$admin_password" <<'PY'
