@@ -201,7 +201,9 @@ dc_host=${CORVANE_DC_NAME,,}.${CORVANE_DC_REALM,,}
 { cat /etc/hosts; echo "$CORVANE_DC_HOST $dc_host"; } >"$work/hosts"
 listed=$(unshare --mount bash -c 'mount --bind "$1" /etc/hosts &&
   exec "$2" --server "$3" user list </dev/null' _ \
-  "$work/hosts" "$corvane" "$dc_host")
+  "$work/hosts" "$corvane" "$dc_host" 2>"$work/err")
 printf '%s\n' "$listed" >&2
 expect_line "$listed" Administrator
+# The ticket is used as it is: no password is asked for.
+[[ ! -s $work/err ]] || fail "with a ticket: $(cat "$work/err")"
 echo "dc_session: all checks passed" >&2
