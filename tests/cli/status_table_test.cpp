@@ -9,6 +9,7 @@
 
 #ifdef CORVANE_WITH_SAMBA
 #include <netapi.h>
+#include <talloc.h>
 #endif
 
 namespace corvane::cli {
@@ -65,8 +66,11 @@ TEST(StatusTable, MeaningsAreSambasWhereSambaKnowsTheStatus) {
   // Shortened or made fit for these commands on purpose.
   const std::set<std::int32_t> own = {87, 1320, 1327, 1358, 2245};
   for (const StatusInfo& info : AllStatuses()) {
-    const std::string samba =
+    // A copy on Samba's talloc stack, freed here as no frame takes it.
+    const char* text =
         libnetapi_errstr(static_cast<NET_API_STATUS>(info.number));
+    const std::string samba = text;
+    talloc_free(const_cast<char*>(text));
     SCOPED_TRACE(info.name);
     EXPECT_EQ(samba.rfind("DOS code", 0), std::string::npos);
     if (own.count(info.number) != 0) continue;
