@@ -43,6 +43,16 @@ void RequirePlainValue(const std::string& what, const std::string& value) {
   }
 }
 
+// Samba's client never uses Kerberos towards an address; it would fail
+// with a less telling reason.
+void RefuseKerberosToAnAddress(KerberosUse kerberos, const std::string& host) {
+  if (kerberos == KerberosUse::kRequired && IsAddress(host)) {
+    throw std::runtime_error(
+        "Kerberos needs the controller's host name, not its address " + host +
+        " (give --server with its DNS name)");
+  }
+}
+
 void Check(NET_API_STATUS status, const char* what) {
   if (status != NERR_Success) {
     throw std::runtime_error(std::string("Samba backend: ") + what +
@@ -151,6 +161,11 @@ void Session::SetCredentials(const SambaConfig& config) {
     throw std::runtime_error("Samba backend: cannot set up credentials");
   }
   const KerberosUse kerberos = EffectiveKerberos(config);
+  if (!config.username.empty() || !config.auth_file.empty()) {
+    // Before a password is asked for; with a ticket cache, after it is
+    // found, so that a missing ticket is what is reported.
+    RefuseKerberosToAnAddress(kerberos, config.controller_host);
+  }
   if (!config.username.empty()) {
     corvane_credentials_set_user(credentials, config.username.c_str());
     if (!config.ask_password) {
@@ -184,11 +199,7 @@ void Session::SetCredentials(const SambaConfig& config) {
           (reason ? std::string(" (") + reason + ")" : std::string()));
     }
   }
-  if (kerberos == KerberosUse::kRequired && IsAddress(config.controller_host)) {
-    throw std::runtime_error(
-        "Kerberos needs the controller's host name, not its address " +
-        config.controller_host + " (give --server with its DNS name)");
-  }
+  RefuseKerberosToAnAddress(kerberos, config.controller_host);
   corvane_credentials_set_kerberos(credentials,
                                    kerberos == KerberosUse::kRequired  ? 2
                                    : kerberos == KerberosUse::kDesired ? 1
