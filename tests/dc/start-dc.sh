@@ -63,9 +63,6 @@ if [[ ! -f $dc_conf ]]; then
   rm -rf "$dc_root"
   mkdir -p "$dc_root/log" "$dc_root/run" "$dc_root/ncalrpc" "$dc_root/ntp_signd"
   : >"$dir/empty.conf"
-  # Everything the controller keeps stays in DIR, its winbindd socket too:
-  # the default /run/samba/winbindd is shared by every controller on the
-  # machine, and one that stops removes the socket the others' logons use.
   samba-tool domain provision -s "$dir/empty.conf" \
     --targetdir="$dc_root" --realm="$realm" --domain="$domain" \
     --adminpass="$admin_password" --server-role=dc --dns-backend=NONE \
@@ -78,7 +75,6 @@ if [[ ! -f $dc_conf ]]; then
     --option="log file = $dc_root/log/%m.log" \
     --option="pid directory = $dc_root/run" \
     --option="ncalrpc dir = $dc_root/ncalrpc" \
-    --option="winbindd socket directory = $dc_root/winbindd" \
     --option="ntp signd socket directory = $dc_root/ntp_signd" \
     >"$dir/provision.log" 2>&1 || {
       echo "start-dc.sh: provisioning failed, see $dir/provision.log" >&2
