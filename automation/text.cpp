@@ -176,18 +176,27 @@ std::optional<std::u16string> FromUtf8(std::string_view text) {
   return out;
 }
 
-std::string EscapeControls(std::string_view text) {
+std::string EscapeControls(std::string_view text, std::size_t max_bytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr std::string_view kEllipsis = "\u2026";
   std::string line;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    std::string piece;
     if (byte < 0x20 || byte == 0x7F) {
-      line += "\\x";
-      line += kHex[byte >> 4];
-      line += kHex[byte & 0xF];
+      piece = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
     } else {
-      line += c;
+      // A whole UTF-8 sequence at once, so that a cut never splits one.
+      std::size_t end = i + 1;
+      while (end < text.size() && (text[end] & 0xC0) == 0x80) ++end;
+      piece.assign(text.substr(i, end - i));
+      i = end - 1;
     }
+    if (max_bytes != std::string::npos &&
+        line.size() + piece.size() > max_bytes) {
+      return line + std::string(kEllipsis);
+    }
+    line += piece;
   }
   return line;
 }

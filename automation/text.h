@@ -25,9 +25,12 @@ std::optional<std::u16string> FromUtf8(std::string_view text);
 std::optional<SecretUtf8> ToUtf8Secret(std::u16string_view text);
 std::optional<Secret> FromUtf8Secret(std::string_view text);
 
-// The text on one line: each control character (below 0x20, and 0x7F)
-// becomes \xHH, so that it cannot start a line or move a terminal's cursor.
-std::string EscapeControls(std::string_view text);
+// The text (UTF-8) on one line: each control character (below 0x20, and
+// 0x7F) becomes \xHH, so that it cannot start a line or move a terminal's
+// cursor. Longer than `max_bytes`, it is cut at a character boundary and
+// ends with an ellipsis.
+std::string EscapeControls(std::string_view text,
+                           std::size_t max_bytes = std::string::npos);
 
 // For literals and text known to be valid; invalid bytes become U+FFFD.
 std::u16string Widen(std::string_view text);

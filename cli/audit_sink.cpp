@@ -45,8 +45,7 @@ AuditSink::AuditSink(const std::string& copy_to) {
 
 void AuditSink::WriteInformation(std::u16string_view text) {
   syslog_.WriteInformation(text);
-  // One line per event: control characters in a name or comment cannot
-  // forge further lines of the trail.
+  // One line per event: a name or comment cannot forge further lines.
   const std::string message =
       automation::EscapeControls(automation::ToUtf8(text));
   if (to_stderr_) {

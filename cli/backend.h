@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "cli/request.h"
 #include "netapi/api.h"
@@ -30,6 +32,13 @@ class Backend {
 // backend. Throws UsageError for options that do not fit together and
 // BackendError when the backend cannot start.
 std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options);
+
+// "simulated", and "samba" when the build has the Samba backend.
+std::vector<std::string> BuiltInBackends();
+
+// Fills the options a Samba configuration (-s) gives when the command line
+// leaves them out: domain, realm and server.
+void CompleteOptions(GlobalOptions& options);
 
 std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file);
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options);

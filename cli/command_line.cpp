@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
-#include <iostream>
 #include <map>
+#include <sstream>
 
+#include "cli/backend.h"
+#include "cli/command_suggestions.h"
 #include "cli/command_tree.h"
 #include "cli/exit_status.h"
 
@@ -28,10 +30,11 @@ constexpr const char* kInvokeHelp =
     "Evaluates member paths in order on one NTDomain object. NAME=VALUE "
     "assigns a property (Users.sUserName=bob); a bare path reads and prints "
     "one (Users.sFullName); NAME(ARGS) calls a method and prints its result "
-    "(Users.Add(carol,@password,\"\",\"\",\"\",\"Carol\",1,false)); a string "
+    "(Users.Add(dave,@password,\"\",\"\",\"\",\"Dave\",1,false)); a string "
     "array the method fills is printed one element a line "
     "(Users.Enumerate()). Dotted paths reach objects "
-    "(Groups.Users.sLastError). Arguments: \"quoted text\", numbers, "
+    "(Groups.Users.Enumerate() after Groups.sGroupName=Sales). Arguments: "
+    "\"quoted text\", numbers, "
     "true/false, bare words as text, nothing for an omitted optional "
     "argument, and @password for a password read from the terminal or "
     "standard input; a password is never taken from the command line.";
@@ -47,7 +50,7 @@ class Parser {
   explicit Parser(Request& request) : request_(request) {
     app_.name("corvane");
     app_.description(kDescription);
-    app_.set_version_flag("--version", "corvane 2.6.2");
+    app_.set_version_flag("-V,--version", VersionText());
     app_.fallthrough();
     app_.require_subcommand(1);
     AddGlobalOptions();
@@ -58,36 +61,48 @@ class Parser {
     // Hidden: read at build time by the man page and completion generators.
     app_.add_flag_callback("--command-tree",
                            [this] {
-                             PrintCommandTree(app_, std::cout);
+                             std::ostringstream tree;
+                             PrintCommandTree(app_, tree);
+                             command_tree_ = tree.str();
                              throw CLI::Success();
                            })
         ->group("");
+    help_ = app_.add_subcommand("help", "Show the help of a command");
+    help_->add_option("COMMAND", help_words_, "Command, e.g. user add");
   }
 
-  int Parse(int argc, const char* const* argv) {
+  // The help text or version that parsing answered with, if any.
+  std::optional<ParseEnd> Parse(int argc, const char* const* argv) {
     try {
       app_.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-      return app_.exit(help);
-    } catch (const CLI::CallForAllHelp& help) {
-      return app_.exit(help);
-    } catch (const CLI::CallForVersion& version) {
-      return app_.exit(version);
+    } catch (const CLI::CallForHelp&) {
+      CLI::App* chosen = Chosen();
+      if (chosen == help_) chosen = FindCommand(app_, help_words_);
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(chosen)};
+    } catch (const CLI::CallForAllHelp&) {
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(&app_)};
+    } catch (const CLI::CallForVersion&) {
+      return ParseEnd{ParseEnd::Kind::kVersion, VersionText()};
     } catch (const CLI::Success&) {
-      return kExitSuccess;
-    } catch (const CLI::ExtrasError&) {
-      // Not echoed: a stray argument may be a secret typed by mistake.
-      std::cerr << "corvane: unexpected arguments (not shown); see "
-                   "corvane --help\n";
-      return kExitUsage;
+      return ParseEnd{ParseEnd::Kind::kHelp, command_tree_};
     } catch (const CLI::ParseError& error) {
-      std::cerr << "corvane: " << error.what() << "\nsee corvane --help\n";
-      return kExitUsage;
+      const std::string diagnosis = DiagnoseCommandLine(app_, argc, argv);
+      if (!diagnosis.empty()) throw UsageError(diagnosis);
+      // Not echoed: a stray argument may be a secret typed by mistake.
+      if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        throw UsageError(
+            "unexpected arguments (not shown); see corvane --help");
+      }
+      throw UsageError(std::string(error.what()) + "; see corvane --help");
+    }
+    if (help_->parsed()) {
+      return ParseEnd{ParseEnd::Kind::kHelp,
+                      HelpOf(FindCommand(app_, help_words_))};
     }
     if (log_level_)
       request_.options.log_level = kLogLevels.at(Lower(*log_level_));
     request_.privilege = kPrivileges.at(Lower(privilege_));
-    return -1;
+    return std::nullopt;
   }
 
  private:
@@ -116,6 +131,11 @@ class Parser {
 
     const std::string credentials =
         "Credentials (as Samba's clients take them)";
+    app_.add_option("-U,--user", o.user,
+                    "User name (DOMAIN\\USER or USER@REALM); the password is "
+                    "asked for, never given here")
+        ->type_name("USER")
+        ->group(credentials);
     app_.add_option("-A,--authentication-file", o.auth_file,
                     "Authentication file with username, password and domain "
                     "lines")
@@ -123,11 +143,25 @@ class Parser {
         ->check(CLI::ExistingFile.description(""))
         ->group(credentials);
     app_.add_option("--use-krb5-ccache", o.krb5_ccache,
-                    "Kerberos credentials cache to use")
+                    "Kerberos credentials cache to use (default: the one "
+                    "kinit fills)")
         ->type_name("CCACHE")
         ->group(credentials);
+    app_.add_option("--use-kerberos", o.use_kerberos,
+                    "Use Kerberos: required, desired or off (default: off "
+                    "with -U or -A, else required)")
+        ->check(CLI::IsMember({"required", "desired", "off"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("required|desired|off")
+        ->group(credentials);
+    app_.add_flag_callback(
+            "-k", [&o] { o.use_kerberos = "required"; },
+            "Same as --use-kerberos=required")
+        ->group(credentials);
     app_.add_option("-s,--configfile", o.configfile,
-                    "smb.conf for the Samba client library")
+                    "smb.conf for the Samba client library; its workgroup, "
+                    "realm and password server give the defaults of "
+                    "--domain, --realm and --server")
         ->type_name("FILE")
         ->check(CLI::ExistingFile.description(""))
         ->group(credentials);
@@ -266,20 +300,53 @@ class Parser {
         ->required();
   }
 
+  // The deepest command given, for its --help.
+  CLI::App* Chosen() {
+    CLI::App* chosen = &app_;
+    while (true) {
+      const std::vector<CLI::App*> parsed = chosen->get_subcommands();
+      if (parsed.empty()) return chosen;
+      chosen = parsed.front();
+    }
+  }
+
+  // Straight from the formatter: App::help would show the help of a
+  // command parsed below this one (`help` itself).
+  static std::string HelpOf(CLI::App* command) {
+    std::string path = command->get_name();
+    for (const CLI::App* parent = command->get_parent(); parent;
+         parent = parent->get_parent()) {
+      path = parent->get_name() + " " + path;
+    }
+    return command->get_formatter()->make_help(command, path,
+                                               CLI::AppFormatMode::Normal);
+  }
+
   Request& request_;
   CLI::App app_;
+  CLI::App* help_ = nullptr;
+  std::vector<std::string> help_words_;
+  std::string command_tree_;  // what --command-tree prints
   std::optional<std::string> log_level_;
   std::string privilege_ = "user";
 };
 
 }  // namespace
 
-std::variant<Request, int> ParseCommandLine(int argc, const char* const* argv) {
+std::variant<Request, ParseEnd> ParseCommandLine(int argc,
+                                                 const char* const* argv) {
   Request request;
   Parser parser(request);
-  const int status = parser.Parse(argc, argv);
-  if (status >= 0) return status;
+  if (std::optional<ParseEnd> ended = parser.Parse(argc, argv)) {
+    return std::move(*ended);
+  }
   return request;
+}
+
+std::string VersionText() {
+  std::string text = "corvane 2.6.2\nbackends:";
+  for (const std::string& backend : BuiltInBackends()) text += " " + backend;
+  return text;
 }
 
 }  // namespace corvane::cli

@@ -293,6 +293,8 @@ std::size_t PasswordsUsedBy(const Request& request) {
 int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
               PasswordSupply& passwords) {
   const std::vector<Statement> statements = ParseStatements(request);
+  // The component's texts are shown as they are.
+  report.ExplainStatuses(false);
   Evaluator evaluator(domain, report, passwords);
   int status = kExitSuccess;
   for (const Statement& statement : statements) {
@@ -305,7 +307,13 @@ int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
     if (status != kExitSuccess) break;
   }
   evaluator.Close();
-  if (status == kExitSuccess) report.Data("lastError", evaluator.last_error());
+  // An object that never wrote sLastError (NTGroup.Enumerate) left none.
+  if (status == kExitSuccess) {
+    const std::string& last_error = evaluator.last_error();
+    report.Data("lastError", last_error.empty()
+                                 ? nlohmann::ordered_json(nullptr)
+                                 : nlohmann::ordered_json(last_error));
+  }
   return status;
 }
 

@@ -75,7 +75,8 @@ automation::Secret ReadOne(const std::string& prompt, bool terminal) {
   automation::SecretUtf8 line;
   bool read;
   if (terminal) {
-    std::fprintf(stderr, "%s", prompt.c_str());
+    // The prompt may hold an account name.
+    std::fprintf(stderr, "%s", automation::EscapeControls(prompt, 512).c_str());
     std::fflush(stderr);
     EchoOff quiet;
     read = ReadLine(line);

@@ -5,15 +5,27 @@
 
 #include "automation/text.h"
 #include "cli/exit_status.h"
+#include "cli/status_table.h"
 
 namespace corvane::cli {
 namespace {
 
+// Enough for any real name; a longer one is shortened in messages.
+constexpr std::size_t kLongestShown = 256;
+
 // The two-line texts of the component use "\r\n"; a terminal wants "\n".
-std::string TerminalText(std::string text) {
-  std::string::size_type at;
-  while ((at = text.find("\r\n")) != std::string::npos) text.erase(at, 1);
-  return text;
+// Each line is escaped on its own.
+std::string TerminalText(const std::string& text) {
+  std::string shown;
+  std::string::size_type start = 0;
+  while (true) {
+    const auto end = text.find("\r\n", start);
+    shown += automation::EscapeControls(text.substr(start, end - start),
+                                        kLongestShown);
+    if (end == std::string::npos) return shown;
+    shown += "\n";
+    start = end + 2;
+  }
 }
 
 std::string Hex(std::int32_t number) {
@@ -22,29 +34,44 @@ std::string Hex(std::int32_t number) {
   return text;
 }
 
-// What the dispatch layer's own errors mean; they carry no description.
-std::string KnownMeaning(automation::HRESULT number) {
-  using namespace automation;
-  switch (number) {
-    case DISP_E_MEMBERNOTFOUND:
-      return "member not found (DISP_E_MEMBERNOTFOUND)";
-    case DISP_E_UNKNOWNNAME:
-      return "unknown name (DISP_E_UNKNOWNNAME)";
-    case DISP_E_PARAMNOTFOUND:
-      return "parameter not found (DISP_E_PARAMNOTFOUND)";
-    case DISP_E_TYPEMISMATCH:
-      return "type mismatch (DISP_E_TYPEMISMATCH)";
-    case DISP_E_OVERFLOW:
-      return "overflow (DISP_E_OVERFLOW)";
-    case DISP_E_BADPARAMCOUNT:
-      return "invalid number of parameters (DISP_E_BADPARAMCOUNT)";
-    case DISP_E_ARRAYISLOCKED:
-      return "array is locked (DISP_E_ARRAYISLOCKED)";
-    case E_INVALIDARG:
-      return "invalid argument (E_INVALIDARG)";
-    default:
-      return {};
+struct AutomationErrorName {
+  automation::HRESULT number;
+  const char* name;
+  const char* meaning;
+};
+
+// The dispatch layer's own errors; they carry no description.
+constexpr AutomationErrorName kAutomationErrors[] = {
+    {automation::DISP_E_MEMBERNOTFOUND, "DISP_E_MEMBERNOTFOUND",
+     "member not found"},
+    {automation::DISP_E_UNKNOWNNAME, "DISP_E_UNKNOWNNAME", "unknown name"},
+    {automation::DISP_E_PARAMNOTFOUND, "DISP_E_PARAMNOTFOUND",
+     "parameter not found"},
+    {automation::DISP_E_TYPEMISMATCH, "DISP_E_TYPEMISMATCH", "type mismatch"},
+    {automation::DISP_E_OVERFLOW, "DISP_E_OVERFLOW", "overflow"},
+    {automation::DISP_E_BADPARAMCOUNT, "DISP_E_BADPARAMCOUNT",
+     "invalid number of parameters"},
+    {automation::DISP_E_ARRAYISLOCKED, "DISP_E_ARRAYISLOCKED",
+     "array is locked"},
+    {automation::E_INVALIDARG, "E_INVALIDARG", "invalid argument"},
+};
+
+const AutomationErrorName* FindAutomationError(automation::HRESULT number) {
+  for (const AutomationErrorName& known : kAutomationErrors) {
+    if (known.number == number) return &known;
   }
+  return nullptr;
+}
+
+// The error's own description, else what the dispatch layer's error means.
+std::string DescriptionOf(const automation::AutomationError& error) {
+  std::string description = automation::ToUtf8(error.description());
+  if (description.empty()) {
+    if (const auto* known = FindAutomationError(error.hresult())) {
+      description = known->meaning;
+    }
+  }
+  return description;
 }
 
 }  // namespace
@@ -52,11 +79,21 @@ std::string KnownMeaning(automation::HRESULT number) {
 std::string DescribeAutomationError(const automation::AutomationError& error) {
   std::string text = "automation error " + Hex(error.hresult());
   const std::string source = automation::ToUtf8(error.source());
-  std::string description = automation::ToUtf8(error.description());
+  const std::string description = DescriptionOf(error);
   if (!source.empty()) text += " (" + source + ")";
-  if (description.empty()) description = KnownMeaning(error.hresult());
   if (!description.empty()) text += ": " + description;
+  if (error.description().empty()) {
+    if (const auto* known = FindAutomationError(error.hresult())) {
+      text += " (" + std::string(known->name) + ")";
+    }
+  }
   return text;
+}
+
+void PrintError(const std::string& context, const std::string& message) {
+  std::cerr << "corvane: ";
+  if (!context.empty()) std::cerr << TerminalText(context) << ": ";
+  std::cerr << TerminalText(message) << "\n";
 }
 
 void Report::Field(const std::string& key, const std::string& label,
@@ -93,26 +130,59 @@ void Report::Data(const std::string& key, nlohmann::ordered_json value) {
 int Report::Finish(const std::string& context, const std::string& last_error) {
   document_["lastError"] = last_error;
   if (last_error.empty() || last_error == "SUCCESS") return kExitSuccess;
-  std::cerr << "corvane: " << context << ": " << TerminalText(last_error)
-            << "\n";
+  Error(context, last_error);
+  const std::optional<std::int32_t> status = StatusInText(last_error);
+  if (!status) return kExitFailure;
+  const StatusInfo* info = FindStatus(*status);
+  document_["status"] = *status;
+  document_["statusName"] = info ? nlohmann::ordered_json(info->name)
+                                 : nlohmann::ordered_json(nullptr);
+  document_["message"] = info ? info->meaning : "status not known to corvane";
+  if (info && !info->hint.empty()) document_["hint"] = info->hint;
+  if (explain_statuses_) {
+    std::string explained = std::to_string(*status) + " ";
+    explained +=
+        info ? std::string(info->name) + ": " + std::string(info->meaning)
+             : "(status not known to corvane)";
+    if (info && !info->hint.empty())
+      explained += "; " + std::string(info->hint);
+    PrintError("", explained);
+  }
   return kExitFailure;
 }
 
 int Report::Fail(const std::string& context, const std::string& message) {
-  document_["error"] = message;
-  std::cerr << "corvane: " << context << ": " << message << "\n";
+  Error(context, message);
   return kExitFailure;
+}
+
+void Report::Error(const std::string& context, const std::string& message) {
+  document_["error"] = message;
+  PrintError(context, message);
 }
 
 int Report::AutomationFailure(const std::string& context,
                               const automation::AutomationError& error) {
+  const AutomationErrorName* known = FindAutomationError(error.hresult());
+  const std::string text = DescribeAutomationError(error);
+  document_["error"] = text;
   document_["automationError"] = {
       {"number", Hex(error.hresult())},
+      {"name", known ? nlohmann::ordered_json(known->name)
+                     : nlohmann::ordered_json(nullptr)},
       {"source", automation::ToUtf8(error.source())},
-      {"description", automation::ToUtf8(error.description())}};
-  std::cerr << "corvane: " << context << ": " << DescribeAutomationError(error)
-            << "\n";
+      {"description", DescriptionOf(error)}};
+  PrintError(context, text);
   return kExitFailure;
+}
+
+int Report::UsageFailure(const std::string& message) {
+  document_ = {{"usageError", message}};
+  own_text_.clear();
+  lines_.clear();
+  fields_.clear();
+  PrintError("", message);
+  return kExitUsage;
 }
 
 void Report::Print() const {
@@ -123,15 +193,18 @@ void Report::Print() const {
               << "\n";
     return;
   }
+  std::cout << own_text_;
   std::size_t width = 0;
   for (const auto& [label, value] : fields_) {
     width = std::max(width, label.size());
   }
   for (const auto& [label, value] : fields_) {
     std::cout << label << ":" << std::string(width - label.size() + 1, ' ')
-              << value << "\n";
+              << automation::EscapeControls(value) << "\n";
   }
-  for (const std::string& line : lines_) std::cout << line << "\n";
+  for (const std::string& line : lines_) {
+    std::cout << automation::EscapeControls(line) << "\n";
+  }
   std::cout.flush();
 }
 

@@ -1,7 +1,8 @@
 // What a command prints: plain text that pipes cleanly (one name a line,
 // "label: value" records, bare single values), or one JSON document with
 // --json. Errors go to standard error in both modes; the JSON document then
-// carries the error text as well.
+// carries them as well. Names and texts shown as lines have their control
+// characters escaped, so that none can make two lines.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -14,7 +15,11 @@ namespace corvane::cli {
 
 class Report {
  public:
-  explicit Report(bool json) : json_(json) {}
+  // `explain_statuses`: a failure's status is followed on standard error by
+  // its name, meaning and hint (the task commands); `invoke` shows the
+  // component's text alone.
+  explicit Report(bool json, bool explain_statuses = true)
+      : json_(json), explain_statuses_(explain_statuses) {}
 
   // A field of a record: "label: value" in text, `key` in JSON.
   void Field(const std::string& key, const std::string& label,
@@ -25,8 +30,11 @@ class Report {
   void List(const std::string& key, const std::vector<std::string>& names);
   // A line of text output only.
   void Line(const std::string& text);
+  // corvane's own text (help, version), printed as it is in text mode.
+  void OwnText(const std::string& text) { own_text_ += text; }
   // Data for JSON only.
   void Data(const std::string& key, nlohmann::ordered_json value);
+  void ExplainStatuses(bool explain) { explain_statuses_ = explain; }
 
   // The object's result text: kExitSuccess for "SUCCESS", else the text
   // goes to standard error after `context` and kExitFailure is returned.
@@ -36,18 +44,28 @@ class Report {
   int Fail(const std::string& context, const std::string& message);
   int AutomationFailure(const std::string& context,
                         const automation::AutomationError& error);
+  // A usage error: kExitUsage; the JSON document then holds only it.
+  int UsageFailure(const std::string& message);
 
   // Writes the text or the JSON document to standard output.
   void Print() const;
 
  private:
+  void Error(const std::string& context, const std::string& message);
+
   bool json_;
+  bool explain_statuses_;
   nlohmann::ordered_json document_ = nlohmann::ordered_json::object();
+  std::string own_text_;
   std::vector<std::string> lines_;
   std::vector<std::pair<std::string, std::string>> fields_;
 };
 
 // "0x80020006 source: description" for an automation error.
 std::string DescribeAutomationError(const automation::AutomationError& error);
+
+// Writes "corvane: CONTEXT: MESSAGE" to standard error, each part one line
+// (the component's own "\r\n" breaks kept) and long parts shortened.
+void PrintError(const std::string& context, const std::string& message);
 
 }  // namespace corvane::cli

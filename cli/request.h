@@ -13,8 +13,10 @@ struct GlobalOptions {
   std::string domain;                     // --domain / CORVANE_DOMAIN
   std::string server;                     // --server: the controller to talk to
   std::string realm;                      // --realm
+  std::string user;                       // -U: the password is asked for
   std::string auth_file;                  // -A: Samba authentication file
   std::string krb5_ccache;                // --use-krb5-ccache
+  std::string use_kerberos;               // -k, --use-kerberos
   std::string configfile;                 // -s: client smb.conf
   std::optional<std::int32_t> log_level;  // --log-level, eLogging
   bool json = false;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <string_view>
 #include <variant>
 
 #include "automation/error.h"
@@ -33,8 +34,12 @@ bool IsGroupCommand(Command command) {
 // Everything that can be told from the command line alone, before any
 // backend is opened.
 void CheckRequest(const Request& request) {
+  // A named controller is worked on directly; the simulated network must
+  // be told which of its domains is meant.
+  const GlobalOptions& options = request.options;
   if ((IsUserCommand(request.command) || IsGroupCommand(request.command)) &&
-      request.options.domain.empty()) {
+      options.domain.empty() &&
+      (options.server.empty() || !options.simulate_file.empty())) {
     throw UsageError(
         "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "
         "simulated demo domain is CORVANE");
@@ -67,31 +72,56 @@ int RunCommand(const Request& request, const ClassFactory& factory,
   return RunInvoke(request, domain, report, passwords);
 }
 
-}  // namespace
+// --json before any "--": known before the command line is parsed, so that
+// a usage error is reported as JSON too.
+bool AsksForJson(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--") return false;
+    if (argument == "--json") return true;
+  }
+  return false;
+}
 
-int Run(int argc, const char* const* argv) {
-  std::variant<Request, int> parsed = ParseCommandLine(argc, argv);
-  if (const int* status = std::get_if<int>(&parsed)) return *status;
-  const Request& request = std::get<Request>(parsed);
+int RunReported(int argc, const char* const* argv, Report& report) {
+  Request request;
+  try {
+    std::variant<Request, ParseEnd> parsed = ParseCommandLine(argc, argv);
+    if (const ParseEnd* ended = std::get_if<ParseEnd>(&parsed)) {
+      report.OwnText(ended->text + (ended->text.ends_with('\n') ? "" : "\n"));
+      if (ended->kind == ParseEnd::Kind::kVersion) {
+        report.Data("version", ended->text.substr(0, ended->text.find('\n')));
+        report.Data("backends", BuiltInBackends());
+      } else {
+        report.Data("help", ended->text);
+      }
+      return kExitSuccess;
+    }
+    request = std::move(std::get<Request>(parsed));
+    CompleteOptions(request.options);
+    CheckRequest(request);
+  } catch (const UsageError& error) {
+    return report.UsageFailure(error.what());
+  }
 
   PasswordSupply passwords;
   std::unique_ptr<Backend> backend;
   std::unique_ptr<AuditSink> audit;
   try {
-    CheckRequest(request);
-    // Before the backend: the simulated one holds a lock from here on.
-    passwords = PasswordSupply::ReadFor(request);
+    // Passwords are read before the simulated backend takes its lock, so
+    // that a prompt keeps no other command waiting; the Samba backend asks
+    // for the logon password (-U) first, then the command's are read.
+    const bool takes_lock = !request.options.simulate_file.empty();
+    if (takes_lock) passwords = PasswordSupply::ReadFor(request);
     backend = OpenBackend(request.options);
+    if (!takes_lock) passwords = PasswordSupply::ReadFor(request);
     audit = std::make_unique<AuditSink>(request.options.audit);
   } catch (const UsageError& error) {
-    std::cerr << "corvane: " << error.what() << "\n";
-    return kExitUsage;
+    return report.UsageFailure(error.what());
   } catch (const BackendError& error) {
-    std::cerr << "corvane: " << error.what() << "\n";
-    return kExitFailure;
+    return report.Fail("", error.what());
   }
 
-  Report report(request.options.json);
   int status;
   try {
     netapi::CallTrace trace(backend->api(), std::cerr);
@@ -101,8 +131,7 @@ int Run(int argc, const char* const* argv) {
     const ClassFactory factory(common::Environment{api, *audit});
     status = RunCommand(request, factory, report, passwords);
   } catch (const UsageError& error) {
-    std::cerr << "corvane: " << error.what() << "\n";
-    status = kExitUsage;
+    status = report.UsageFailure(error.what());
   } catch (const automation::AutomationError& error) {
     status = report.AutomationFailure("corvane", error);
   }
@@ -111,10 +140,18 @@ int Run(int argc, const char* const* argv) {
   try {
     backend->Finish();
   } catch (const BackendError& error) {
-    std::cerr << "corvane: " << error.what() << "\n";
-    status = kExitFailure;
+    const int failed = report.Fail("", error.what());
+    if (status != kExitUsage) status = failed;
   }
-  if (status != kExitUsage) report.Print();
+  return status;
+}
+
+}  // namespace
+
+int Run(int argc, const char* const* argv) {
+  Report report(AsksForJson(argc, argv));
+  int status = RunReported(argc, argv, report);
+  report.Print();
   return status;
 }
 

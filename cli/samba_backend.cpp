@@ -3,8 +3,10 @@
 #include "cli/exit_status.h"
 
 #ifdef CORVANE_WITH_SAMBA
-#include <cstdlib>
 
+#include "automation/text.h"
+#include "cli/password_input.h"
+#include "netapi/samba/client_conf.h"
 #include "netapi/samba/samba_api.h"
 #endif
 
@@ -22,46 +24,87 @@ class SambaBackend : public Backend {
   netapi::SambaApi api_;
 };
 
+netapi::KerberosUse KerberosFrom(const std::string& option) {
+  using automation::EqualsIgnoringAsciiCase;
+  if (EqualsIgnoringAsciiCase(option, "required")) {
+    return netapi::KerberosUse::kRequired;
+  }
+  if (EqualsIgnoringAsciiCase(option, "desired")) {
+    return netapi::KerberosUse::kDesired;
+  }
+  if (EqualsIgnoringAsciiCase(option, "off")) return netapi::KerberosUse::kOff;
+  return netapi::KerberosUse::kDefault;
+}
+
+automation::SecretUtf8 AskPassword(const std::string& account) {
+  const automation::Secret password =
+      ReadPassword("Password for [" + account + "]: ", false);
+  std::optional<automation::SecretUtf8> text =
+      automation::ToUtf8Secret(password.view());
+  if (!text) throw UsageError("the password is not valid UTF-16");
+  return std::move(*text);
+}
+
 }  // namespace
+
+void CompleteOptions(GlobalOptions& options) {
+  if (options.configfile.empty() || !options.simulate_file.empty()) return;
+  netapi::samba::ClientConfSettings settings;
+  try {
+    settings = netapi::samba::ReadClientConf(options.configfile);
+  } catch (const std::runtime_error& error) {
+    throw UsageError(error.what());
+  }
+  if (options.domain.empty()) options.domain = settings.workgroup;
+  if (options.realm.empty()) options.realm = settings.realm;
+  if (options.server.empty()) options.server = settings.server;
+}
 
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options) {
   if (options.server.empty()) {
     throw UsageError(
-        "no domain controller: give --server HOST (or --simulate FILE to "
-        "try the simulated demo domain)");
+        "no domain controller: give --server HOST, or -s FILE whose "
+        "\"password server\" names it (or --simulate FILE to try the "
+        "simulated demo domain)");
   }
-  if (options.domain.empty()) {
-    throw UsageError("the Samba backend needs the domain: give --domain NAME");
+  if (options.user.find('%') != std::string::npos) {
+    throw UsageError(
+        "a password is never taken from the command line: give -U USER "
+        "and type the password when asked, or pass it on standard input");
+  }
+  if (!options.user.empty() + !options.auth_file.empty() +
+          !options.krb5_ccache.empty() >
+      1) {
+    throw UsageError(
+        "give one of -U/--user, -A/--authentication-file and "
+        "--use-krb5-ccache");
   }
   netapi::SambaConfig config;
   config.controller_host = options.server;
   config.workgroup = options.domain;
   config.realm = options.realm;
   config.client_conf = options.configfile;
+  config.username = options.user;
   config.auth_file = options.auth_file;
   config.kerberos_ccache = options.krb5_ccache;
-  if (!config.auth_file.empty() && !config.kerberos_ccache.empty()) {
-    throw UsageError(
-        "give either -A/--authentication-file or --use-krb5-ccache, not both");
-  }
-  if (config.auth_file.empty() && config.kerberos_ccache.empty()) {
-    // As Samba's clients do with Kerberos: the default credentials cache.
-    const char* default_cache = std::getenv("KRB5CCNAME");
-    if (default_cache == nullptr || *default_cache == '\0') {
-      throw UsageError(
-          "no credentials: give -A/--authentication-file FILE or "
-          "--use-krb5-ccache CCACHE");
-    }
-    config.kerberos_ccache = default_cache;
-  }
+  config.kerberos = KerberosFrom(options.use_kerberos);
+  config.ask_password = AskPassword;
   try {
     return std::make_unique<SambaBackend>(std::move(config));
   } catch (const std::runtime_error& error) {
-    throw BackendError(error.what());
+    const std::string reason = error.what();
+    if (reason.rfind("no credentials", 0) == 0) {
+      throw BackendError(reason +
+                         "; give -U USER (the password is asked for), -A "
+                         "FILE, or run kinit first");
+    }
+    throw BackendError(reason);
   }
 }
 
 #else
+
+void CompleteOptions(GlobalOptions&) {}
 
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions&) {
   throw UsageError(

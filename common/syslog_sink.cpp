@@ -13,7 +13,9 @@ SyslogEventSink::SyslogEventSink(const char* identity) {
 SyslogEventSink::~SyslogEventSink() { closelog(); }
 
 void SyslogEventSink::WriteInformation(std::u16string_view text) {
-  const std::string message = automation::ToUtf8(text);
+  // One entry per event: a name cannot forge another.
+  const std::string message =
+      automation::EscapeControls(automation::ToUtf8(text));
   syslog(LOG_INFO, "%s", message.c_str());
 }
 

@@ -158,13 +158,20 @@ TEST_F(GroupTest, AddCreatesAGroupWithoutSelectingIt) {
   EXPECT_FALSE(CallBool(groups, u"Add", {u"a/b", u""}));
   EXPECT_EQ(U8(Text(groups, u"sLastError")),
             "ERROR 87 in parameter 1 when adding group a/b");
+  for (const char16_t* name : {u"a\nb", u"\x1b[2J", u"x\x7f", u"\x01"}) {
+    EXPECT_FALSE(CallBool(groups, u"Add", {name, u""}));
+    EXPECT_EQ(
+        Text(groups, u"sLastError"),
+        u"ERROR 1358 in parameter 0 when adding group " + std::u16string(name));
+  }
   EXPECT_FALSE(CallBool(groups, u"Add", {u"", u"x"}));
   EXPECT_EQ(U8(Text(groups, u"sLastError")), "ERROR - No group specified");
   dc_.FailCall("NetApiBufferAllocate", 2, netapi::ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_FALSE(CallBool(groups, u"Add", {u"Other", u"x"}));
   EXPECT_EQ(U8(Text(groups, u"sLastError")),
             "ERROR 8 in parameter 0 when adding group Other");
-  EXPECT_EQ(dc_.journal().Count("NetGroupAdd"), 3u);
+  EXPECT_EQ(dc_.journal().Count("NetGroupAdd"), 7u);
+  EXPECT_EQ(directory().FindGroup(u"a\nb"), nullptr);
   EXPECT_EQ(events().size(), 1u);
 
   Put(Object(groups, u"oParent"), u"eLogging", common::kLogNone);

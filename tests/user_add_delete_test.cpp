@@ -150,6 +150,11 @@ TEST_F(UserAddTest, ARefusedAddChangesOnlyTheResult) {
   EXPECT_FALSE(CallBool(users, u"Add", existing));
   EXPECT_EQ(U8(Text(users, u"sLastError")),
             "ERROR 2224 in parameter 0 when adding user BOB");
+  existing[0] = u"eve\nmallory";
+  EXPECT_FALSE(CallBool(users, u"Add", existing));
+  EXPECT_EQ(U8(Text(users, u"sLastError")),
+            "ERROR 1358 in parameter 0 when adding user eve\nmallory");
+  EXPECT_EQ(directory().FindUser(u"eve\nmallory"), nullptr);
   EXPECT_TRUE(events().empty());
 
   // The password block was wiped before release on the failure path too.

@@ -1,16 +1,29 @@
 // Where the Samba backend sends its calls and as whom. Credentials come the
-// way Samba's own clients take them: an authentication file
+// way Samba's own clients take them, through Samba's credentials library: a
+// user whose password is asked for, an authentication file
 // ("username = ...", "password = ...", "domain = ..." lines, as for
 // `smbclient -A`) or a Kerberos credentials cache; never a password in the
 // configuration itself.
 #pragma once
 
+#include <functional>
 #include <string>
+
+#include "automation/secret.h"
 
 namespace corvane::netapi {
 
+enum class KerberosUse {
+  kDefault,   // off with a password, required with a credentials cache
+  kOff,       // never Kerberos
+  kDesired,   // Kerberos when it works, else NTLM
+  kRequired,  // Kerberos only
+};
+
 struct SambaConfig {
   // Address (or host name) of the domain controller every call goes to.
+  // Kerberos needs its host name: Samba's client does not use Kerberos
+  // towards an address.
   std::string controller_host;
   // NetBIOS name of the domain, and its DNS name if known.
   std::string workgroup;
@@ -19,9 +32,16 @@ struct SambaConfig {
   // when empty. Server names that equal it (or it followed by "." and the
   // realm) reach `controller_host`.
   std::string controller_name;
-  // Exactly one of these two.
+  // At most one of these two; with neither, a Kerberos credentials cache:
+  // `kerberos_ccache`, or the default one (KRB5CCNAME, else the one kinit
+  // fills).
+  std::string username;  // USER, DOMAIN\USER or USER@REALM
   std::string auth_file;
   std::string kerberos_ccache;
+  KerberosUse kerberos = KerberosUse::kDefault;
+  // Asked once for the password of `username`, given "DOMAIN\USER".
+  std::function<automation::SecretUtf8(const std::string& account)>
+      ask_password;
   // smb.conf for libnetapi. When empty the backend writes its own client
   // configuration (host-table name resolution only, no NetBIOS) into a
   // private temporary directory.

@@ -1,8 +1,6 @@
 #include "netapi/samba/session.h"
 
-#include <fcntl.h>
-#include <strings.h>
-#include <unistd.h>
+#include <arpa/inet.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,20 +8,32 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "netapi/samba/libnetapi.h"
+#include "netapi/samba/samba_credentials.h"
 
 namespace corvane::netapi::samba {
 namespace {
 
 std::atomic<bool> session_open{false};
 
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
+bool IsAddress(const std::string& host) {
+  in6_addr address;
+  return inet_pton(AF_INET, host.c_str(), &address) == 1 ||
+         inet_pton(AF_INET6, host.c_str(), &address) == 1;
+}
+
+const char* ConfValue(KerberosUse use) {
+  switch (use) {
+    case KerberosUse::kRequired:
+      return "required";
+    case KerberosUse::kDesired:
+      return "desired";
+    default:
+      return "off";
+  }
 }
 
 // Values in the written smb.conf must stay on one line and not start a
@@ -34,6 +44,16 @@ void RequirePlainValue(const std::string& what, const std::string& value) {
   }
 }
 
+// Samba's client never uses Kerberos towards an address; it would fail
+// with a less telling reason.
+void RefuseKerberosToAnAddress(KerberosUse kerberos, const std::string& host) {
+  if (kerberos == KerberosUse::kRequired && IsAddress(host)) {
+    throw std::runtime_error(
+        "Kerberos needs the controller's host name, not its address " + host +
+        " (give --server with its DNS name)");
+  }
+}
+
 void Check(NET_API_STATUS status, const char* what) {
   if (status != NERR_Success) {
     throw std::runtime_error(std::string("Samba backend: ") + what +
@@ -41,72 +61,18 @@ void Check(NET_API_STATUS status, const char* what) {
   }
 }
 
-// The whole file, read straight into a secret: no stream buffer keeps a
-// copy of the password it holds.
-automation::SecretUtf8 ReadSecretFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    throw std::runtime_error("Samba backend: cannot read authentication file " +
-                             path);
-  }
-  automation::SecretUtf8 text;
-  char c;
-  ssize_t n;
-  while ((n = ::read(fd, &c, 1)) == 1 || (n < 0 && errno == EINTR)) {
-    if (n == 1) text.push_back(c);
-  }
-  c = 0;
-  ::close(fd);
-  if (n < 0) {
-    throw std::runtime_error("Samba backend: cannot read authentication file " +
-                             path);
-  }
-  return text;
-}
-
 }  // namespace
 
-AuthFile ReadAuthFile(const std::string& path) {
-  const automation::SecretUtf8 file = ReadSecretFile(path);
-  AuthFile auth;
-  std::string_view rest = file.view();
-  while (!rest.empty()) {
-    const auto end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view()
-                                         : rest.substr(end + 1);
-    const auto equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string key = Trim(std::string(line.substr(0, equals)));
-    // The password is taken as written after "= ", inner spaces included.
-    std::string_view value = line.substr(equals + 1);
-    value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
-    if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
-    if (strcasecmp(key.c_str(), "username") == 0) {
-      auth.username = Trim(std::string(value));
-    }
-    if (strcasecmp(key.c_str(), "password") == 0) {
-      auth.password = automation::SecretUtf8(value);
-    }
-    if (strcasecmp(key.c_str(), "domain") == 0) {
-      auth.domain = Trim(std::string(value));
-    }
-  }
-  if (auth.username.empty()) {
-    throw std::runtime_error("Samba backend: no username in " + path);
-  }
-  return auth;
-}
-
 Session::Session(const SambaConfig& config) {
-  if (config.controller_host.empty() || config.workgroup.empty()) {
-    throw std::runtime_error(
-        "Samba backend: controller host and workgroup are required");
+  if (config.controller_host.empty()) {
+    throw std::runtime_error("Samba backend: the controller host is required");
   }
-  if (config.auth_file.empty() == config.kerberos_ccache.empty()) {
+  if (!config.username.empty() + !config.auth_file.empty() +
+          !config.kerberos_ccache.empty() >
+      1) {
     throw std::runtime_error(
-        "Samba backend: give either an authentication file or a Kerberos "
-        "credentials cache");
+        "Samba backend: give one of a user, an authentication file or a "
+        "Kerberos credentials cache");
   }
   if (session_open.exchange(true)) {
     throw std::runtime_error(
@@ -116,13 +82,15 @@ Session::Session(const SambaConfig& config) {
     if (config.client_conf.empty()) {
       WriteClientConf(config);
     } else {
-      set_dyn_CONFIGFILE(config.client_conf.c_str());
+      conf_path_ = config.client_conf;
     }
+    set_dyn_CONFIGFILE(conf_path_.c_str());
     Check(libnetapi_init(&context_), "libnetapi_init");
     Check(libnetapi_set_debuglevel(context_, "0"), "libnetapi_set_debuglevel");
     SetCredentials(config);
   } catch (...) {
     if (context_ != nullptr) libnetapi_free(context_);
+    credentials_owner_.reset();
     if (!private_dir_.empty()) {
       std::error_code ignored;
       std::filesystem::remove_all(private_dir_, ignored);
@@ -134,6 +102,7 @@ Session::Session(const SambaConfig& config) {
 
 Session::~Session() {
   libnetapi_free(context_);
+  credentials_owner_.reset();
   if (!private_dir_.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(private_dir_, ignored);
@@ -155,15 +124,17 @@ void Session::WriteClientConf(const SambaConfig& config) {
   RequirePlainValue("temporary directory", pattern);
   const std::filesystem::path conf = private_dir_ / "smb.conf";
   std::ofstream out(conf);
-  out << "[global]\n"
-      << "  workgroup = " << config.workgroup << "\n";
+  out << "[global]\n";
+  if (!config.workgroup.empty()) {
+    out << "  workgroup = " << config.workgroup << "\n";
+  }
   if (!config.realm.empty()) out << "  realm = " << config.realm << "\n";
   // Names are resolved from the hosts table only: no NetBIOS broadcast,
   // no WINS, no DNS SRV lookups of the domain.
   out << "  name resolve order = host\n"
       << "  disable netbios = yes\n"
-      << "  client use kerberos = "
-      << (config.kerberos_ccache.empty() ? "off" : "required") << "\n"
+      << "  client use kerberos = " << ConfValue(EffectiveKerberos(config))
+      << "\n"
       << "  log level = 0\n"
       << "  log file = " << (private_dir_ / "client.log").string() << "\n";
   for (const char* directory :
@@ -175,28 +146,71 @@ void Session::WriteClientConf(const SambaConfig& config) {
   if (!out) {
     throw std::runtime_error("Samba backend: cannot write " + conf.string());
   }
-  set_dyn_CONFIGFILE(conf.c_str());
+  conf_path_ = conf.string();
 }
 
 void Session::SetCredentials(const SambaConfig& config) {
-  if (!config.kerberos_ccache.empty()) {
-    // libnetapi reads the default cache; the configured one becomes it.
-    setenv("KRB5CCNAME", config.kerberos_ccache.c_str(), 1);
-    Check(libnetapi_set_use_ccache(context_), "libnetapi_set_use_ccache");
-    Check(libnetapi_set_use_kerberos(context_), "libnetapi_set_use_kerberos");
-    Check(libnetapi_set_workgroup(context_, config.workgroup.c_str()),
-          "libnetapi_set_workgroup");
-    return;
+  credentials_owner_ = NewTallocOwner();
+  void* owner = credentials_owner_.get();
+  loadparm_context* conf = corvane_load_conf(owner, conf_path_.c_str());
+  if (conf == nullptr) {
+    throw std::runtime_error("Samba backend: cannot load " + conf_path_);
   }
-  AuthFile auth = ReadAuthFile(config.auth_file);
-  const std::string& domain =
-      auth.domain.empty() ? config.workgroup : auth.domain;
-  Check(libnetapi_set_workgroup(context_, domain.c_str()),
-        "libnetapi_set_workgroup");
-  Check(libnetapi_set_username(context_, auth.username.c_str()),
-        "libnetapi_set_username");
-  Check(libnetapi_set_password(context_, auth.password.c_str()),
-        "libnetapi_set_password");
+  cli_credentials* credentials = corvane_credentials_new(
+      owner, conf, !config.workgroup.empty() || !config.client_conf.empty());
+  if (credentials == nullptr) {
+    throw std::runtime_error("Samba backend: cannot set up credentials");
+  }
+  const KerberosUse kerberos = EffectiveKerberos(config);
+  if (!config.username.empty() || !config.auth_file.empty()) {
+    // Before a password is asked for; with a ticket cache, after it is
+    // found, so that a missing ticket is what is reported.
+    RefuseKerberosToAnAddress(kerberos, config.controller_host);
+  }
+  if (!config.username.empty()) {
+    corvane_credentials_set_user(credentials, config.username.c_str());
+    if (!config.ask_password) {
+      throw std::runtime_error("Samba backend: no way to ask for a password");
+    }
+    const char* account = corvane_credentials_account(credentials, owner);
+    const automation::SecretUtf8 password =
+        config.ask_password(account ? account : "");
+    if (!corvane_credentials_set_password(credentials, password.c_str()))
+      throw std::runtime_error("Samba backend: password not taken");
+  } else if (!config.auth_file.empty()) {
+    if (!corvane_credentials_read_file(credentials, config.auth_file.c_str())) {
+      throw std::runtime_error(
+          "Samba backend: cannot read authentication file " + config.auth_file);
+    }
+  } else {
+    if (kerberos == KerberosUse::kOff) {
+      throw std::runtime_error(
+          "no credentials: Kerberos is off and no user or authentication "
+          "file is given");
+    }
+    const char* name = config.kerberos_ccache.empty()
+                           ? nullptr
+                           : config.kerberos_ccache.c_str();
+    const char* reason = nullptr;
+    if (corvane_credentials_use_ccache(credentials, conf, name, &reason) != 0) {
+      throw std::runtime_error(
+          std::string("no credentials: no usable Kerberos ticket in ") +
+          (name ? name : "the default credentials cache") +
+          (reason ? std::string(" (") + reason + ")" : std::string()));
+    }
+  }
+  RefuseKerberosToAnAddress(kerberos, config.controller_host);
+  corvane_credentials_set_kerberos(credentials,
+                                   kerberos == KerberosUse::kRequired  ? 2
+                                   : kerberos == KerberosUse::kDesired ? 1
+                                                                       : 0);
+  Check(libnetapi_set_creds(context_, credentials), "libnetapi_set_creds");
+}
+
+KerberosUse EffectiveKerberos(const SambaConfig& config) {
+  if (config.kerberos != KerberosUse::kDefault) return config.kerberos;
+  const bool password = !config.username.empty() || !config.auth_file.empty();
+  return password ? KerberosUse::kOff : KerberosUse::kRequired;
 }
 
 }  // namespace corvane::netapi::samba

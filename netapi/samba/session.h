@@ -9,6 +9,7 @@
 
 #include "automation/secret.h"
 #include "netapi/samba/samba_config.h"
+#include "netapi/samba/talloc_owner.h"
 
 struct libnetapi_ctx;
 
@@ -28,15 +29,14 @@ class Session {
   void SetCredentials(const SambaConfig& config);
 
   std::filesystem::path private_dir_;
+  std::string conf_path_;
+  // Samba's credentials and configuration objects; libnetapi refers to
+  // them until it is freed.
+  TallocOwner credentials_owner_;
   libnetapi_ctx* context_ = nullptr;
 };
 
-// The "username", "password" and "domain" of an authentication file.
-struct AuthFile {
-  std::string username;
-  automation::SecretUtf8 password;
-  std::string domain;
-};
-AuthFile ReadAuthFile(const std::string& path);
+// The Kerberos use a configuration asks for, its default resolved.
+KerberosUse EffectiveKerberos(const SambaConfig& config);
 
 }  // namespace corvane::netapi::samba

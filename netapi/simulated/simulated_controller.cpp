@@ -12,6 +12,9 @@ namespace corvane::netapi::simulated {
 namespace {
 
 constexpr NET_API_STATUS NERR_BadUsername = 2202;
+// What a Samba controller answers for a name holding a control character
+// (ERROR_INTERNAL_DB_CORRUPTION), with parameter 0.
+constexpr NET_API_STATUS kControlCharacterRefused = 1358;
 constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
 constexpr DWORD kAccountTypeMask = 0x3B00;
 
@@ -20,6 +23,12 @@ std::u16string Text(LPCWSTR text) { return text ? std::u16string(text) : u""; }
 std::u16string_view WithoutBackslashes(std::u16string_view server) {
   while (!server.empty() && server.front() == u'\\') server.remove_prefix(1);
   return server;
+}
+
+bool HoldsControlCharacter(std::u16string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char16_t c) {
+    return (c >= 1 && c <= 31) || c == 127;
+  });
 }
 
 bool IsValidAccountName(std::u16string_view name) {
@@ -170,6 +179,7 @@ NET_API_STATUS SimulatedController::NetGroupAdd(LPCWSTR servername, DWORD level,
   Directory* directory = FindServer(Text(servername));
   if (!directory) return ERROR_BAD_NETPATH;
   const std::u16string name = Text(record->grpi1_name);
+  if (HoldsControlCharacter(name)) return kControlCharacterRefused;
   if (!IsValidAccountName(name)) {
     Set(parm_err, GROUP_NAME_PARMNUM);
     return ERROR_INVALID_PARAMETER;
@@ -368,6 +378,7 @@ NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
   Directory* directory = FindServer(Text(servername));
   if (!directory) return ERROR_BAD_NETPATH;
   const std::u16string name = Text(record->usri1_name);
+  if (HoldsControlCharacter(name)) return kControlCharacterRefused;
   if (!IsValidAccountName(name)) return NERR_BadUsername;
   // A new account is always created as an ordinary user; privileges come
   // from group membership.

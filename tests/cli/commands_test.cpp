@@ -139,8 +139,11 @@ TEST_F(CorvaneSession, GroupLifecycleAndMembership) {
   Ok({"group", "delete", "Eng"});
   const Outcome again = Corvane({"group", "delete", "Eng"});
   EXPECT_EQ(again.status, 1);
-  EXPECT_NE(again.err.find("Unable to delete group (error #2220)"),
-            std::string::npos);
+  EXPECT_NE(again.err.find("Unable to delete group (error #2220)\n"
+                           "corvane: 2220 NERR_GroupNotFound: the group name "
+                           "could not be found; group list shows the groups\n"),
+            std::string::npos)
+      << again.err;
   EXPECT_EQ(Corvane({"group", "show", "Eng"}).status, 1);
   EXPECT_EQ(Corvane({"group", "members", "Eng"}).status, 1);
   EXPECT_EQ(Corvane({"group", "add-member", "Sales", "nobody"}).status, 1);
@@ -193,6 +196,60 @@ TEST_F(CorvaneSession, EveryCommandGivesJsonThatParses) {
   const json failed = Json({"user", "show", "nobody"}, 1);
   EXPECT_EQ(failed["lastError"],
             "ERROR - Unable to retrieve user information (error #2221)");
+  EXPECT_EQ(failed["error"], failed["lastError"]);
+  EXPECT_EQ(failed["status"], 2221);
+  EXPECT_EQ(failed["statusName"], "NERR_UserNotFound");
+  EXPECT_EQ(failed["message"], "the user name could not be found");
+  EXPECT_EQ(failed["hint"], "user list shows the accounts");
+}
+
+// Exactly one document on standard output, whatever the outcome; `error`
+// whenever the exit status is 1, `usageError` when it is 2.
+TEST_F(CorvaneSession, EveryJsonRunPrintsOneDocument) {
+  const std::vector<std::pair<std::vector<std::string>, int>> runs = {
+      {{"--simulate", state_, "--domain", "CORVANE", "user", "lst"}, 2},
+      {{"--simulate", state_, "--bogus"}, 2},
+      {{"--simulate", state_, "user", "list"}, 2},
+      {{"--simulate", state_, "--server", "x", "dc", "CORVANE"}, 2},
+      {{"--simulate", state_, "--domain", "CORVANE", "user", "add", "x"}, 2},
+      {{"--simulate", dir_.File("none/state.json"), "dc", "CORVANE"}, 1},
+      {{"--simulate", state_, "--domain", "CORVANE", "group", "add", "Sales"},
+       1},
+      {{"--simulate", state_, "--domain", "CORVANE", "invoke", "Users.Add(z)"},
+       1},
+      {{"--simulate", state_, "--domain", "CORVANE", "invoke",
+        "Groups.Users.sLastError"},
+       1},
+      {{"--simulate", state_, "--domain", "CORVANE", "invoke",
+        "Groups.Enumerate()"},
+       0},
+      {{"-V"}, 0},
+      {{"help", "group"}, 0},
+  };
+  for (auto [args, status] : runs) {
+    args.insert(args.begin(), "--json");
+    const Outcome outcome = RunCorvane(args);
+    SCOPED_TRACE(outcome.out + outcome.err);
+    EXPECT_EQ(outcome.status, status);
+    const json document = json::parse(outcome.out);  // throws unless one
+    EXPECT_TRUE(document.is_object());
+    EXPECT_EQ(document.contains("error"), status == 1);
+    EXPECT_EQ(document.contains("usageError"), status == 2);
+    EXPECT_TRUE(status != 2 || document.size() == 1u);
+  }
+  const json automation =
+      json::parse(RunCorvane({"--json", "--simulate", state_, "--domain",
+                              "CORVANE", "invoke", "Users.Add(z)"})
+                      .out)["automationError"];
+  EXPECT_EQ(automation, json({{"number", "0x80020005"},
+                              {"name", "DISP_E_TYPEMISMATCH"},
+                              {"source", ""},
+                              {"description", "type mismatch"}}))
+      << automation;
+  EXPECT_EQ(json::parse(RunCorvane({"--json", "--simulate", state_, "--domain",
+                                    "CORVANE", "invoke", "Groups.Enumerate()"})
+                            .out)["lastError"],
+            nullptr);
 }
 
 TEST_F(CorvaneSession, LogLevelGatesWhatTheAuditShows) {

@@ -120,4 +120,122 @@ cv user show "$first" 2>/dev/null
 status=$?
 set -e
 ((status == 1)) || fail "show of a deleted account exited $status"
+
+# Credentials as Samba's clients take them.
+admin_password=$(sed -n 's/^password = //p' "$CORVANE_DC_AUTH_FILE")
+work=$(mktemp -d "${TMPDIR:-/tmp}/corvane-cred.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+server=(--server "$CORVANE_DC_HOST")
+
+echo "\$ corvane -U Administrator user list  (password on standard input)" >&2
+listed=$(printf '%s\n' "$admin_password" |
+  "$corvane" "${server[@]}" -U Administrator user list)
+expect_line "$listed" Administrator
+# The first line is the -U password, the next the new account's.
+printf '%s\n%s\n' "$admin_password" "Cv-$first-Pw2!" |
+  "$corvane" "${server[@]}" --domain "$CORVANE_DC_DOMAIN" -U Administrator \
+    user add "$first"
+expect_line "$(cv user list)" "$first"
+cv user delete "$first"
+
+echo "\$ corvane -U Administrator user list  (at a prompt on a terminal)" >&2
+screen=$(python3 - "$corvane" "$CORVANE_DC_HOST" "$admin_password" <<'PY'
+import os, pty, select, sys, time
+corvane, host, password = sys.argv[1:]
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(corvane, [corvane, "--server", host, "-U", "Administrator",
+                       "user", "list"])
+def read_until(marker, seconds=60):
+    seen, end = b"", time.time() + seconds
+    while marker not in seen and time.time() < end:
+        if not select.select([fd], [], [], 1)[0]:
+            continue
+        try:
+            seen += os.read(fd, 4096)
+        except OSError:
+            break
+    return seen
+shown = read_until(b"Password for [")
+shown += read_until(b"]: ")
+os.write(fd, password.encode() + b"\n")
+shown += read_until(b"krbtgt")
+os.waitpid(pid, 0)
+sys.stdout.write(shown.decode(errors="replace").replace("\r", ""))
+PY
+)
+printf '%s\n' "$screen" >&2
+grep -qF 'Password for [Administrator]: ' <<<"$screen" ||
+  fail "no password prompt: $screen"
+grep -qxF Administrator <<<"$screen" || fail "no listing after the prompt"
+if grep -qF -- "$admin_password" <<<"$screen"; then
+  fail "the password was echoed"
+fi
+
+status=0
+"$corvane" "${server[@]}" -U "Administrator%$admin_password" user list \
+  2>"$work/err" || status=$?
+((status == 2)) || fail "-U USER%PASS exited $status"
+if grep -qF -- "$admin_password" "$work/err"; then fail "-U%: password shown"; fi
+
+echo "\$ corvane -s smb.conf -A admin.auth user list" >&2
+cat >"$work/smb.conf" <<CONF
+[global]
+  workgroup = $CORVANE_DC_DOMAIN
+  realm = $CORVANE_DC_REALM
+  password server = $CORVANE_DC_HOST
+  name resolve order = host
+  disable netbios = yes
+  client use kerberos = off
+  lock directory = $work
+  state directory = $work
+  cache directory = $work
+  private dir = $work
+CONF
+expect_line "$("$corvane" -s "$work/smb.conf" -A "$CORVANE_DC_AUTH_FILE" \
+  user list)" Administrator
+expect_line "$("$corvane" -s "$work/smb.conf" -A "$CORVANE_DC_AUTH_FILE" \
+  dc "$CORVANE_DC_DOMAIN")" "\\\\$CORVANE_DC_NAME"
+
+# Kerberos: a private krb5.conf names the controller as the realm's KDC and
+# keeps the default credentials cache here, so no KRB5CCNAME is needed.
+export KRB5_CONFIG=$work/krb5.conf
+unset KRB5CCNAME
+cat >"$KRB5_CONFIG" <<CONF
+[libdefaults]
+  default_realm = $CORVANE_DC_REALM
+  dns_lookup_realm = false
+  dns_lookup_kdc = false
+  rdns = false
+  default_ccache_name = FILE:$work/krb5cc
+[realms]
+  $CORVANE_DC_REALM = {
+    kdc = $CORVANE_DC_HOST
+  }
+CONF
+status=0
+"$corvane" "${server[@]}" user list 2>"$work/err" || status=$?
+((status == 1)) || fail "no credentials exited $status"
+for option in -U -A kinit; do
+  grep -qF -- "$option" "$work/err" || fail "no hint of $option: $(cat "$work/err")"
+done
+
+echo "\$ kinit Administrator; corvane --server dc1.${CORVANE_DC_REALM,,} user list" >&2
+printf '%s\n' "$admin_password" | kinit Administrator >/dev/null
+# Samba's client uses Kerberos only towards a host name, never an address.
+status=0
+"$corvane" "${server[@]}" user list 2>"$work/err" || status=$?
+((status == 1)) && grep -qF "host name" "$work/err" ||
+  fail "Kerberos towards an address: $status $(cat "$work/err")"
+# The name is resolved from a private hosts table, in a mount namespace of
+# its own, so that no DNS query is made and the machine's table is untouched.
+dc_host=${CORVANE_DC_NAME,,}.${CORVANE_DC_REALM,,}
+{ cat /etc/hosts; echo "$CORVANE_DC_HOST $dc_host"; } >"$work/hosts"
+listed=$(unshare --mount bash -c 'mount --bind "$1" /etc/hosts &&
+  exec "$2" --server "$3" user list </dev/null' _ \
+  "$work/hosts" "$corvane" "$dc_host" 2>"$work/err")
+printf '%s\n' "$listed" >&2
+expect_line "$listed" Administrator
+# The ticket is used as it is: no password is asked for.
+if grep -qi password "$work/err"; then fail "with a ticket: $(cat "$work/err")"; fi
 echo "dc_session: all checks passed" >&2

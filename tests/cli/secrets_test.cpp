@@ -118,6 +118,8 @@ TEST_F(CorvaneSession, PasswordsOnTheCommandLineAreRefusedUnechoed) {
       {"invoke", "Users.sUserName=bob", "Users.sPassword=" + secret},
       {"invoke", "Users.oParent.Users.sPassword=" + secret},
       {"invoke", "Users.Add(jack,\"" + secret},
+      {"user", "list", "--pass=" + secret},
+      {"user", secret},
   };
   for (const auto& args : attempts) {
     const Outcome outcome = Corvane(args);
@@ -127,6 +129,18 @@ TEST_F(CorvaneSession, PasswordsOnTheCommandLineAreRefusedUnechoed) {
   }
   EXPECT_EQ(Corvane({"user", "show", "jack"}).status, 1);
   EXPECT_EQ(PasswordOf(state_, "bob"), "Demo-Pass-1");
+
+  // Refused before any connection is tried.
+  const Outcome user_percent =
+      RunCorvane({"--server", "127.0.0.9", "--domain", "CORVANE", "-U",
+                  "Administrator%" + secret, "user", "list"});
+  EXPECT_EQ(user_percent.status, 2);
+  EXPECT_EQ(user_percent.err.find(secret), std::string::npos);
+#ifdef CORVANE_WITH_SAMBA
+  EXPECT_NE(user_percent.err.find("never taken from the command line"),
+            std::string::npos)
+      << user_percent.err;
+#endif
 }
 
 TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {

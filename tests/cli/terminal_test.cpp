@@ -127,5 +127,14 @@ TEST(Terminal, TwoDifferentPasswordsChangeNothing) {
   EXPECT_EQ(ReadFile(dir.File("state.json")).find(kSecret), std::string::npos);
 }
 
+TEST(Terminal, APromptShowsANameEscaped) {
+  TempDir dir;
+  TerminalSession session({"--simulate", dir.File("state.json"), "--domain",
+                           "CORVANE", "user", "add", "x\x1b[2Jy"});
+  ASSERT_TRUE(session.AwaitQuietPrompt("Password for new user x\\x1B[2Jy: "))
+      << session.screen();
+  EXPECT_EQ(session.screen().find('\x1b'), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvane::cli_test

@@ -42,6 +42,43 @@ TEST_F(CorvaneSession, EveryCommandHasHelp) {
             std::string::npos);
   EXPECT_NE(RunCorvane({"invoke", "--help"}).out.find("@password"),
             std::string::npos);
+  EXPECT_EQ(RunCorvane({"help", "user", "add"}).out,
+            RunCorvane({"user", "add", "--help"}).out);
+  EXPECT_EQ(RunCorvane({"help"}).out, RunCorvane({"--help"}).out);
+
+  for (const char* flag : {"-V", "--version"}) {
+    const Outcome version = RunCorvane({flag});
+    EXPECT_EQ(version.status, 0);
+#ifdef CORVANE_WITH_SAMBA
+    EXPECT_EQ(version.out, "corvane 2.6.2\nbackends: simulated samba\n");
+#else
+    EXPECT_EQ(version.out, "corvane 2.6.2\nbackends: simulated\n");
+#endif
+  }
+}
+
+TEST_F(CorvaneSession, UnknownNamesAreNamedWithTheClosestMatch) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"user", "lst"},
+       "unknown command 'lst' for corvane user; did you mean 'list'?"},
+      {{"gruop", "list"},
+       "unknown command 'gruop' for corvane; did you mean 'group'?"},
+      {{"group", "add-membr", "Sales", "bob"}, "did you mean 'add-member'?"},
+      {{"help", "user", "dlete"}, "did you mean 'delete'?"},
+      {{"--jsno", "user", "list"},
+       "unknown option --jsno; did you mean --json?"},
+      {{"user", "add", "x", "--ful-name=Secret-Value"},
+       "unknown option --ful-name; did you mean --full-name?"},
+      {{"user", "Secret-Value-7"},
+       "unknown command for corvane user (not shown"},
+  };
+  for (const auto& [args, message] : cases) {
+    const Outcome outcome = Corvane(args);
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.err.find("Secret-Value"), std::string::npos);
+    EXPECT_EQ(outcome.out, "");
+  }
 }
 
 TEST_F(CorvaneSession, UsageErrorsExitWithTwoAndChangeNothing) {
