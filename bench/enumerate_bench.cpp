@@ -54,14 +54,19 @@ void Enumerate(benchmark::State& state, bool groups) {
 void BM_EnumerateUsers(benchmark::State& state) { Enumerate(state, false); }
 void BM_EnumerateGroups(benchmark::State& state) { Enumerate(state, true); }
 
+void NamedSizes(benchmark::internal::Benchmark* benchmark) {
+  for (const int names : {1875, 3750, 7500, 15000, 30000}) {
+    benchmark->Arg(names);
+  }
+}
+
+// Sizes named exactly: Range() would round to powers of two (16,384).
 BENCHMARK(BM_EnumerateUsers)
-    ->RangeMultiplier(2)
-    ->Range(1875, 30000)
+    ->Apply(NamedSizes)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 BENCHMARK(BM_EnumerateGroups)
-    ->RangeMultiplier(2)
-    ->Range(1875, 30000)
+    ->Apply(NamedSizes)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
