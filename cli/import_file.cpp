@@ -140,7 +140,7 @@ class RowReader {
         return row;
       }
     }
-    row.name = Trimmed(Cell(record, "name"));
+    row.name = Trimmed(*Cell(record, "name"));
     row.full_name = Cell(record, "full name");
     row.comment = Cell(record, "comment");
     row.home_dir = Cell(record, "home dir");
@@ -150,12 +150,13 @@ class RowReader {
         !problem.empty()) {
       problems.push_back(where + ": " + problem);
     }
-    if (const auto flag = ParseFlag(Cell(record, "disabled"))) {
+    if (const auto disabled = Cell(record, "disabled"); !disabled) {
+    } else if (const auto flag = ParseFlag(*disabled)) {
       row.disabled = *flag;
     } else {
       problems.push_back(named + ": \"disabled\" must be yes or no (or empty)");
     }
-    const std::string groups = Cell(record, "groups");
+    const std::string groups = Cell(record, "groups").value_or("");
     for (std::size_t start = 0; start <= groups.size();) {
       std::size_t end = groups.find(';', start);
       if (end == std::string::npos) end = groups.size();
@@ -180,9 +181,11 @@ class RowReader {
   bool IsPassword(std::size_t i) const {
     return has_password() && columns_.at(kPasswordColumn) == i;
   }
-  std::string Cell(const CsvRecord& record, const std::string& column) const {
+  std::optional<std::string> Cell(const CsvRecord& record,
+                                  const std::string& column) const {
     const auto found = columns_.find(column);
-    return found == columns_.end() ? "" : Text(record.fields[found->second]);
+    if (found == columns_.end()) return std::nullopt;
+    return Text(record.fields[found->second]);
   }
 
   std::map<std::string, std::size_t> columns_;

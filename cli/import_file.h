@@ -20,8 +20,10 @@ inline constexpr const char* kPasswordColumn = "password";
 struct ImportRow {
   std::size_t line = 0;
   std::string name;
-  std::string full_name, comment, home_dir, script;
-  bool disabled = false;
+  // Absent when the file has no such column: an existing account's
+  // attribute is then left as it is.
+  std::optional<std::string> full_name, comment, home_dir, script;
+  std::optional<bool> disabled;
   std::vector<std::string> groups;
   // Absent when there is no password column or the cell is empty.
   std::optional<automation::Secret> password;

@@ -226,9 +226,10 @@ class Import {
         automation::Share(std::move(*password));
     const bool created =
         CallTest(users_, u"Add",
-                 {Wide(row.name), shared, Wide(row.home_dir), Wide(row.comment),
-                  Wide(row.script), Wide(row.full_name), 1,
-                  Variant::FromBool(row.disabled)});
+                 {Wide(row.name), shared, Wide(row.home_dir.value_or("")),
+                  Wide(row.comment.value_or("")), Wide(row.script.value_or("")),
+                  Wide(row.full_name.value_or("")), 1,
+                  Variant::FromBool(row.disabled.value_or(false))});
     const std::string result = LastError(users_);
     if (!created) {
       outcome.error =
@@ -255,7 +256,7 @@ class Import {
 
   void Update(ImportRow& row, Outcome& outcome) {
     struct Change {
-      const std::string* wanted;
+      const std::optional<std::string>* wanted;
       std::u16string_view member;
       const char* label;
     };
@@ -264,13 +265,16 @@ class Import {
                               {&row.home_dir, u"sHomeDir", "home dir"},
                               {&row.script, u"sScriptPath", "script"}};
     for (const Change& change : changes) {
-      if (GetText(users_, change.member) == *change.wanted) continue;
+      if (!*change.wanted ||
+          GetText(users_, change.member) == **change.wanted) {
+        continue;
+      }
       Apply(outcome, std::string("set ") + change.label,
-            [&] { PutValue(users_, change.member, Wide(*change.wanted)); });
+            [&] { PutValue(users_, change.member, Wide(**change.wanted)); });
     }
-    if (GetFlag(users_, u"bDisabled") != row.disabled) {
-      Apply(outcome, row.disabled ? "disable" : "enable", [&] {
-        PutValue(users_, u"bDisabled", Variant::FromBool(row.disabled));
+    if (row.disabled && GetFlag(users_, u"bDisabled") != *row.disabled) {
+      Apply(outcome, *row.disabled ? "disable" : "enable", [&] {
+        PutValue(users_, u"bDisabled", Variant::FromBool(*row.disabled));
       });
     }
     if (row.password) {
