@@ -164,9 +164,10 @@ class Import {
     }
     report_.Data("rows", rows_);
     if (failed_ + refused == 0) return kExitSuccess;
-    return report_.Fail(
-        "user import", std::to_string(failed_ + refused) + " of " +
-                           std::to_string(file.rows.size()) + " row(s) failed");
+    return report_.Fail("user import", std::to_string(failed_ + refused) +
+                                           " of " +
+                                           std::to_string(file.rows.size()) +
+                                           " row(s) failed; see their lines");
   }
 
  private:
@@ -341,19 +342,16 @@ class Import {
                                    : "would " + Joined(outcome.done, ", ");
     } else if (!outcome.error.empty()) {
       text += "failed: " + outcome.error;
-    } else {
+    } else if (outcome.not_done.empty()) {
       text += outcome.done.empty() ? "nothing to change"
                                    : Joined(outcome.done, ", ");
-      if (!outcome.not_done.empty()) {
-        text += "; NOT done: " + Joined(outcome.not_done, "; ") +
-                " (run again with --exist-ok to complete it)";
-      }
+    } else {
+      if (!outcome.done.empty()) text += Joined(outcome.done, ", ") + "; ";
+      text += "NOT done: " + Joined(outcome.not_done, "; ") +
+              " (run again with --exist-ok to complete it)";
     }
     report_.Line(text);
-    if (failed) {
-      ++failed_;
-      PrintError("user import", text);
-    }
+    if (failed) ++failed_;
     nlohmann::ordered_json entry = {
         {"line", row.line},     {"user", row.name},
         {"action", action},     {"status", status},
