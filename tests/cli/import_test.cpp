@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 
 #include "tests/cli/cli_fixture.h"
 
@@ -88,8 +89,11 @@ TEST_F(ImportSession, DryRunSaysWhatItWouldDoAndChangesNothing) {
 }
 
 TEST_F(ImportSession, GeneratedPasswordsGoToANewPrivateFileOnly) {
-  const std::string file =
-      Csv("a.csv", std::string(kHeader) + "\nann,,,,,no,\ndan,,,,,no,\n");
+  // Enough accounts that a generator leaving a character class to chance
+  // is caught.
+  std::string rows = kHeader;
+  for (int i = 0; i < 40; ++i) rows += "\nu" + std::to_string(i) + ",,,,,,";
+  const std::string file = Csv("a.csv", rows + "\n");
   const std::string passwords = dir_.File("new.txt");
   const std::string audit = dir_.File("audit.log");
   const json done = Json({"--audit", audit, "--log-level", "full", "user",
@@ -98,22 +102,23 @@ TEST_F(ImportSession, GeneratedPasswordsGoToANewPrivateFileOnly) {
   ASSERT_EQ(::lstat(passwords.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   const std::string lines = ReadFile(passwords);
-  const std::regex line("(ann|dan),([^\n]{16})\n");
-  std::smatch match;
-  std::string rest = lines;
-  for (const char* user : {"ann", "dan"}) {
-    ASSERT_TRUE(std::regex_search(rest, match, line)) << lines;
-    EXPECT_EQ(match[1], user);
-    const std::string password = match[2];
+  const std::regex line("(u[0-9]+),([^\n]{16})\n");
+  std::set<std::string> users, seen;
+  for (auto it = std::sregex_iterator(lines.begin(), lines.end(), line);
+       it != std::sregex_iterator(); ++it) {
+    const std::string user = (*it)[1], password = (*it)[2];
+    users.insert(user);
+    seen.insert(password);
     EXPECT_EQ(StoredPassword(user), password);
     for (const char* needed : {"[A-Z]", "[a-z]", "[0-9]", "[^A-Za-z0-9]"}) {
-      EXPECT_TRUE(std::regex_search(password, std::regex(needed))) << needed;
+      EXPECT_TRUE(std::regex_search(password, std::regex(needed)))
+          << needed << " " << password;
     }
     EXPECT_EQ(done.dump().find(password), std::string::npos);
     EXPECT_EQ(ReadFile(audit).find(password), std::string::npos);
-    rest = match.suffix();
   }
-  EXPECT_NE(StoredPassword("ann"), StoredPassword("dan"));
+  EXPECT_EQ(users.size(), 40u) << lines;
+  EXPECT_EQ(seen.size(), 40u);
 
   // An existing file is never written to, and then nothing is done.
   const std::string other =
