@@ -52,7 +52,6 @@ automation::SecretUtf8 ReadAll(int fd, const std::string& path) {
                        std::strerror(errno));
     }
     if (got == 0) break;
-    text.Reserve(text.size() + static_cast<std::size_t>(got));
     for (ssize_t i = 0; i < got; ++i) text.push_back(chunk[i]);
   }
   automation::WipeMemory(chunk.data(), chunk.size());

@@ -135,14 +135,6 @@ class Import {
 
   int Run() {
     ImportFile file = ReadImportFile(request_.name);
-    if (!options_.generate_passwords.empty()) {
-      if (options_.dry_run) {
-        CheckPasswordFileIsNew(options_.generate_passwords);
-      } else {
-        generated_ =
-            std::make_unique<PasswordFile>(options_.generate_passwords);
-      }
-    }
     for (const std::string& problem : file.problems) {
       PrintError("", problem);
     }
@@ -151,6 +143,14 @@ class Import {
       return report_.Fail("user import",
                           "rows that cannot be imported; nothing was done "
                           "(--dry-run shows what would be)");
+    }
+    if (!options_.generate_passwords.empty()) {
+      if (options_.dry_run) {
+        CheckPasswordFileIsNew(options_.generate_passwords);
+      } else {
+        generated_ =
+            std::make_unique<PasswordFile>(options_.generate_passwords);
+      }
     }
     ProgressBar progress(file.rows.size());
     std::size_t done = 0, refused = 0;

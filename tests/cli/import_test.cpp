@@ -192,6 +192,7 @@ TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
   EXPECT_NE(real.err.find("nothing was done"), std::string::npos);
   EXPECT_EQ(WriteCalls(real.err), 0) << real.err;
   EXPECT_EQ(real.err.find("NetUserGetInfo"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("p")));
 
   for (const auto& [text, message] :
        std::vector<std::pair<std::string, std::string>>{
