@@ -39,6 +39,15 @@ constexpr const char* kInvokeHelp =
     "argument, and @password for a password read from the terminal or "
     "standard input; a password is never taken from the command line.";
 
+constexpr const char* kImportHelp =
+    "Columns: name, full name, comment, home dir, script, disabled (yes or "
+    "no), groups (separated by ;), and password, accepted only in a file "
+    "of yours with mode 600. Every row is checked before the controller is "
+    "asked anything; a row that fails is reported and the next one goes on "
+    "(exit status 1). With --exist-ok an account's attributes are set to "
+    "the row's and the row's groups are added; its password is changed "
+    "only when the row gives one.";
+
 std::string Lower(std::string text) {
   for (char& c : text)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -255,6 +264,34 @@ class Parser {
             "USER");
     AddName(Command(*user, "delete", "Delete an account", Command::kUserDelete),
             "USER");
+    AddImportExport(*user);
+  }
+
+  void AddImportExport(CLI::App& user) {
+    ImportOptions& o = request_.import;
+    CLI::App* import =
+        Command(user, "import",
+                "Create or update accounts from a CSV file with a header row",
+                Command::kUserImport);
+    import
+        ->add_option("FILE", request_.name, "CSV file, or - for standard input")
+        ->required();
+    import->add_flag("--dry-run", o.dry_run,
+                     "Check every row and say what would be done; change "
+                     "nothing");
+    import->add_flag("--exist-ok", o.exist_ok,
+                     "Update an existing account to match its row");
+    import
+        ->add_option("--generate-passwords", o.generate_passwords,
+                     "Generate the passwords of new accounts without one "
+                     "and write them to this new file (mode 600)")
+        ->type_name("OUTFILE");
+    import->footer(kImportHelp);
+    Command(user, "export",
+            "Write the normal accounts as CSV, in the columns import reads",
+            Command::kUserExport)
+        ->add_option("FILE", request_.name,
+                     "New file to write, or - for standard output (default)");
   }
 
   void AddGroup() {

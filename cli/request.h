@@ -37,6 +37,8 @@ enum class Command {
   kUserUnlock,
   kUserSid,
   kUserDelete,
+  kUserImport,
+  kUserExport,
   kGroupList,
   kGroupShow,
   kGroupAdd,
@@ -57,6 +59,13 @@ struct UserFields {
   bool any() const { return full_name || comment || home_dir || script; }
 };
 
+// What `user import` may do.
+struct ImportOptions {
+  bool dry_run = false;
+  bool exist_ok = false;
+  std::string generate_passwords;  // a new file for generated passwords
+};
+
 struct Request {
   Command command = Command::kInvoke;
   GlobalOptions options;
@@ -67,6 +76,7 @@ struct Request {
   bool disabled = false;
   std::optional<std::string> comment;  // group comment
   std::vector<std::string> statements;
+  ImportOptions import;
 };
 
 }  // namespace corvane::cli

@@ -17,6 +17,7 @@
 #include "cli/password_supply.h"
 #include "cli/progress_api.h"
 #include "cli/user_commands.h"
+#include "cli/user_import.h"
 #include "domain/class_factory.h"
 #include "netapi/call_trace.h"
 
@@ -24,7 +25,7 @@ namespace corvane::cli {
 namespace {
 
 bool IsUserCommand(Command command) {
-  return command >= Command::kUserList && command <= Command::kUserDelete;
+  return command >= Command::kUserList && command <= Command::kUserExport;
 }
 bool IsGroupCommand(Command command) {
   return command >= Command::kGroupList &&
@@ -62,6 +63,12 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     if (const std::string result = LastError(domain); !IsSuccess(result)) {
       return report.Finish("domain " + request.options.domain, result);
     }
+  }
+  if (request.command == Command::kUserImport) {
+    return RunUserImport(request, domain, report);
+  }
+  if (request.command == Command::kUserExport) {
+    return RunUserExport(request, domain, report);
   }
   if (IsUserCommand(request.command)) {
     return RunUserCommand(request, domain, report, passwords);

@@ -112,6 +112,33 @@ cv group remove-member "$group" "$second"
 members=$(cv group members "$group")
 [[ $members == "$first" ]] || fail "members after removal: $members"
 
+# Bulk provisioning: three accounts with generated passwords, which the
+# controller's complexity rules accept, in the group; then the file again
+# with a change, which --exist-ok applies and nothing else.
+imports=$(mktemp -d "${TMPDIR:-/tmp}/corvane-import.XXXXXX")
+imported=(cvimp1$suffix cvimp2$suffix cvimp3$suffix)
+{
+  echo 'name,full name,comment,disabled,groups'
+  for name in "${imported[@]}"; do echo "$name,\"Imported, $name\",bulk,no,$group"; done
+} >"$imports/staff.csv"
+cv user import --generate-passwords "$imports/new.txt" "$imports/staff.csv"
+[[ $(stat -c %a "$imports/new.txt") == 600 ]] || fail "password file mode"
+[[ $(cut -d, -f1 "$imports/new.txt" | tr '\n' ' ') == "${imported[*]} " ]] ||
+  fail "password file: $(cut -d, -f1 "$imports/new.txt")"
+members=$(cv group members "$group")
+for name in "${imported[@]}"; do expect_line "$members" "$name"; done
+sed -i "s/,bulk,no,/,bulk,yes,/" "$imports/staff.csv"
+status=0
+cv user import "$imports/staff.csv" >/dev/null 2>&1 || status=$?
+((status == 1)) || fail "import over existing accounts exited $status"
+rerun=$(cv user import --exist-ok "$imports/staff.csv")
+expect_line "$rerun" "line 2 ${imported[0]}: disable"
+expect_line "$(cv user show "${imported[2]}")" "disabled:   yes"
+expect_line "$(cv user export | grep "^${imported[1]},")" \
+  "${imported[1]},\"Imported, ${imported[1]}\",bulk,,,yes,$group"
+for name in "${imported[@]}"; do cv user delete "$name"; done
+rm -rf "$imports"
+
 cv user delete "$first"
 cv user delete "$second"
 cv group delete "$group"

@@ -1,0 +1,272 @@
+// user import and user export against the simulated controller: what each
+// row reports, which calls are made, where passwords go and where they
+// never go, and that an export imports back to the same accounts.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "tests/cli/cli_fixture.h"
+
+namespace corvane::cli_test {
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kHeader =
+    "name,full name,comment,home dir,script,disabled,groups";
+
+class ImportSession : public CorvaneSession {
+ protected:
+  std::string Csv(const std::string& name, const std::string& text,
+                  std::filesystem::perms mode = std::filesystem::perms(0600)) {
+    const std::string path = dir_.File(name);
+    std::ofstream(path, std::ios::binary) << text;
+    std::filesystem::permissions(path, mode);
+    return path;
+  }
+
+  // The calls that change the controller, in a -d trace.
+  static int WriteCalls(const std::string& trace) {
+    static const std::regex kWrite(
+        "netapi: Net(UserAdd|UserSetInfo|UserDel|GroupAdd|GroupAddUser|"
+        "GroupSetInfo|GroupDel|GroupDelUser) ");
+    return static_cast<int>(
+        std::distance(std::sregex_iterator(trace.begin(), trace.end(), kWrite),
+                      std::sregex_iterator()));
+  }
+
+  // What the simulated controller keeps as `user`'s password.
+  std::string StoredPassword(const std::string& user) {
+    const json state = json::parse(ReadFile(state_));
+    for (const json& account : state["domains"][0]["users"]) {
+      if (account["name"] == user) return account["password"];
+    }
+    return "";
+  }
+};
+
+TEST_F(ImportSession, DryRunSaysWhatItWouldDoAndChangesNothing) {
+  const std::string file =
+      Csv("a.csv", std::string(kHeader) +
+                       "\nann,Ann,,,,no,Sales\r\n"
+                       "bob,Bob Baker,Sales,,,no,Domain Users;Sales\n"
+                       "carol,\"Carol \"\"C\"\" Clark\",Sales,,,yes,\n");
+  const std::string passwords = dir_.File("new.txt");
+  const Outcome dry =
+      Corvane({"-d", "1", "user", "import", "--dry-run", "--exist-ok",
+               "--generate-passwords", passwords, file});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out,
+            "line 2 ann: would create with a generated password, add to "
+            "Sales\n"
+            "line 3 bob: nothing to change\n"
+            "line 4 carol: would set full name, disable\n");
+  EXPECT_EQ(WriteCalls(dry.err), 0) << dry.err;
+  EXPECT_FALSE(std::filesystem::exists(passwords));
+  EXPECT_NE(Corvane({"user", "show", "ann"}).status, 0);
+
+  // The same file for real, then again: every row is then as it says.
+  const json done = Json({"user", "import", "--exist-ok",
+                          "--generate-passwords", passwords, file});
+  ASSERT_EQ(done["rows"].size(), 3u);
+  EXPECT_EQ(done["rows"][0]["action"], "create");
+  EXPECT_EQ(done["rows"][2]["done"], json({"set full name", "disable"}));
+  const json carol = Json({"user", "show", "carol"});
+  EXPECT_EQ(carol["disabled"], true);
+  EXPECT_EQ(carol["fullName"], "Carol \"C\" Clark");
+  const Outcome again =
+      Corvane({"-d", "1", "user", "import", "--exist-ok", file});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(WriteCalls(again.err), 0) << again.err;
+  // Columns left out are left alone.
+  EXPECT_EQ(
+      Ok({"user", "import", "--exist-ok", "-"}, "name,groups\nalice,Sales\n"),
+      "line 2 alice: added to Sales\n");
+  EXPECT_EQ(Json({"user", "show", "alice"})["fullName"], "Alice Archer");
+}
+
+TEST_F(ImportSession, GeneratedPasswordsGoToANewPrivateFileOnly) {
+  // Enough accounts that a generator leaving a character class to chance
+  // is caught.
+  std::string rows = kHeader;
+  for (int i = 0; i < 40; ++i) rows += "\nu" + std::to_string(i) + ",,,,,,";
+  const std::string file = Csv("a.csv", rows + "\n");
+  const std::string passwords = dir_.File("new.txt");
+  const std::string audit = dir_.File("audit.log");
+  const json done = Json({"--audit", audit, "--log-level", "full", "user",
+                          "import", "--generate-passwords", passwords, file});
+  struct stat info {};
+  ASSERT_EQ(::lstat(passwords.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  const std::string lines = ReadFile(passwords);
+  const std::regex line("(u[0-9]+),([^\n]{16})\n");
+  std::set<std::string> users, seen;
+  for (auto it = std::sregex_iterator(lines.begin(), lines.end(), line);
+       it != std::sregex_iterator(); ++it) {
+    const std::string user = (*it)[1], password = (*it)[2];
+    users.insert(user);
+    seen.insert(password);
+    EXPECT_EQ(StoredPassword(user), password);
+    for (const char* needed : {"[A-Z]", "[a-z]", "[0-9]", "[^A-Za-z0-9]"}) {
+      EXPECT_TRUE(std::regex_search(password, std::regex(needed)))
+          << needed << " " << password;
+    }
+    EXPECT_EQ(done.dump().find(password), std::string::npos);
+    EXPECT_EQ(ReadFile(audit).find(password), std::string::npos);
+  }
+  EXPECT_EQ(users.size(), 40u) << lines;
+  EXPECT_EQ(seen.size(), 40u);
+
+  // An existing file is never written to, and then nothing is done.
+  const std::string other =
+      Csv("b.csv", std::string(kHeader) + "\neve,,,,,,\n");
+  const Outcome refused =
+      Corvane({"user", "import", "--generate-passwords", passwords, other});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("the file exists"), std::string::npos);
+  EXPECT_EQ(ReadFile(passwords), lines);
+  EXPECT_NE(Corvane({"user", "show", "eve"}).status, 0);
+  // Without a password source a new account is refused, the row named.
+  const Outcome no_source = Corvane({"user", "import", other});
+  EXPECT_EQ(no_source.status, 1);
+  EXPECT_NE(no_source.out.find("line 2 eve: failed: a new account needs a "
+                               "password"),
+            std::string::npos);
+}
+
+TEST_F(ImportSession, PasswordColumnOnlyFromAPrivateFile) {
+  const std::string text = "name,password\nann,Imported-Pass-7\n";
+  const std::string open_file =
+      Csv("open.csv", text, std::filesystem::perms(0644));
+  const Outcome refused = Corvane({"-d", "1", "user", "import", open_file});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("must be yours and mode 600 (it is mode 644)"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_EQ(refused.err.find("netapi: NetUser"), std::string::npos);
+
+  const std::string audit = dir_.File("audit.log");
+  const Outcome done =
+      Corvane({"-d", "1", "--audit", audit, "--log-level", "full", "user",
+               "import", Csv("private.csv", text)});
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_EQ(StoredPassword("ann"), "Imported-Pass-7");
+  for (const std::string& shown : {done.out, done.err, ReadFile(audit)}) {
+    EXPECT_EQ(shown.find("Imported-Pass-7"), std::string::npos) << shown;
+  }
+}
+
+TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
+  const std::string file =
+      Csv("bad.csv", "\xEF\xBB\xBF" + std::string(kHeader) +
+                         "\nfine,,,,,,\n"
+                         "\"a,b\",,,,,,\n"
+                         "twenty-one-characters,,,,,,\n"
+                         "\"tab\there\",,,,,,\n"
+                         ". .,,,,,,\n"
+                         "FINE,,,,,,\n"
+                         "odd,,,,,maybe,\n"
+                         "short,,\n");
+  const Outcome dry = Corvane({"-d", "1", "user", "import", "--dry-run",
+                               "--generate-passwords", dir_.File("p"), file});
+  EXPECT_EQ(dry.status, 1);
+  for (const char* message :
+       {"line 3: \"a,b\" holds ','",
+        "line 4: \"twenty-one-characters\" is "
+        "longer than 20 characters",
+        "line 5: \"tab\\x09here\" holds a control character",
+        "line 6: \". .\" is only dots and spaces",
+        "line 7 (FINE): the name is also on line 2",
+        "line 8 (odd): \"disabled\" must be yes or no",
+        "line 9: 3 fields where the header has 7"}) {
+    EXPECT_NE(dry.err.find(message), std::string::npos) << message << dry.err;
+  }
+  EXPECT_EQ(dry.out, "line 2 fine: would create with a generated password\n");
+
+  const Outcome real = Corvane({"-d", "1", "user", "import",
+                                "--generate-passwords", dir_.File("p"), file});
+  EXPECT_EQ(real.status, 1);
+  EXPECT_NE(real.err.find("nothing was done"), std::string::npos);
+  EXPECT_EQ(WriteCalls(real.err), 0) << real.err;
+  EXPECT_EQ(real.err.find("NetUserGetInfo"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("p")));
+
+  for (const auto& [text, message] :
+       std::vector<std::pair<std::string, std::string>>{
+           {"name,shoe size\n", "unknown column \"shoe size\""},
+           {"name\n\"open,\n", "line 2: a quoted field is not closed"},
+           {"name\nab\"c\n", "line 2: a quote inside an unquoted field"},
+           {"", "is empty"}}) {
+    const Outcome outcome = Corvane({"user", "import", "-"}, text);
+    EXPECT_EQ(outcome.status, 2) << text;
+    EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
+  }
+}
+
+TEST_F(ImportSession, AHalfMadeAccountIsReportedAndARerunCompletesIt) {
+  const std::string file =
+      Csv("a.csv",
+          std::string(kHeader) +
+              "\nann,Ann,,,,no,Sales;Auditors\nbob,Bob Baker,Sales,,,no,\n");
+  const json half = Json({"user", "import", "--exist-ok",
+                          "--generate-passwords", dir_.File("p"), file},
+                         1);
+  ASSERT_EQ(half["rows"].size(), 2u);
+  const json& ann = half["rows"][0];
+  EXPECT_EQ(ann["status"], "failed");
+  EXPECT_EQ(ann["done"],
+            json({"created", "password written to " + dir_.File("p"),
+                  "added to Sales"}));
+  ASSERT_EQ(ann["notDone"].size(), 1u);
+  EXPECT_NE(ann["notDone"][0].get<std::string>().find("add to Auditors: ERROR"),
+            std::string::npos);
+  EXPECT_EQ(half["rows"][1]["status"], "unchanged");
+  EXPECT_NE(Ok({"user", "show", "ann"}).find("Ann"), std::string::npos);
+
+  Ok({"group", "add", "Auditors"});
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", file}),
+            "line 2 ann: added to Auditors\nline 3 bob: nothing to change\n");
+  EXPECT_EQ(Ok({"group", "members", "Auditors"}), "ann\n");
+  // Without --exist-ok an existing account is a failed row, the rest go on.
+  const Outcome strict = Corvane({"user", "import", file});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.out.find("line 3 bob: failed: the account exists"),
+            std::string::npos);
+}
+
+TEST_F(ImportSession, ExportImportsBackToTheSameAccounts) {
+  Ok({"group", "add", "Ops"});
+  const std::string file =
+      Csv("a.csv", std::string(kHeader) +
+                       "\nzoe,\"Zoë \"\"Z\"\", Ünal\",\"two\nlines\","
+                       "\\\\fs\\home,run.cmd,yes,Ops;Sales\n"
+                       "plain, spaced ,,,,no,\n");
+  Ok({"user", "import", "--generate-passwords", dir_.File("p"), file});
+  const std::string exported = Ok({"user", "export"});
+  EXPECT_NE(exported.find("\nzoe,\"Zoë \"\"Z\"\", Ünal\",\"two\nlines\","
+                          "\\\\fs\\home,run.cmd,yes,Sales;Ops\n"),
+            std::string::npos)
+      << exported;
+  EXPECT_NE(exported.find("\nplain,\" spaced \",,,,no,\n"), std::string::npos)
+      << exported;
+  EXPECT_EQ(exported.find("password"), std::string::npos);
+
+  // Into a fresh domain: the same accounts come out.
+  const std::string saved = Csv("export.csv", exported);
+  state_ = dir_.File("fresh.json");
+  Ok({"group", "add", "Ops"});
+  Ok({"user", "import", "--exist-ok", "--generate-passwords", dir_.File("p2"),
+      saved});
+  EXPECT_EQ(Ok({"user", "export"}), exported);
+  // A file is written new, never over another.
+  const std::string target = dir_.File("out.csv");
+  Ok({"user", "export", target});
+  EXPECT_EQ(ReadFile(target), exported);
+  EXPECT_EQ(Corvane({"user", "export", target}).status, 2);
+}
+
+}  // namespace
+}  // namespace corvane::cli_test
