@@ -55,6 +55,11 @@ class Api {
   virtual NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                         DWORD level, LPBYTE buf,
                                         LPDWORD parm_err) = 0;
+  // The global groups `username` belongs to, as GROUP_USERS_INFO_0 names.
+  virtual NET_API_STATUS NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                          DWORD level, LPBYTE* bufptr,
+                                          DWORD prefmaxlen, LPDWORD entriesread,
+                                          LPDWORD totalentries) = 0;
 
   virtual NET_API_STATUS NetApiBufferAllocate(DWORD byte_count,
                                               void** buffer) = 0;

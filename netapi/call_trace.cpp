@@ -146,6 +146,17 @@ NET_API_STATUS CallTrace::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
   });
 }
 
+NET_API_STATUS CallTrace::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                           DWORD level, LPBYTE* bufptr,
+                                           DWORD prefmaxlen,
+                                           LPDWORD entriesread,
+                                           LPDWORD totalentries) {
+  return Traced("NetUserGetGroups", servername, level, [&] {
+    return backend().NetUserGetGroups(servername, username, level, bufptr,
+                                      prefmaxlen, entriesread, totalentries);
+  });
+}
+
 BOOL CallTrace::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
                                   PSID sid, LPDWORD sid_size,
                                   LPWSTR referenced_domain_name,

@@ -9,6 +9,7 @@
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
 
@@ -23,22 +24,6 @@ constexpr DWORD kGroupSidLevel = 3;
 // Samba's answer for a name that is not a user: ERROR_NONE_MAPPED when
 // nothing has it, ERROR_NO_SUCH_USER when another kind of account does.
 constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
-
-// A SID in its binary form: revision, sub-authority count, the 48-bit
-// authority big-endian, then each sub-authority little-endian.
-std::vector<BYTE> Serialize(const ::domsid& sid) {
-  std::vector<BYTE> bytes(8 + 4 * std::size_t{sid.num_auths});
-  bytes[0] = sid.sid_rev_num;
-  bytes[1] = sid.num_auths;
-  std::copy(sid.id_auth, sid.id_auth + 6, bytes.begin() + 2);
-  for (std::size_t i = 0; i < sid.num_auths; ++i) {
-    const std::uint32_t sub = sid.sub_auths[i];
-    for (std::size_t byte = 0; byte < 4; ++byte) {
-      bytes[8 + 4 * i + byte] = static_cast<BYTE>(sub >> (8 * byte));
-    }
-  }
-  return bytes;
-}
 
 BOOL Fail(DWORD error) {
   last_error = error;
@@ -86,21 +71,17 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
                                              kUserSidLevel, answer.put());
     if (status == NERR_Success) {
       const ::USER_INFO_23* user = answer.As<::USER_INFO_23>();
-      if (user->usri23_user_sid == nullptr ||
-          user->usri23_user_sid->num_auths > MAXSUBAUTHS) {
-        return Fail(ERROR_NONE_MAPPED);
-      }
-      sid_bytes = Serialize(*user->usri23_user_sid);
+      auto bytes = samba::SidBytes(user->usri23_user_sid);
+      if (!bytes) return Fail(ERROR_NONE_MAPPED);
+      sid_bytes = std::move(*bytes);
     } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
       status = ::NetGroupGetInfo(host.c_str(), account.c_str(), kGroupSidLevel,
                                  answer.put());
       if (status != NERR_Success) return Fail(status);
       const ::GROUP_INFO_3* group = answer.As<::GROUP_INFO_3>();
-      if (group->grpi3_group_sid == nullptr ||
-          group->grpi3_group_sid->num_auths > MAXSUBAUTHS) {
-        return Fail(ERROR_NONE_MAPPED);
-      }
-      sid_bytes = Serialize(*group->grpi3_group_sid);
+      auto bytes = samba::SidBytes(group->grpi3_group_sid);
+      if (!bytes) return Fail(ERROR_NONE_MAPPED);
+      sid_bytes = std::move(*bytes);
       kind = SidTypeGroup;
     } else {
       return Fail(status);

@@ -14,6 +14,9 @@ namespace corvane::netapi::simulated {
 
 using Sid = std::vector<std::uint8_t>;
 
+// The relative id of the group every new account starts in.
+inline constexpr DWORD kDomainUsersRid = 513;
+
 bool SameName(std::u16string_view a, std::u16string_view b);
 
 // Builds the binary form of S-1-<authority>-<sub authorities...>.
@@ -29,6 +32,14 @@ struct Account {
   std::u16string script_path;
   std::u16string full_name;
   Sid sid;
+  // Times in seconds since 1970 (UTC); 0 for never.
+  DWORD last_logon = 0;
+  DWORD password_last_set = 0;
+  DWORD acct_expires = TIMEQ_FOREVER;
+  DWORD bad_pw_count = 0;
+  DWORD primary_group_id = kDomainUsersRid;
+  // Must change the password at the next logon.
+  bool password_expired = false;
 };
 
 struct Group {
