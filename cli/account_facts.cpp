@@ -54,6 +54,19 @@ std::string FormatTime(std::int64_t seconds, bool utc, const char* format) {
   return std::string(text, std::strftime(text, sizeof text, format, &parts));
 }
 
+// The domain's maximum password age in seconds.
+Read<DWORD> MaxPasswordAge(netapi::Api& api, const std::u16string& dc) {
+  netapi::ApiBuffer buffer(api);
+  const netapi::NET_API_STATUS status = netapi::KeepIfSucceeded(
+      buffer, api.NetUserModalsGet(dc.c_str(), 0, buffer.put()));
+  if (status != NERR_Success) {
+    return {{}, ErrorText(u"Unable to read the password policy", status)};
+  }
+  return {reinterpret_cast<const netapi::USER_MODALS_INFO_0*>(buffer.get())
+              ->usrmod0_max_passwd_age,
+          {}};
+}
+
 }  // namespace
 
 Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
@@ -74,14 +87,22 @@ Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
   if (info.usri4_password_age < now) {
     facts.password_last_set = now - info.usri4_password_age;
   }
-  facts.password_never_expires =
-      (info.usri4_flags & netapi::UF_DONT_EXPIRE_PASSWD) != 0;
+  facts.must_change_password = info.usri4_password_expired != 0;
+  if (facts.must_change_password) {
+    facts.password_expires = now;
+  } else if ((info.usri4_flags & netapi::UF_DONT_EXPIRE_PASSWD) == 0 &&
+             facts.password_last_set) {
+    const Read<DWORD> max_age = MaxPasswordAge(api, dc);
+    if (!max_age.value) return {{}, max_age.error};
+    if (*max_age.value != 0 && *max_age.value != netapi::TIMEQ_FOREVER) {
+      facts.password_expires = *facts.password_last_set + *max_age.value;
+    }
+  }
   // Both the platform's "forever" and an unset expiry (0) mean never.
   if (info.usri4_acct_expires != netapi::TIMEQ_FOREVER &&
       info.usri4_acct_expires != 0) {
     facts.account_expires = info.usri4_acct_expires;
   }
-  facts.must_change_password = info.usri4_password_expired != 0;
   facts.bad_password_count = info.usri4_bad_pw_count;
   facts.primary_group_id = info.usri4_primary_group_id;
   const auto* sid = static_cast<const BYTE*>(info.usri4_user_sid);

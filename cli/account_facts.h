@@ -17,7 +17,8 @@ namespace corvane::cli {
 struct AccountFacts {
   std::optional<std::int64_t> last_logon;
   std::optional<std::int64_t> password_last_set;
-  bool password_never_expires = false;
+  // From the domain's maximum password age; none when it never expires.
+  std::optional<std::int64_t> password_expires;
   std::optional<std::int64_t> account_expires;
   bool must_change_password = false;
   netapi::DWORD bad_password_count = 0;
@@ -33,7 +34,8 @@ struct Read {
   std::string error;
 };
 
-// One information call (level 4).
+// One information call (level 4), and the domain's password policy when
+// the expiry depends on it.
 Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
                                     const std::u16string& user);
 

@@ -129,8 +129,8 @@ class UserTask {
     TimeField(report_, "lastLogon", "last logon", facts.last_logon);
     TimeField(report_, "passwordLastSet", "password last set",
               facts.password_last_set);
-    report_.Field("passwordNeverExpires", "password never expires",
-                  facts.password_never_expires);
+    TimeField(report_, "passwordExpires", "password expires",
+              facts.password_expires);
     TimeField(report_, "accountExpires", "account expires",
               facts.account_expires);
     report_.Field("mustChangePassword", "must change password",

@@ -60,6 +60,9 @@ class Api {
                                           DWORD level, LPBYTE* bufptr,
                                           DWORD prefmaxlen, LPDWORD entriesread,
                                           LPDWORD totalentries) = 0;
+  // The domain's account policy (level 0: password ages and lengths).
+  virtual NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                          LPBYTE* bufptr) = 0;
 
   virtual NET_API_STATUS NetApiBufferAllocate(DWORD byte_count,
                                               void** buffer) = 0;

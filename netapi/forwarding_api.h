@@ -85,6 +85,10 @@ class ForwardingApi : public Api {
     return backend_.NetUserGetGroups(servername, username, level, bufptr,
                                      prefmaxlen, entriesread, totalentries);
   }
+  NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                  LPBYTE* bufptr) override {
+    return backend_.NetUserModalsGet(servername, level, bufptr);
+  }
   NET_API_STATUS NetApiBufferAllocate(DWORD byte_count,
                                       void** buffer) override {
     return backend_.NetApiBufferAllocate(byte_count, buffer);

@@ -165,6 +165,15 @@ struct USER_INFO_4 {
   DWORD usri4_password_expired;
 };
 
+// The domain's password policy; ages in seconds, TIMEQ_FOREVER for none.
+struct USER_MODALS_INFO_0 {
+  DWORD usrmod0_min_passwd_len;
+  DWORD usrmod0_max_passwd_age;
+  DWORD usrmod0_min_passwd_age;
+  DWORD usrmod0_force_logoff;
+  DWORD usrmod0_password_hist_len;
+};
+
 struct USER_INFO_1003 {
   LPWSTR usri1003_password;
 };

@@ -83,6 +83,7 @@ CORVANE_REBUILD(USER_INFO_1)
 CORVANE_REBUILD(USER_INFO_2)
 CORVANE_REBUILD(USER_INFO_4)
 CORVANE_REBUILD(GROUP_USERS_INFO_0)
+CORVANE_REBUILD(USER_MODALS_INFO_0)
 #undef CORVANE_REBUILD
 #undef CORVANE_COPY_BYTES
 #undef CORVANE_COPY_NUMBER
@@ -235,6 +236,22 @@ NET_API_STATUS SambaApi::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
   *entriesread = read;
   *totalentries = read;
   return NERR_Success;
+}
+
+NET_API_STATUS SambaApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                          LPBYTE* bufptr) {
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  samba::LibnetapiBuffer answer;
+  {
+    std::lock_guard lock(calls_);
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetUserModalsGet(host.c_str(), 0, answer.put()), Subject::kUser);
+    if (status != NERR_Success) return status;
+  }
+  return Rebuild<USER_MODALS_INFO_0>(answer.As<::USER_MODALS_INFO_0>(), bufptr);
 }
 
 NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,

@@ -66,6 +66,9 @@ class Directory {
   // The relative id the next added account gets.
   std::uint32_t next_rid() const { return next_rid_; }
   void set_next_rid(std::uint32_t rid) { next_rid_ = rid; }
+  // The password policy's maximum age in seconds (TIMEQ_FOREVER: none).
+  DWORD max_password_age() const { return max_password_age_; }
+  void set_max_password_age(DWORD age) { max_password_age_ = age; }
 
   Account* FindUser(std::u16string_view name);
   Group* FindGroup(std::u16string_view name);
@@ -90,6 +93,7 @@ class Directory {
   std::u16string domain_;
   std::vector<std::uint32_t> domain_sid_subs_;
   std::uint32_t next_rid_ = 1100;
+  DWORD max_password_age_ = 42 * 24 * 3600;  // the platform's default
   std::vector<Account> users_;
   std::vector<Group> groups_;
 };

@@ -514,6 +514,25 @@ NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
   return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
 }
 
+NET_API_STATUS SimulatedController::NetUserModalsGet(LPCWSTR servername,
+                                                     DWORD level,
+                                                     LPBYTE* bufptr) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserModalsGet");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  RecordBuilder<USER_MODALS_INFO_0> builder;
+  USER_MODALS_INFO_0& record = builder.Add();
+  record.usrmod0_max_passwd_age = directory->max_password_age();
+  record.usrmod0_force_logoff = TIMEQ_FOREVER;
+  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
+  return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
 NET_API_STATUS SimulatedController::NetUserGetGroups(
     LPCWSTR servername, LPCWSTR username, DWORD level, LPBYTE* bufptr,
     DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries) {

@@ -118,6 +118,7 @@ json SaveDirectory(const Directory& directory) {
           {"domain", Utf8(directory.domain())},
           {"domainSid", SidText(directory.domain_sid())},
           {"nextRid", directory.next_rid()},
+          {"maxPasswordAge", directory.max_password_age()},
           {"users", std::move(users)},
           {"groups", std::move(groups)}};
 }
@@ -146,6 +147,10 @@ void RestoreDirectory(const json& saved, Directory& directory) {
                          " does not match the one saved");
   }
   directory.set_next_rid(Dword(saved.at("nextRid"), "nextRid"));
+  if (saved.contains("maxPasswordAge")) {
+    directory.set_max_password_age(
+        Dword(saved.at("maxPasswordAge"), "maxPasswordAge"));
+  }
 
   std::vector<Account> users;
   for (const json& user : saved.at("users")) {

@@ -127,6 +127,11 @@ NET_API_STATUS WindowsApi::NetUserGetGroups(LPCWSTR servername,
                             Words(totalentries));
 }
 
+NET_API_STATUS WindowsApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                            LPBYTE* bufptr) {
+  return ::NetUserModalsGet(Wide(servername), level, bufptr);
+}
+
 NET_API_STATUS WindowsApi::NetApiBufferAllocate(DWORD byte_count,
                                                 void** buffer) {
   return ::NetApiBufferAllocate(byte_count, buffer);

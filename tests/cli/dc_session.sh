@@ -75,9 +75,9 @@ cv --log-level full group set "$group" --comment "renamed comment"
 expect_line "$(cv group show "$group")" "comment: renamed comment"
 
 cv user disable "$second"
-expect_line "$(cv user show "$second")" "disabled:               yes"
+expect_line "$(cv user show "$second")" "disabled:             yes"
 cv user enable "$second"
-expect_line "$(cv user show "$second")" "disabled:               no"
+expect_line "$(cv user show "$second")" "disabled:             no"
 cv --input "$(password "$second-new")" user password "$second"
 
 # The call trace of -d shows the calls and never a password: the one just
