@@ -35,11 +35,13 @@ std::vector<BYTE> LookUpSid(netapi::Api& api, const std::u16string& dc,
   DWORD domain_size = static_cast<DWORD>(domain.size());
   netapi::SID_NAME_USE use{};
   if (!api.LookupAccountName(dc.c_str(), name.c_str(), sid.data(), &sid_size,
-                             domain.data(), &domain_size, &use) ||
-      !netapi::IsSid({sid.data(), std::min(sid_size, kLargestSid)})) {
+                             domain.data(), &domain_size, &use)) {
     return {};
   }
-  sid.resize(sid_size);
+  // The size a success leaves is not to be relied on; the SID's own count
+  // of sub-authorities gives its length.
+  sid.resize(std::min<std::size_t>(8u + 4u * sid[1], kLargestSid));
+  if (!netapi::IsSid(sid)) return {};
   return sid;
 }
 

@@ -130,7 +130,7 @@ near() { [[ $1 == "$2" ]] || { [[ $1 != null && $2 != null ]] && (($1 - $2 <= 2 
 for account in "$first" "$second"; do
   facts=$(cv --json user show "$account")
   attrs=$(tool user show "$account" \
-    --attributes=lastLogon,pwdLastSet,accountExpires,badPwdCount,primaryGroupID,objectSid)
+    --attributes=lastLogon,pwdLastSet,accountExpires,badPwdCount,primaryGroupID,objectSid,msDS-UserPasswordExpiryTimeComputed)
   attr() { sed -n "s/^$1: //p" <<<"$attrs"; }
   [[ $(field "$facts" sid) == "$(attr objectSid)" ]] || fail "SID of $account"
   [[ $(field "$facts" badPasswordCount) == "$(attr badPwdCount)" ]] ||
@@ -149,6 +149,11 @@ for account in "$first" "$second"; do
   [[ $(attr pwdLastSet) == 0 ]] && must_change=true
   [[ $(field "$facts" mustChangePassword) == "$must_change" ]] ||
     fail "must change of $account"
+  if [[ $must_change == false ]]; then
+    near "$(seconds "$(field "$facts" passwordExpires)")" \
+      "$(nt_time "$(attr msDS-UserPasswordExpiryTimeComputed)")" ||
+      fail "password expiry of $account: $facts / $attrs"
+  fi
   groups=$(cv user groups "$account")
   expect_line "$groups" "Domain Users (primary)"
   diff <(sed 's/ (primary)$//' <<<"$groups" | sort) \
