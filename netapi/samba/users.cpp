@@ -90,6 +90,18 @@ CORVANE_REBUILD(USER_MODALS_INFO_0)
 #undef CORVANE_NOT_RETURNED
 #undef CORVANE_COPY_TEXT
 
+// libnetapi writes the directory's "never expires" (the largest NT time) as
+// seconds since 1970 cut to 32 bits; the platform's word for it is
+// TIMEQ_FOREVER.
+constexpr DWORD kSambaNeverExpires =
+    static_cast<DWORD>(0x7FFFFFFFFFFFFFFFull / 10'000'000 - 11'644'473'600ull);
+
+template <typename Record>
+void MendExpiry(LPBYTE block, DWORD Record::*acct_expires) {
+  DWORD& expires = reinterpret_cast<Record*>(block)->*acct_expires;
+  if (expires == kSambaNeverExpires) expires = TIMEQ_FOREVER;
+}
+
 // One record of Samba's buffer, rebuilt in a block of our own.
 template <typename Record, typename SambaRecord>
 NET_API_STATUS Rebuild(const SambaRecord* in, LPBYTE* bufptr) {
@@ -193,10 +205,22 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
       return Rebuild<USER_INFO_0>(answer.As<::USER_INFO_0>(), bufptr);
     case 1:
       return Rebuild<USER_INFO_1>(answer.As<::USER_INFO_1>(), bufptr);
-    case 2:
-      return Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
-    default:
-      return Rebuild<USER_INFO_4>(answer.As<::USER_INFO_4>(), bufptr);
+    case 2: {
+      const NET_API_STATUS status =
+          Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
+      if (status == NERR_Success) {
+        MendExpiry(*bufptr, &USER_INFO_2::usri2_acct_expires);
+      }
+      return status;
+    }
+    default: {
+      const NET_API_STATUS status =
+          Rebuild<USER_INFO_4>(answer.As<::USER_INFO_4>(), bufptr);
+      if (status == NERR_Success) {
+        MendExpiry(*bufptr, &USER_INFO_4::usri4_acct_expires);
+      }
+      return status;
+    }
   }
 }
 
