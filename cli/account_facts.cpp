@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "automation/text.h"
 #include "common/name_listing.h"
@@ -119,9 +120,16 @@ Read<std::vector<std::u16string>> ReadUserGroups(netapi::Api& api,
                                                  const std::u16string& dc,
                                                  const std::u16string& user) {
   std::vector<std::u16string> groups;
+  bool asked = false;
   const auto failure = common::ListNames(
       api,
       [&](netapi::LPBYTE* batch, netapi::LPDWORD read, netapi::LPDWORD total) {
+        // The call has no resume handle: an answer cut short cannot be
+        // continued, so a second batch ends the walk as a failure.
+        if (std::exchange(asked, true)) {
+          *read = 0;
+          return netapi::ERROR_MORE_DATA;
+        }
         return api.NetUserGetGroups(dc.c_str(), user.c_str(), 0, batch,
                                     netapi::MAX_PREFERRED_LENGTH, read, total);
       },
