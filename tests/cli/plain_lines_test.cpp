@@ -42,7 +42,7 @@ TEST_F(ForgedNames, NeverMakeASecondLine) {
   EXPECT_EQ(Ok({"group", "members", "Sales"}),
             "bob\ncarol\n" + std::string(kEscaped) + "\n");
   const std::string shown = Ok({"user", "show", kForged});
-  EXPECT_NE(shown.find("name:       " + std::string(kEscaped) + "\n"),
+  EXPECT_NE(shown.find("name:                 " + std::string(kEscaped) + "\n"),
             std::string::npos)
       << shown;
   EXPECT_NE(shown.find("full name:            Eve\\x0AEvil\n"), std::string::npos);
