@@ -262,6 +262,11 @@ class Parser {
     AddName(Command(*user, "sid", "Show an account's SID text (NTUser.sSID)",
                     Command::kUserSid),
             "USER");
+    AddName(Command(*user, "groups",
+                    "List the global groups an account belongs to, its "
+                    "primary group marked",
+                    Command::kUserGroups),
+            "USER");
     AddName(Command(*user, "delete", "Delete an account", Command::kUserDelete),
             "USER");
     AddImportExport(*user);

@@ -106,6 +106,11 @@ void Report::Field(const std::string& key, const std::string& label,
   } else {
     text = value.dump();
   }
+  Field(key, label, text, std::move(value));
+}
+
+void Report::Field(const std::string& key, const std::string& label,
+                   const std::string& text, nlohmann::ordered_json value) {
   fields_.emplace_back(label, text);
   document_[key] = std::move(value);
 }

@@ -24,6 +24,9 @@ class Report {
   // A field of a record: "label: value" in text, `key` in JSON.
   void Field(const std::string& key, const std::string& label,
              nlohmann::ordered_json value);
+  // A field shown one way in text and another in JSON (a time).
+  void Field(const std::string& key, const std::string& label,
+             const std::string& text, nlohmann::ordered_json value);
   // A value printed bare in text (one line), under `key` in JSON.
   void Value(const std::string& key, const std::string& value);
   // Names one a line in text, an array under `key` in JSON.

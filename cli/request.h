@@ -36,6 +36,7 @@ enum class Command {
   kUserEnable,
   kUserUnlock,
   kUserSid,
+  kUserGroups,
   kUserDelete,
   kUserImport,
   kUserExport,

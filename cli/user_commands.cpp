@@ -1,7 +1,10 @@
 #include "cli/user_commands.h"
 
+#include "automation/text.h"
+#include "cli/account_facts.h"
 #include "cli/exit_status.h"
 #include "cli/name_lists.h"
+#include "netapi/sid_text.h"
 
 namespace corvane::cli {
 namespace {
@@ -18,12 +21,25 @@ std::string PrivilegeName(std::int32_t level) {
   return std::to_string(level);
 }
 
+// A time field: local time in text, ISO 8601 (UTC) in JSON, "never" and
+// null when there is none.
+void TimeField(Report& report, const std::string& key, const std::string& label,
+               std::optional<std::int64_t> time) {
+  if (time) {
+    report.Field(key, label, LocalTime(*time), IsoTime(*time));
+  } else {
+    report.Field(key, label, "never", nullptr);
+  }
+}
+
 class UserTask {
  public:
-  UserTask(const Request& request, const ObjectRef& domain, Report& report,
-           PasswordSupply& passwords)
+  UserTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
+           Report& report, PasswordSupply& passwords)
       : request_(request),
         passwords_(passwords),
+        domain_(domain),
+        api_(api),
         users_(GetObject(domain, u"Users")),
         report_(report),
         context_("user " + request.name) {}
@@ -56,6 +72,8 @@ class UserTask {
         return Done();
       case Command::kUserSid:
         return Sid();
+      case Command::kUserGroups:
+        return Groups();
       case Command::kUserDelete:
         return Delete();
       default:
@@ -96,7 +114,79 @@ class UserTask {
     report_.Data("privilegeLevel", privilege);
     report_.Field("disabled", "disabled", GetFlag(users_, u"bDisabled"));
     report_.Field("lockedOut", "locked out", GetFlag(users_, u"bLockedOut"));
-    return report_.Finish(context_, LastError(users_));
+    if (const std::string result = LastError(users_); !IsSuccess(result)) {
+      return report_.Finish(context_, result);
+    }
+    return ShowFacts();
+  }
+
+  int ShowFacts() {
+    const std::u16string dc = Wide(GetText(domain_, u"sDC"));
+    const std::u16string user = Wide(request_.name);
+    const Read<AccountFacts> read = ReadAccountFacts(api_, dc, user);
+    if (!read.value) return report_.Finish(context_, read.error);
+    const AccountFacts& facts = *read.value;
+    TimeField(report_, "lastLogon", "last logon", facts.last_logon);
+    TimeField(report_, "passwordLastSet", "password last set",
+              facts.password_last_set);
+    TimeField(report_, "passwordExpires", "password expires",
+              facts.password_expires);
+    TimeField(report_, "accountExpires", "account expires",
+              facts.account_expires);
+    report_.Field("mustChangePassword", "must change password",
+                  facts.must_change_password);
+    report_.Field("badPasswordCount", "bad password count",
+                  facts.bad_password_count);
+    const Read<std::u16string> primary = PrimaryGroup(dc, user, facts, {});
+    if (!primary.value) return report_.Finish(context_, primary.error);
+    report_.Field("primaryGroup", "primary group",
+                  automation::ToUtf8(*primary.value));
+    report_.Data("primaryGroupId", facts.primary_group_id);
+    report_.Field("sid", "sid", netapi::SidText(facts.sid));
+    return report_.Finish(context_, "SUCCESS");
+  }
+
+  // The primary group's name; the user's listed groups are tried first.
+  Read<std::u16string> PrimaryGroup(const std::u16string& dc,
+                                    const std::u16string& user,
+                                    const AccountFacts& facts,
+                                    std::vector<std::u16string> known) {
+    if (known.empty()) {
+      Read<std::vector<std::u16string>> groups = ReadUserGroups(api_, dc, user);
+      if (!groups.value) return {{}, groups.error};
+      known = std::move(*groups.value);
+    }
+    return PrimaryGroupName(api_, dc, facts.sid, facts.primary_group_id, known);
+  }
+
+  // The listed groups and the primary one, which the platform may leave
+  // out of the list; text marks it, JSON names it apart.
+  int Groups() {
+    const std::u16string dc = Wide(GetText(domain_, u"sDC"));
+    const std::u16string user = Wide(request_.name);
+    Read<std::vector<std::u16string>> groups = ReadUserGroups(api_, dc, user);
+    if (!groups.value) return report_.Finish(context_, groups.error);
+    const Read<AccountFacts> facts = ReadAccountFacts(api_, dc, user);
+    if (!facts.value) return report_.Finish(context_, facts.error);
+    const Read<std::u16string> primary =
+        PrimaryGroup(dc, user, *facts.value, *groups.value);
+    if (!primary.value) return report_.Finish(context_, primary.error);
+    std::vector<std::u16string>& names = *groups.value;
+    if (!primary.value->empty() &&
+        std::find(names.begin(), names.end(), *primary.value) == names.end()) {
+      names.insert(names.begin(), *primary.value);
+    }
+    std::vector<std::string> lines, json;
+    for (const std::u16string& name : names) {
+      json.push_back(automation::ToUtf8(name));
+      lines.push_back(json.back() +
+                      (name == *primary.value ? " (primary)" : ""));
+    }
+    for (const std::string& line : lines) report_.Line(line);
+    report_.Data("groups", json);
+    report_.Data("primaryGroup", automation::ToUtf8(*primary.value));
+    report_.Data("user", request_.name);
+    return report_.Finish(context_, "SUCCESS");
   }
 
   int Add() {
@@ -171,6 +261,8 @@ class UserTask {
 
   const Request& request_;
   PasswordSupply& passwords_;
+  const ObjectRef& domain_;
+  netapi::Api& api_;
   ObjectRef users_;
   Report& report_;
   std::string context_;
@@ -179,8 +271,9 @@ class UserTask {
 }  // namespace
 
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report, PasswordSupply& passwords) {
-  return UserTask(request, domain, report, passwords).Run();
+                   netapi::Api& api, Report& report,
+                   PasswordSupply& passwords) {
+  return UserTask(request, domain, api, report, passwords).Run();
 }
 
 }  // namespace corvane::cli

@@ -6,11 +6,13 @@
 #include "cli/password_supply.h"
 #include "cli/report.h"
 #include "cli/request.h"
+#include "netapi/api.h"
 
 namespace corvane::cli {
 
 // `user add` and `user password` take their password from `passwords`.
+// `user show` and `user groups` read what NTUser does not give from `api`.
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report, PasswordSupply& passwords);
+                   netapi::Api& api, Report& report, PasswordSupply& passwords);
 
 }  // namespace corvane::cli

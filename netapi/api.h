@@ -55,6 +55,14 @@ class Api {
   virtual NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                         DWORD level, LPBYTE buf,
                                         LPDWORD parm_err) = 0;
+  // The global groups `username` belongs to, as GROUP_USERS_INFO_0 names.
+  virtual NET_API_STATUS NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                          DWORD level, LPBYTE* bufptr,
+                                          DWORD prefmaxlen, LPDWORD entriesread,
+                                          LPDWORD totalentries) = 0;
+  // The domain's account policy (level 0: password ages and lengths).
+  virtual NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                          LPBYTE* bufptr) = 0;
 
   virtual NET_API_STATUS NetApiBufferAllocate(DWORD byte_count,
                                               void** buffer) = 0;

@@ -146,6 +146,24 @@ NET_API_STATUS CallTrace::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
   });
 }
 
+NET_API_STATUS CallTrace::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                           DWORD level, LPBYTE* bufptr,
+                                           DWORD prefmaxlen,
+                                           LPDWORD entriesread,
+                                           LPDWORD totalentries) {
+  return Traced("NetUserGetGroups", servername, level, [&] {
+    return backend().NetUserGetGroups(servername, username, level, bufptr,
+                                      prefmaxlen, entriesread, totalentries);
+  });
+}
+
+NET_API_STATUS CallTrace::NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                           LPBYTE* bufptr) {
+  return Traced("NetUserModalsGet", servername, level, [&] {
+    return backend().NetUserModalsGet(servername, level, bufptr);
+  });
+}
+
 BOOL CallTrace::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
                                   PSID sid, LPDWORD sid_size,
                                   LPWSTR referenced_domain_name,

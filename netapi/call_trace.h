@@ -52,6 +52,12 @@ class CallTrace final : public ForwardingApi {
   NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                 DWORD level, LPBYTE buf,
                                 LPDWORD parm_err) override;
+  NET_API_STATUS NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                  DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+                                  LPDWORD entriesread,
+                                  LPDWORD totalentries) override;
+  NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                  LPBYTE* bufptr) override;
   BOOL LookupAccountName(LPCWSTR system_name, LPCWSTR account_name, PSID sid,
                          LPDWORD sid_size, LPWSTR referenced_domain_name,
                          LPDWORD referenced_domain_name_size,

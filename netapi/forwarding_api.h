@@ -78,6 +78,17 @@ class ForwardingApi : public Api {
                                 LPDWORD parm_err) override {
     return backend_.NetUserSetInfo(servername, username, level, buf, parm_err);
   }
+  NET_API_STATUS NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                  DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+                                  LPDWORD entriesread,
+                                  LPDWORD totalentries) override {
+    return backend_.NetUserGetGroups(servername, username, level, bufptr,
+                                     prefmaxlen, entriesread, totalentries);
+  }
+  NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                  LPBYTE* bufptr) override {
+    return backend_.NetUserModalsGet(servername, level, bufptr);
+  }
   NET_API_STATUS NetApiBufferAllocate(DWORD byte_count,
                                       void** buffer) override {
     return backend_.NetApiBufferAllocate(byte_count, buffer);

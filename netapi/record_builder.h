@@ -11,6 +11,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "netapi/types.h"
@@ -35,7 +36,9 @@ class RecordBuilder {
     texts_.push_back({records_.size() - 1, field, std::u16string(value)});
     bytes_ += (value.size() + 1) * sizeof(WCHAR);
   }
-  void Bytes(BYTE* Record::*field, std::span<const BYTE> value) {
+  // `field` is a BYTE* (logon hours) or a PSID.
+  template <typename Pointer>
+  void Bytes(Pointer Record::*field, std::span<const BYTE> value) {
     arrays_.push_back(
         {records_.size() - 1, field, {value.begin(), value.end()}});
     bytes_ += value.size();
@@ -82,7 +85,8 @@ class RecordBuilder {
       if (!array.value.empty()) {
         std::memcpy(tail, array.value.data(), array.value.size());
       }
-      records[array.record].*array.field = tail;
+      std::visit([&](auto field) { records[array.record].*field = tail; },
+                 array.field);
       tail += array.value.size();
     }
     return block;
@@ -96,7 +100,7 @@ class RecordBuilder {
   };
   struct PendingBytes {
     std::size_t record;
-    BYTE* Record::*field;
+    std::variant<BYTE * Record::*, PSID Record::*> field;
     std::vector<BYTE> value;
   };
   std::vector<Record> records_;

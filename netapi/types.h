@@ -48,6 +48,10 @@ inline constexpr DWORD UF_NORMAL_ACCOUNT = 0x0200;
 inline constexpr DWORD UF_INTERDOMAIN_TRUST_ACCOUNT = 0x0800;
 inline constexpr DWORD UF_WORKSTATION_TRUST_ACCOUNT = 0x1000;
 inline constexpr DWORD UF_SERVER_TRUST_ACCOUNT = 0x2000;
+inline constexpr DWORD UF_DONT_EXPIRE_PASSWD = 0x10000;
+
+// usriN_acct_expires of an account that never expires.
+inline constexpr DWORD TIMEQ_FOREVER = 0xFFFFFFFF;
 
 inline constexpr DWORD USER_PRIV_GUEST = 0;
 inline constexpr DWORD USER_PRIV_USER = 1;
@@ -124,6 +128,50 @@ struct USER_INFO_2 {
   LPWSTR usri2_logon_server;
   DWORD usri2_country_code;
   DWORD usri2_code_page;
+};
+
+// Level 4: level 2 plus the SID, the primary group and whether the password
+// has expired (must be changed at the next logon). Times are seconds since
+// 1970 (UTC); usri4_password_age is the seconds since the last change.
+struct USER_INFO_4 {
+  LPWSTR usri4_name;
+  LPWSTR usri4_password;
+  DWORD usri4_password_age;
+  DWORD usri4_priv;
+  LPWSTR usri4_home_dir;
+  LPWSTR usri4_comment;
+  DWORD usri4_flags;
+  LPWSTR usri4_script_path;
+  DWORD usri4_auth_flags;
+  LPWSTR usri4_full_name;
+  LPWSTR usri4_usr_comment;
+  LPWSTR usri4_parms;
+  LPWSTR usri4_workstations;
+  DWORD usri4_last_logon;
+  DWORD usri4_last_logoff;
+  DWORD usri4_acct_expires;
+  DWORD usri4_max_storage;
+  DWORD usri4_units_per_week;
+  BYTE* usri4_logon_hours;
+  DWORD usri4_bad_pw_count;
+  DWORD usri4_num_logons;
+  LPWSTR usri4_logon_server;
+  DWORD usri4_country_code;
+  DWORD usri4_code_page;
+  PSID usri4_user_sid;
+  DWORD usri4_primary_group_id;
+  LPWSTR usri4_profile;
+  LPWSTR usri4_home_dir_drive;
+  DWORD usri4_password_expired;
+};
+
+// The domain's password policy; ages in seconds, TIMEQ_FOREVER for none.
+struct USER_MODALS_INFO_0 {
+  DWORD usrmod0_min_passwd_len;
+  DWORD usrmod0_max_passwd_age;
+  DWORD usrmod0_min_passwd_age;
+  DWORD usrmod0_force_logoff;
+  DWORD usrmod0_password_hist_len;
 };
 
 struct USER_INFO_1003 {

@@ -9,6 +9,7 @@
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
 
@@ -24,20 +25,30 @@ constexpr DWORD kGroupSidLevel = 3;
 // nothing has it, ERROR_NO_SUCH_USER when another kind of account does.
 constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
 
-// A SID in its binary form: revision, sub-authority count, the 48-bit
-// authority big-endian, then each sub-authority little-endian.
-std::vector<BYTE> Serialize(const ::domsid& sid) {
-  std::vector<BYTE> bytes(8 + 4 * std::size_t{sid.num_auths});
-  bytes[0] = sid.sid_rev_num;
-  bytes[1] = sid.num_auths;
-  std::copy(sid.id_auth, sid.id_auth + 6, bytes.begin() + 2);
-  for (std::size_t i = 0; i < sid.num_auths; ++i) {
-    const std::uint32_t sub = sid.sub_auths[i];
-    for (std::size_t byte = 0; byte < 4; ++byte) {
-      bytes[8 + 4 * i + byte] = static_cast<BYTE>(sub >> (8 * byte));
+// A group's SID from the group listing: Samba 4.17's NetGroupGetInfo
+// hands its SID back in memory it has already released.
+NET_API_STATUS GroupSid(const std::string& host, const std::string& group,
+                        std::vector<BYTE>& sid) {
+  std::uint32_t resume = 0;
+  for (;;) {
+    samba::LibnetapiBuffer answer;
+    std::uint32_t read = 0, total = 0;
+    const NET_API_STATUS status =
+        ::NetGroupEnum(host.c_str(), kGroupSidLevel, answer.put(),
+                       MAX_PREFERRED_LENGTH, &read, &total, &resume);
+    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+    const ::GROUP_INFO_3* groups = answer.As<::GROUP_INFO_3>();
+    for (std::uint32_t i = 0; i < read; ++i) {
+      if (groups[i].grpi3_name != nullptr &&
+          samba::EqualsIgnoringAsciiCase(groups[i].grpi3_name, group)) {
+        auto bytes = samba::SidBytes(groups[i].grpi3_group_sid);
+        if (!bytes) return ERROR_NONE_MAPPED;
+        sid = std::move(*bytes);
+        return NERR_Success;
+      }
     }
+    if (status == NERR_Success || read == 0) return ERROR_NONE_MAPPED;
   }
-  return bytes;
 }
 
 BOOL Fail(DWORD error) {
@@ -86,21 +97,12 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
                                              kUserSidLevel, answer.put());
     if (status == NERR_Success) {
       const ::USER_INFO_23* user = answer.As<::USER_INFO_23>();
-      if (user->usri23_user_sid == nullptr ||
-          user->usri23_user_sid->num_auths > MAXSUBAUTHS) {
-        return Fail(ERROR_NONE_MAPPED);
-      }
-      sid_bytes = Serialize(*user->usri23_user_sid);
+      auto bytes = samba::SidBytes(user->usri23_user_sid);
+      if (!bytes) return Fail(ERROR_NONE_MAPPED);
+      sid_bytes = std::move(*bytes);
     } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
-      status = ::NetGroupGetInfo(host.c_str(), account.c_str(), kGroupSidLevel,
-                                 answer.put());
+      status = GroupSid(host, account, sid_bytes);
       if (status != NERR_Success) return Fail(status);
-      const ::GROUP_INFO_3* group = answer.As<::GROUP_INFO_3>();
-      if (group->grpi3_group_sid == nullptr ||
-          group->grpi3_group_sid->num_auths > MAXSUBAUTHS) {
-        return Fail(ERROR_NONE_MAPPED);
-      }
-      sid_bytes = Serialize(*group->grpi3_group_sid);
       kind = SidTypeGroup;
     } else {
       return Fail(status);

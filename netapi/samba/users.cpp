@@ -8,6 +8,7 @@
 #include "netapi/samba/listing_batches.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
 
@@ -54,8 +55,22 @@ bool CopyText(const char* in, RecordBuilder<Record>& out,
 #define CORVANE_COPY_NUMBER(R, f)                                       \
   static_assert(sizeof(in.f) == sizeof(DWORD), #f " differs in Samba"); \
   record.f = in.f;
-#define CORVANE_COPY_BYTES(R, f) \
-  if (in.f != nullptr) out.Bytes(&R::f, {in.f, kLogonHoursBytes});
+// Logon hours and SIDs; a SID Samba cannot give fails the record.
+template <typename Record, typename Pointer>
+bool CopyBytes(const std::uint8_t* in, RecordBuilder<Record>& out,
+               Pointer Record::*field) {
+  if (in != nullptr) out.Bytes(field, {in, kLogonHoursBytes});
+  return true;
+}
+template <typename Record, typename Pointer>
+bool CopyBytes(const ::domsid* in, RecordBuilder<Record>& out,
+               Pointer Record::*field) {
+  const std::optional<std::vector<BYTE>> sid = samba::SidBytes(in);
+  if (sid) out.Bytes(field, *sid);
+  return sid.has_value();
+}
+
+#define CORVANE_COPY_BYTES(R, f) ok = ok && CopyBytes(in.f, out, &R::f);
 #define CORVANE_REBUILD(R)                                                   \
   bool Rebuild(const ::R& in, RecordBuilder<R>& out) {                       \
     [[maybe_unused]] R& record = out.Add();                                  \
@@ -66,11 +81,26 @@ bool CopyText(const char* in, RecordBuilder<Record>& out,
 CORVANE_REBUILD(USER_INFO_0)
 CORVANE_REBUILD(USER_INFO_1)
 CORVANE_REBUILD(USER_INFO_2)
+CORVANE_REBUILD(USER_INFO_4)
+CORVANE_REBUILD(GROUP_USERS_INFO_0)
+CORVANE_REBUILD(USER_MODALS_INFO_0)
 #undef CORVANE_REBUILD
 #undef CORVANE_COPY_BYTES
 #undef CORVANE_COPY_NUMBER
 #undef CORVANE_NOT_RETURNED
 #undef CORVANE_COPY_TEXT
+
+// libnetapi writes the directory's "never expires" (the largest NT time) as
+// seconds since 1970 cut to 32 bits; the platform's word for it is
+// TIMEQ_FOREVER.
+constexpr DWORD kSambaNeverExpires =
+    static_cast<DWORD>(0x7FFFFFFFFFFFFFFFull / 10'000'000 - 11'644'473'600ull);
+
+template <typename Record>
+void MendExpiry(LPBYTE block, DWORD Record::*acct_expires) {
+  DWORD& expires = reinterpret_cast<Record*>(block)->*acct_expires;
+  if (expires == kSambaNeverExpires) expires = TIMEQ_FOREVER;
+}
 
 // One record of Samba's buffer, rebuilt in a block of our own.
 template <typename Record, typename SambaRecord>
@@ -155,7 +185,7 @@ NET_API_STATUS SambaApi::NetUserDel(LPCWSTR servername, LPCWSTR username) {
 
 NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
                                         DWORD level, LPBYTE* bufptr) {
-  if (level > 2) return ERROR_INVALID_LEVEL;
+  if (level > 2 && level != 4) return ERROR_INVALID_LEVEL;
   if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
   std::string host, user;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
@@ -175,9 +205,77 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
       return Rebuild<USER_INFO_0>(answer.As<::USER_INFO_0>(), bufptr);
     case 1:
       return Rebuild<USER_INFO_1>(answer.As<::USER_INFO_1>(), bufptr);
-    default:
-      return Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
+    case 2: {
+      const NET_API_STATUS status =
+          Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
+      if (status == NERR_Success) {
+        MendExpiry(*bufptr, &USER_INFO_2::usri2_acct_expires);
+      }
+      return status;
+    }
+    default: {
+      const NET_API_STATUS status =
+          Rebuild<USER_INFO_4>(answer.As<::USER_INFO_4>(), bufptr);
+      if (status == NERR_Success) {
+        MendExpiry(*bufptr, &USER_INFO_4::usri4_acct_expires);
+      }
+      return status;
+    }
   }
+}
+
+NET_API_STATUS SambaApi::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                          DWORD level, LPBYTE* bufptr,
+                                          DWORD /*prefmaxlen*/,
+                                          LPDWORD entriesread,
+                                          LPDWORD totalentries) {
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  if (bufptr == nullptr || entriesread == nullptr || totalentries == nullptr) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  std::string host, user;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
+    return status;
+  }
+  // The whole list in one answer: the call has no resume handle, so a
+  // shorter answer could never be continued.
+  samba::LibnetapiBuffer answer;
+  std::uint32_t read = 0, total = 0;
+  {
+    std::lock_guard lock(calls_);
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetUserGetGroups(host.c_str(), user.c_str(), 0, answer.put(),
+                           kFetchBatchBytes, &read, &total),
+        Subject::kUser);
+    if (status != NERR_Success) return status;
+  }
+  RecordBuilder<GROUP_USERS_INFO_0> builder;
+  const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
+  for (std::uint32_t i = 0; i < read; ++i) {
+    if (!Rebuild(records[i], builder)) return ERROR_NO_UNICODE_TRANSLATION;
+  }
+  *bufptr = builder.Build(samba::AllocateBlock);
+  if (*bufptr == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  *entriesread = read;
+  *totalentries = read;
+  return NERR_Success;
+}
+
+NET_API_STATUS SambaApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                          LPBYTE* bufptr) {
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
+  std::string host;
+  if (const NET_API_STATUS status = Route(servername, host)) return status;
+  samba::LibnetapiBuffer answer;
+  {
+    std::lock_guard lock(calls_);
+    const NET_API_STATUS status = ToPlatformStatus(
+        ::NetUserModalsGet(host.c_str(), 0, answer.put()), Subject::kUser);
+    if (status != NERR_Success) return status;
+  }
+  return Rebuild<USER_MODALS_INFO_0>(answer.As<::USER_MODALS_INFO_0>(), bufptr);
 }
 
 NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,

@@ -14,6 +14,9 @@ namespace corvane::netapi::simulated {
 
 using Sid = std::vector<std::uint8_t>;
 
+// The relative id of the group every new account starts in.
+inline constexpr DWORD kDomainUsersRid = 513;
+
 bool SameName(std::u16string_view a, std::u16string_view b);
 
 // Builds the binary form of S-1-<authority>-<sub authorities...>.
@@ -29,6 +32,14 @@ struct Account {
   std::u16string script_path;
   std::u16string full_name;
   Sid sid;
+  // Times in seconds since 1970 (UTC); 0 for never.
+  DWORD last_logon = 0;
+  DWORD password_last_set = 0;
+  DWORD acct_expires = TIMEQ_FOREVER;
+  DWORD bad_pw_count = 0;
+  DWORD primary_group_id = kDomainUsersRid;
+  // Must change the password at the next logon.
+  bool password_expired = false;
 };
 
 struct Group {
@@ -55,6 +66,9 @@ class Directory {
   // The relative id the next added account gets.
   std::uint32_t next_rid() const { return next_rid_; }
   void set_next_rid(std::uint32_t rid) { next_rid_ = rid; }
+  // The password policy's maximum age in seconds (TIMEQ_FOREVER: none).
+  DWORD max_password_age() const { return max_password_age_; }
+  void set_max_password_age(DWORD age) { max_password_age_ = age; }
 
   Account* FindUser(std::u16string_view name);
   Group* FindGroup(std::u16string_view name);
@@ -79,6 +93,7 @@ class Directory {
   std::u16string domain_;
   std::vector<std::uint32_t> domain_sid_subs_;
   std::uint32_t next_rid_ = 1100;
+  DWORD max_password_age_ = 42 * 24 * 3600;  // the platform's default
   std::vector<Account> users_;
   std::vector<Group> groups_;
 };

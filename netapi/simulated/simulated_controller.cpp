@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 #include "netapi/listing_batch.h"
@@ -35,6 +36,8 @@ bool IsValidAccountName(std::u16string_view name) {
   if (name.empty() || name.size() > 256) return false;
   return name.find_first_of(u"\"/\\[]:;|=,+*?<>") == std::u16string_view::npos;
 }
+
+DWORD Now() { return static_cast<DWORD>(std::time(nullptr)); }
 
 void Set(LPDWORD out, DWORD value) {
   if (out) *out = value;
@@ -402,6 +405,7 @@ NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
   account.comment = Text(record->usri1_comment);
   account.flags = record->usri1_flags & ~UF_LOCKOUT;
   account.script_path = Text(record->usri1_script_path);
+  account.password_last_set = Now();
   directory->AddUser(std::move(account));
   return NERR_Success;
 }
@@ -471,32 +475,98 @@ NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
   if (fault) return fault;
   Directory* directory = FindServer(Text(servername));
   if (!directory) return ERROR_BAD_NETPATH;
-  if (level != 0 && level != 1 && level != 2) return ERROR_INVALID_LEVEL;
+  if (level > 2 && level != 4) return ERROR_INVALID_LEVEL;
   const Account* account = directory->FindUser(Text(username));
   if (!account) return NERR_UserNotFound;
 
-  // Levels 0, 1 and 2 share their leading fields.
-  RecordBuilder<USER_INFO_2> builder;
-  USER_INFO_2& record = builder.Add();
-  builder.Text(&USER_INFO_2::usri2_name, account->name);
+  // Levels 0, 1, 2 and 4 share their leading fields.
+  RecordBuilder<USER_INFO_4> builder;
+  USER_INFO_4& record = builder.Add();
+  builder.Text(&USER_INFO_4::usri4_name, account->name);
   if (level >= 1) {
-    record.usri2_priv = account->priv;
-    record.usri2_flags = account->flags;
-    builder.Text(&USER_INFO_2::usri2_home_dir, account->home_dir);
-    builder.Text(&USER_INFO_2::usri2_comment, account->comment);
-    builder.Text(&USER_INFO_2::usri2_script_path, account->script_path);
+    record.usri4_password_age = Now() - account->password_last_set;
+    record.usri4_priv = account->priv;
+    record.usri4_flags = account->flags;
+    builder.Text(&USER_INFO_4::usri4_home_dir, account->home_dir);
+    builder.Text(&USER_INFO_4::usri4_comment, account->comment);
+    builder.Text(&USER_INFO_4::usri4_script_path, account->script_path);
   }
-  if (level == 2) {
-    builder.Text(&USER_INFO_2::usri2_full_name, account->full_name);
-    builder.Text(&USER_INFO_2::usri2_usr_comment, u"");
-    builder.Text(&USER_INFO_2::usri2_parms, u"");
-    builder.Text(&USER_INFO_2::usri2_workstations, u"");
-    builder.Text(&USER_INFO_2::usri2_logon_server, u"\\\\*");
-    record.usri2_max_storage = 0xFFFFFFFF;
-    record.usri2_units_per_week = 168;
+  if (level >= 2) {
+    builder.Text(&USER_INFO_4::usri4_full_name, account->full_name);
+    builder.Text(&USER_INFO_4::usri4_usr_comment, u"");
+    builder.Text(&USER_INFO_4::usri4_parms, u"");
+    builder.Text(&USER_INFO_4::usri4_workstations, u"");
+    builder.Text(&USER_INFO_4::usri4_logon_server, u"\\\\*");
+    record.usri4_last_logon = account->last_logon;
+    record.usri4_acct_expires = account->acct_expires;
+    record.usri4_max_storage = 0xFFFFFFFF;
+    record.usri4_units_per_week = 168;
+    record.usri4_bad_pw_count = account->bad_pw_count;
+  }
+  if (level == 4) {
+    builder.Bytes(&USER_INFO_4::usri4_user_sid, account->sid);
+    record.usri4_primary_group_id = account->primary_group_id;
+    builder.Text(&USER_INFO_4::usri4_profile, u"");
+    builder.Text(&USER_INFO_4::usri4_home_dir_drive, u"");
+    record.usri4_password_expired = account->password_expired ? 1 : 0;
   }
   *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
   return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS SimulatedController::NetUserModalsGet(LPCWSTR servername,
+                                                     DWORD level,
+                                                     LPBYTE* bufptr) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserModalsGet");
+  RecordText(*call, "servername", servername);
+  call->numbers["level"] = level;
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  RecordBuilder<USER_MODALS_INFO_0> builder;
+  USER_MODALS_INFO_0& record = builder.Add();
+  record.usrmod0_max_passwd_age = directory->max_password_age();
+  record.usrmod0_force_logoff = TIMEQ_FOREVER;
+  *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
+  return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+NET_API_STATUS SimulatedController::NetUserGetGroups(
+    LPCWSTR servername, LPCWSTR username, DWORD level, LPBYTE* bufptr,
+    DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "NetUserGetGroups");
+  RecordText(*call, "servername", servername);
+  RecordText(*call, "username", username);
+  call->numbers["level"] = level;
+  call->numbers["prefmaxlen"] = prefmaxlen;
+  Set(entriesread, 0);
+  Set(totalentries, 0);
+  if (fault) return fault;
+  Directory* directory = FindServer(Text(servername));
+  if (!directory) return ERROR_BAD_NETPATH;
+  if (level != 0) return ERROR_INVALID_LEVEL;
+  const Account* account = directory->FindUser(Text(username));
+  if (!account) return NERR_UserNotFound;
+
+  // The groups that list the account as a member, in one batch as far as
+  // the preferred length allows: the call has no resume handle.
+  std::vector<std::u16string> names;
+  for (const Group& group : directory->groups()) {
+    if (std::any_of(group.members.begin(), group.members.end(),
+                    [&](const std::u16string& member) {
+                      return SameName(member, account->name);
+                    })) {
+      names.push_back(group.name);
+    }
+  }
+  DWORD_PTR resume = 0;
+  return ServeNames(
+      &GROUP_USERS_INFO_0::grui0_name, names,
+      [](const std::u16string& name) { return &name; }, prefmaxlen, bufptr,
+      entriesread, totalentries, resume);
 }
 
 NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
@@ -543,6 +613,8 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
   switch (level) {
     case 1003:
       account->password = Text(*text_field);
+      account->password_last_set = Now();
+      account->password_expired = false;
       break;
     case 1006:
       account->home_dir = Text(*text_field);

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "automation/text.h"
+#include "netapi/sid_text.h"
 #include "netapi/simulated/demo_domain.h"
 
 namespace corvane::netapi::simulated {
@@ -26,20 +27,8 @@ std::u16string Utf16(const json& value, std::string_view what) {
 }
 
 std::string SidText(const Sid& sid) {
-  if (sid.size() < 8 || sid.size() != 8u + 4u * sid[1]) {
-    throw StateFileError("a stored SID is malformed");
-  }
-  std::uint64_t authority = 0;
-  for (int i = 2; i < 8; ++i) authority = (authority << 8) | sid[i];
-  std::string text =
-      "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
-  for (std::size_t offset = 8; offset < sid.size(); offset += 4) {
-    std::uint32_t sub = 0;
-    for (int i = 3; i >= 0; --i) sub = (sub << 8) | sid[offset + i];
-    // Appended in place: g++ 12 warns falsely (-Wrestrict) about
-    // "-" + std::to_string(...).
-    text.append("-").append(std::to_string(sub));
-  }
+  std::string text = netapi::SidText(sid);
+  if (text.empty()) throw StateFileError("a stored SID is malformed");
   return text;
 }
 
@@ -106,7 +95,13 @@ json SaveDirectory(const Directory& directory) {
                      {"flags", account.flags},
                      {"scriptPath", Utf8(account.script_path)},
                      {"fullName", Utf8(account.full_name)},
-                     {"sid", SidText(account.sid)}});
+                     {"sid", SidText(account.sid)},
+                     {"lastLogon", account.last_logon},
+                     {"passwordLastSet", account.password_last_set},
+                     {"accountExpires", account.acct_expires},
+                     {"badPasswordCount", account.bad_pw_count},
+                     {"primaryGroupId", account.primary_group_id},
+                     {"passwordExpired", account.password_expired}});
   }
   json groups = json::array();
   for (const Group& group : directory.groups()) {
@@ -123,6 +118,7 @@ json SaveDirectory(const Directory& directory) {
           {"domain", Utf8(directory.domain())},
           {"domainSid", SidText(directory.domain_sid())},
           {"nextRid", directory.next_rid()},
+          {"maxPasswordAge", directory.max_password_age()},
           {"users", std::move(users)},
           {"groups", std::move(groups)}};
 }
@@ -151,6 +147,10 @@ void RestoreDirectory(const json& saved, Directory& directory) {
                          " does not match the one saved");
   }
   directory.set_next_rid(Dword(saved.at("nextRid"), "nextRid"));
+  if (saved.contains("maxPasswordAge")) {
+    directory.set_max_password_age(
+        Dword(saved.at("maxPasswordAge"), "maxPasswordAge"));
+  }
 
   std::vector<Account> users;
   for (const json& user : saved.at("users")) {
@@ -164,6 +164,18 @@ void RestoreDirectory(const json& saved, Directory& directory) {
     account.script_path = Utf16(user.at("scriptPath"), "a script path");
     account.full_name = Utf16(user.at("fullName"), "a full name");
     account.sid = ParseSid(user.at("sid").get<std::string>());
+    // Account facts a state saved before they were kept leaves at their
+    // defaults.
+    for (auto [key, fact] : {std::pair{"lastLogon", &account.last_logon},
+                             {"passwordLastSet", &account.password_last_set},
+                             {"accountExpires", &account.acct_expires},
+                             {"badPasswordCount", &account.bad_pw_count},
+                             {"primaryGroupId", &account.primary_group_id}}) {
+      if (user.contains(key)) *fact = Dword(user.at(key), key);
+    }
+    if (user.contains("passwordExpired")) {
+      account.password_expired = user.at("passwordExpired").get<bool>();
+    }
     users.push_back(std::move(account));
   }
   std::vector<Group> groups;

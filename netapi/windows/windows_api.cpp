@@ -117,6 +117,21 @@ NET_API_STATUS WindowsApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                           Words(parm_err));
 }
 
+NET_API_STATUS WindowsApi::NetUserGetGroups(LPCWSTR servername,
+                                            LPCWSTR username, DWORD level,
+                                            LPBYTE* bufptr, DWORD prefmaxlen,
+                                            LPDWORD entriesread,
+                                            LPDWORD totalentries) {
+  return ::NetUserGetGroups(Wide(servername), Wide(username), level, bufptr,
+                            prefmaxlen, Words(entriesread),
+                            Words(totalentries));
+}
+
+NET_API_STATUS WindowsApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                            LPBYTE* bufptr) {
+  return ::NetUserModalsGet(Wide(servername), level, bufptr);
+}
+
 NET_API_STATUS WindowsApi::NetApiBufferAllocate(DWORD byte_count,
                                                 void** buffer) {
   return ::NetApiBufferAllocate(byte_count, buffer);

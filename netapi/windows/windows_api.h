@@ -45,6 +45,12 @@ class WindowsApi final : public Api {
   NET_API_STATUS NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                 DWORD level, LPBYTE buf,
                                 LPDWORD parm_err) override;
+  NET_API_STATUS NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                  DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
+                                  LPDWORD entriesread,
+                                  LPDWORD totalentries) override;
+  NET_API_STATUS NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                  LPBYTE* bufptr) override;
   NET_API_STATUS NetApiBufferAllocate(DWORD byte_count, void** buffer) override;
   NET_API_STATUS NetApiBufferFree(void* buffer) override;
   BOOL LookupAccountName(LPCWSTR system_name, LPCWSTR account_name, PSID sid,

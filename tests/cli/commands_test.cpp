@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -18,6 +19,26 @@ namespace corvane::cli_test {
 namespace {
 
 using nlohmann::json;
+
+// Seconds since 1970 of an ISO 8601 UTC time.
+std::int64_t Seconds(const json& iso) {
+  std::tm parts{};
+  const std::string text = iso.is_string() ? iso.get<std::string>() : "";
+  if (::strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &parts) == nullptr) {
+    ADD_FAILURE() << "not an ISO time: " << iso;
+    return 0;
+  }
+  return ::timegm(&parts);
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
 
 TEST_F(CorvaneSession, DcCommandShowsTheControllerOrTheLookupError) {
   const Outcome found = RunCorvane({"--simulate", state_, "dc", "corvane"});
@@ -83,17 +104,99 @@ TEST_F(CorvaneSession, UserLifecycleAcrossSuccessiveCommands) {
 
 TEST_F(CorvaneSession, TextOutputOfShow) {
   EXPECT_EQ(Ok({"user", "show", "alice"}),
-            "name:       alice\n"
-            "full name:  Alice Archer\n"
-            "comment:    Accounts\n"
-            "home dir:   \\\\FS1\\home\\alice\n"
-            "script:     logon.cmd\n"
-            "privilege:  user\n"
-            "disabled:   no\n"
-            "locked out: no\n");
+            "name:                 alice\n"
+            "full name:            Alice Archer\n"
+            "comment:              Accounts\n"
+            "home dir:             \\\\FS1\\home\\alice\n"
+            "script:               logon.cmd\n"
+            "privilege:            user\n"
+            "disabled:             no\n"
+            "locked out:           no\n"
+            "last logon:           never\n"
+            "password last set:    never\n"
+            "password expires:     never\n"
+            "account expires:      never\n"
+            "must change password: no\n"
+            "bad password count:   0\n"
+            "primary group:        Domain Users\n"
+            "sid:                  S-1-5-21-333-444-1001-1100\n");
   EXPECT_EQ(Ok({"group", "show", "Sales"}),
             "name:    Sales\n"
             "comment: Sales team\n");
+}
+
+// The facts the controller keeps about an account, as a state file holds
+// them; times are local in text and ISO 8601 in JSON.
+TEST_F(CorvaneSession, AccountFactsAndGroupsWithThePrimaryMarked) {
+  Ok({"user", "add", "dave"}, "Dave-Pass-1\n");
+  json state = json::parse(ReadFile(state_));
+  for (json& user : state["domains"][0]["users"]) {
+    if (user["name"] == "carol") {
+      user["lastLogon"] = 1700000000;
+      user["accountExpires"] = 1800000000;
+      user["badPasswordCount"] = 3;
+      user["passwordExpired"] = true;
+      user["flags"] = user["flags"].get<int>() | 0x10000;
+      user["primaryGroupId"] = 1105;  // Sales
+    }
+  }
+  std::ofstream(state_) << state.dump();
+  // A change by another command keeps the facts.
+  Ok({"user", "set", "carol", "--comment", "kept"});
+
+  const Outcome traced =
+      Corvane({"-d", "1", "--json", "user", "show", "carol"});
+  ASSERT_EQ(traced.status, 0) << traced.err;
+  const json carol = json::parse(traced.out);
+  EXPECT_EQ(carol["lastLogon"], "2023-11-14T22:13:20Z");
+  EXPECT_EQ(carol["passwordLastSet"], nullptr);
+  // A password to be changed at the next logon has expired already.
+  EXPECT_NE(carol["passwordExpires"], nullptr);
+  EXPECT_EQ(carol["accountExpires"], "2027-01-15T08:00:00Z");
+  EXPECT_EQ(carol["mustChangePassword"], true);
+  EXPECT_EQ(carol["badPasswordCount"], 3);
+  EXPECT_EQ(carol["primaryGroup"], "Sales");
+  EXPECT_EQ(carol["primaryGroupId"], 1105);
+  EXPECT_EQ(carol["sid"], "S-1-5-21-333-444-1001-1102");
+  // One information call gives every fact.
+  EXPECT_EQ(Count(traced.err, "NetUserGetInfo"), 2) << traced.err;
+  EXPECT_EQ(Count(traced.err, "NetUserGetGroups server="), 1);
+  EXPECT_EQ(Count(traced.err, "NetUserGetInfo server=\"\\\\DC1\" level=4"), 1);
+
+  char local[64];
+  const std::time_t logon = 1700000000;
+  std::tm parts{};
+  std::strftime(local, sizeof local, "%Y-%m-%d %H:%M:%S %Z",
+                localtime_r(&logon, &parts));
+  EXPECT_NE(Ok({"user", "show", "carol"})
+                .find(std::string("last logon:           ") + local + "\n"),
+            std::string::npos);
+
+  // The password change sets the time and ends the must-change state.
+  Ok({"user", "password", "carol"}, "Carol-Pass-2\n");
+  const json changed = Json({"user", "show", "carol"});
+  EXPECT_EQ(changed["mustChangePassword"], false);
+  EXPECT_EQ(changed["passwordExpires"], nullptr);  // never, by its flag
+  // Otherwise the domain's maximum age (42 days) after the last change.
+  const json dave = Json({"user", "show", "dave"});
+  EXPECT_EQ(Seconds(dave["passwordExpires"]) - Seconds(dave["passwordLastSet"]),
+            42 * 24 * 3600);
+  EXPECT_TRUE(std::regex_match(
+      changed["passwordLastSet"].get<std::string>(),
+      std::regex("20[0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:"
+                 "[0-5][0-9]Z")))
+      << changed;
+
+  // Listed or not, the primary group comes first when added and is marked.
+  EXPECT_EQ(Ok({"user", "groups", "bob"}), "Domain Users (primary)\nSales\n");
+  EXPECT_EQ(Ok({"user", "groups", "carol"}), "Domain Users\nSales (primary)\n");
+  EXPECT_EQ(Ok({"user", "groups", "dave"}), "Domain Users (primary)\n");
+  const json groups = Json({"user", "groups", "dave"});
+  EXPECT_EQ(groups["groups"], json({"Domain Users"}));
+  EXPECT_EQ(groups["primaryGroup"], "Domain Users");
+  const Outcome missing = Corvane({"user", "groups", "nobody"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("NERR_UserNotFound"), std::string::npos);
 }
 
 TEST_F(CorvaneSession, SidsStayUniqueAcrossProcesses) {
@@ -176,6 +279,7 @@ TEST_F(CorvaneSession, EveryCommandGivesJsonThatParses) {
       {"user", "enable", "gina"},
       {"user", "unlock", "gina"},
       {"user", "sid", "gina"},
+      {"user", "groups", "gina"},
       {"group", "list"},
       {"group", "add", "Ops", "--comment", "Operations"},
       {"group", "show", "Ops"},

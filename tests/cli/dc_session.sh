@@ -75,9 +75,9 @@ cv --log-level full group set "$group" --comment "renamed comment"
 expect_line "$(cv group show "$group")" "comment: renamed comment"
 
 cv user disable "$second"
-expect_line "$(cv user show "$second")" "disabled:   yes"
+expect_line "$(cv user show "$second")" "disabled:             yes"
 cv user enable "$second"
-expect_line "$(cv user show "$second")" "disabled:   no"
+expect_line "$(cv user show "$second")" "disabled:             no"
 cv --input "$(password "$second-new")" user password "$second"
 
 # The call trace of -d shows the calls and never a password: the one just
@@ -99,6 +99,73 @@ admin_password=$(sed -n 's/^password *= *//p' "$CORVANE_DC_AUTH_FILE")
 for secret in "$admin_password" "$(password "$second-new")"; do
   [[ -n $secret && $trace != *"$secret"* ]] || fail "a password in the trace"
 done
+
+# The account facts, each checked against samba-tool's reading of the
+# directory: a failed logon for a bad password count, a successful one for
+# the last logon, an expiry and a password that must be changed.
+tool() { samba-tool "$@" -s "$CORVANE_DC_SMB_CONF" 2>/dev/null; }
+logon() {  # logon USER PASSWORD
+  smbclient "//$CORVANE_DC_HOST/IPC\$" -s "$CORVANE_DC_CLIENT_CONF" \
+    -U "$CORVANE_DC_DOMAIN\\$1%$2" -c exit >/dev/null 2>&1
+}
+logon "$second" "$(password "$second-new")" || fail "logon of $second"
+tool user setexpiry "$first" --days=30 >/dev/null
+tool user setpassword "$first" --newpassword="$(password "$first-2")" \
+  --must-change-at-next-login >/dev/null
+# The controller counts bad passwords only under a lock-out threshold.
+tool domain passwordsettings set --account-lockout-threshold=5 >/dev/null
+logon "$first" "wrong-Pw-1!" && fail "a wrong password logged on"
+tool domain passwordsettings set --account-lockout-threshold=0 >/dev/null
+field() {  # field JSON KEY: the value, "null" for none
+  python3 -c 'import json, sys
+v = json.loads(sys.argv[1])[sys.argv[2]]
+print("null" if v is None else str(v).lower() if isinstance(v, bool) else v)' "$1" "$2"
+}
+nt_time() {  # nt_time VALUE: 100 ns since 1601 as seconds since 1970, or null
+  if [[ -z $1 || $1 == 0 || $1 == 9223372036854775807 ]]; then
+    echo null
+  else
+    echo $(($1 / 10000000 - 11644473600))
+  fi
+}
+seconds() { [[ $1 == null ]] && echo null || date -u -d "$1" +%s; }
+near() { [[ $1 == "$2" ]] || { [[ $1 != null && $2 != null ]] && (($1 - $2 <= 2 && $2 - $1 <= 2)); }; }
+for account in "$first" "$second"; do
+  facts=$(cv --json user show "$account")
+  attrs=$(tool user show "$account" \
+    --attributes=lastLogon,pwdLastSet,accountExpires,badPwdCount,primaryGroupID,objectSid,msDS-UserPasswordExpiryTimeComputed)
+  attr() { sed -n "s/^$1: //p" <<<"$attrs"; }
+  [[ $(field "$facts" sid) == "$(attr objectSid)" ]] || fail "SID of $account"
+  [[ $(field "$facts" badPasswordCount) == "$(attr badPwdCount)" ]] ||
+    fail "bad password count of $account: $facts / $attrs"
+  [[ $(field "$facts" primaryGroupId) == "$(attr primaryGroupID)" ]] ||
+    fail "primary group of $account"
+  [[ $(field "$facts" primaryGroup) == "Domain Users" ]] ||
+    fail "primary group name of $account"
+  near "$(seconds "$(field "$facts" lastLogon)")" "$(nt_time "$(attr lastLogon)")" ||
+    fail "last logon of $account: $facts / $attrs"
+  near "$(seconds "$(field "$facts" accountExpires)")" \
+    "$(nt_time "$(attr accountExpires)")" || fail "expiry of $account"
+  near "$(seconds "$(field "$facts" passwordLastSet)")" \
+    "$(nt_time "$(attr pwdLastSet)")" || fail "password set of $account"
+  must_change=false
+  [[ $(attr pwdLastSet) == 0 ]] && must_change=true
+  [[ $(field "$facts" mustChangePassword) == "$must_change" ]] ||
+    fail "must change of $account"
+  if [[ $must_change == false ]]; then
+    near "$(seconds "$(field "$facts" passwordExpires)")" \
+      "$(nt_time "$(attr msDS-UserPasswordExpiryTimeComputed)")" ||
+      fail "password expiry of $account: $facts / $attrs"
+  fi
+  groups=$(cv user groups "$account")
+  expect_line "$groups" "Domain Users (primary)"
+  diff <(sed 's/ (primary)$//' <<<"$groups" | sort) \
+    <(tool user getgroups "$account" | sort) >&2 || fail "groups of $account"
+done
+[[ $(field "$(cv --json user show "$first")" badPasswordCount) -ge 1 ]] ||
+  fail "the failed logon left no bad password count"
+[[ $(field "$(cv --json user show "$first")" mustChangePassword) == true ]] ||
+  fail "no must-change state"
 
 sid_first=$(cv user sid "$first")
 sid_second=$(cv user sid "$second")

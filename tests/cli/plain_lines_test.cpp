@@ -42,10 +42,11 @@ TEST_F(ForgedNames, NeverMakeASecondLine) {
   EXPECT_EQ(Ok({"group", "members", "Sales"}),
             "bob\ncarol\n" + std::string(kEscaped) + "\n");
   const std::string shown = Ok({"user", "show", kForged});
-  EXPECT_NE(shown.find("name:       " + std::string(kEscaped) + "\n"),
+  EXPECT_NE(shown.find("name:                 " + std::string(kEscaped) + "\n"),
             std::string::npos)
       << shown;
-  EXPECT_NE(shown.find("full name:  Eve\\x0AEvil\n"), std::string::npos);
+  EXPECT_NE(shown.find("full name:            Eve\\x0AEvil\n"),
+            std::string::npos);
   // JSON keeps the name as it is.
   EXPECT_EQ(Json({"user", "list"})["users"].back(), kForged);
 

@@ -197,6 +197,20 @@ NET_API_STATUS WINAPI NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                      buf, Ours(parm_err));
 }
 
+NET_API_STATUS WINAPI NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
+                                       DWORD level, LPBYTE* bufptr,
+                                       DWORD prefmaxlen, LPDWORD entriesread,
+                                       LPDWORD totalentries) {
+  return Controller().NetUserGetGroups(Ours(servername), Ours(username), level,
+                                       bufptr, prefmaxlen, Ours(entriesread),
+                                       Ours(totalentries));
+}
+
+NET_API_STATUS WINAPI NetUserModalsGet(LPCWSTR servername, DWORD level,
+                                       LPBYTE* bufptr) {
+  return Controller().NetUserModalsGet(Ours(servername), level, bufptr);
+}
+
 NET_API_STATUS WINAPI NetApiBufferAllocate(DWORD byte_count, LPVOID* buffer) {
   return Controller().NetApiBufferAllocate(byte_count, buffer);
 }
