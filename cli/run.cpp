@@ -49,7 +49,7 @@ void CheckRequest(const Request& request) {
 // The domain object lives only inside this call, so that its end message
 // is written while the audit sink still exists.
 int RunCommand(const Request& request, const ClassFactory& factory,
-               Report& report, PasswordSupply& passwords) {
+               netapi::Api& api, Report& report, PasswordSupply& passwords) {
   const ObjectRef domain = factory.CreateObject(u"Corvane.NTDomain");
   if (request.options.log_level) {
     PutValue(domain, u"eLogging", *request.options.log_level);
@@ -64,10 +64,10 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     }
   }
   if (IsUserCommand(request.command)) {
-    return RunUserCommand(request, domain, report, passwords);
+    return RunUserCommand(request, domain, api, report, passwords);
   }
   if (IsGroupCommand(request.command)) {
-    return RunGroupCommand(request, domain, report);
+    return RunGroupCommand(request, domain, api, report);
   }
   return RunInvoke(request, domain, report, passwords);
 }
@@ -129,7 +129,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
         request.options.debug_level > 0 ? trace : backend->api();
     ProgressApi api(platform, ::isatty(STDERR_FILENO) != 0);
     const ClassFactory factory(common::Environment{api, *audit});
-    status = RunCommand(request, factory, report, passwords);
+    status = RunCommand(request, factory, api, report, passwords);
   } catch (const UsageError& error) {
     status = report.UsageFailure(error.what());
   } catch (const automation::AutomationError& error) {

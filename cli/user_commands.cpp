@@ -1,7 +1,8 @@
 #include "cli/user_commands.h"
 
 #include "cli/exit_status.h"
-#include "cli/name_lists.h"
+#include "cli/listing_walk.h"
+#include "common/string_buffers.h"
 
 namespace corvane::cli {
 namespace {
@@ -20,10 +21,12 @@ std::string PrivilegeName(std::int32_t level) {
 
 class UserTask {
  public:
-  UserTask(const Request& request, const ObjectRef& domain, Report& report,
-           PasswordSupply& passwords)
+  UserTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
+           Report& report, PasswordSupply& passwords)
       : request_(request),
         passwords_(passwords),
+        domain_(domain),
+        api_(api),
         users_(GetObject(domain, u"Users")),
         report_(report),
         context_("user " + request.name) {}
@@ -65,13 +68,17 @@ class UserTask {
 
  private:
   int List() {
-    const auto list = Enumerate(users_);
-    const std::string result = LastError(users_);
-    if (!IsSuccess(result)) return report_.Finish("user list", result);
-    report_.List("users", NamesOf(*list, [this] {
-                   PutValue(users_, u"sUserName", u"None");
-                   return IsSuccess(LastError(users_));
-                 }));
+    const common::ArgumentBuffer server(Wide(GetText(domain_, u"sDC")));
+    netapi::DWORD resume = 0;
+    const std::string result = ShowNames(
+        api_,
+        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
+            netapi::LPDWORD total) {
+          return api_.NetUserEnum(server.get(), 0,
+                                  netapi::FILTER_NORMAL_ACCOUNT, batch,
+                                  kListingBatchBytes, read, total, &resume);
+        },
+        report_, "users", u"user");
     return report_.Finish("user list", result);
   }
 
@@ -171,6 +178,8 @@ class UserTask {
 
   const Request& request_;
   PasswordSupply& passwords_;
+  ObjectRef domain_;
+  netapi::Api& api_;
   ObjectRef users_;
   Report& report_;
   std::string context_;
@@ -179,8 +188,9 @@ class UserTask {
 }  // namespace
 
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report, PasswordSupply& passwords) {
-  return UserTask(request, domain, report, passwords).Run();
+                   netapi::Api& api, Report& report,
+                   PasswordSupply& passwords) {
+  return UserTask(request, domain, api, report, passwords).Run();
 }
 
 }  // namespace corvane::cli

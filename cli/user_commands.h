@@ -1,16 +1,18 @@
 // corvane user ...: the account tasks, each through the domain's Users
-// object (an NTUser) by member name.
+// object (an NTUser) by member name; `user list` walks the platform's
+// batches itself, since the object's list stops at 32,767 names.
 #pragma once
 
 #include "cli/late_bound.h"
 #include "cli/password_supply.h"
 #include "cli/report.h"
 #include "cli/request.h"
+#include "netapi/api.h"
 
 namespace corvane::cli {
 
 // `user add` and `user password` take their password from `passwords`.
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   Report& report, PasswordSupply& passwords);
+                   netapi::Api& api, Report& report, PasswordSupply& passwords);
 
 }  // namespace corvane::cli
