@@ -102,27 +102,29 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
     return status;
   }
   // Samba 4.17's NetGroupGetInfo returns name and comment pointing into
-  // memory it has already released, so both come from the group listing;
-  // the call itself only says why a group is not there.
+  // memory it has already released, so both come from the group listing,
+  // read a batch at a time until the group turns up; the call itself only
+  // says why a group is not there.
   samba::ListedEntry found;
   {
     std::lock_guard lock(calls_);
-    samba::PendingListing pending;
-    if (const NET_API_STATUS status = samba::FetchWhole(
-            [&](DWORD bytes, samba::PendingListing& listing) {
-              return FetchGroups(host, 1, bytes, listing);
-            },
-            pending)) {
-      return status;
-    }
-    std::deque<samba::ListedEntry>& listing = pending.entries;
     const std::optional<std::u16string> wanted = samba::ToUtf16(group);
-    auto match = std::find_if(
-        listing.begin(), listing.end(), [&](const samba::ListedEntry& e) {
-          return wanted && samba::EqualsIgnoringAsciiCase(
-                               samba::ToUtf8(e.name).value_or(""), group);
-        });
-    if (match == listing.end()) {
+    const auto is_wanted = [&](const samba::ListedEntry& e) {
+      return wanted && samba::EqualsIgnoringAsciiCase(
+                           samba::ToUtf8(e.name).value_or(""), group);
+    };
+    samba::PendingListing listing;
+    auto match = listing.entries.end();
+    while (match == listing.entries.end() && !listing.complete) {
+      listing.entries.clear();
+      if (const NET_API_STATUS status =
+              FetchGroups(host, 1, samba::kControllerBatchBytes, listing)) {
+        return status;
+      }
+      match = std::find_if(listing.entries.begin(), listing.entries.end(),
+                           is_wanted);
+    }
+    if (match == listing.entries.end()) {
       samba::LibnetapiBuffer ignored;
       const NET_API_STATUS status = ToPlatformStatus(
           ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.put()),

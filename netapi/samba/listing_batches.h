@@ -38,18 +38,6 @@ inline NET_API_STATUS Received(NET_API_STATUS status, std::uint32_t read,
   return NERR_Success;
 }
 
-// Reads the rest of a listing with `fetch` in the controller's largest
-// batches.
-template <typename Fetch>
-NET_API_STATUS FetchWhole(Fetch&& fetch, PendingListing& listing) {
-  while (!listing.complete) {
-    if (const NET_API_STATUS status = fetch(MAX_PREFERRED_LENGTH, listing)) {
-      return status;
-    }
-  }
-  return NERR_Success;
-}
-
 // `fetch(DWORD prefmaxlen, PendingListing&)` makes one controller call and
 // appends what it sends (see Received); `fill(const ListedEntry&,
 // RecordBuilder<Record>&)` adds one entry's record. `totalentries` counts
