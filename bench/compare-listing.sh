@@ -6,7 +6,7 @@
 # other's; below 1 is faster). Then peak memory: `user list` at 40,000
 # users against 1,000, and `group show` among 10,000 groups against
 # `samba-tool group show`. Accounts are bulk-loaded into the controller's
-# directory (bench/bulk-accounts.py). Run as root, after a build with
+# directory (tests/dc/bulk-accounts.py). Run as root, after a build with
 # CORVANE_WITH_SAMBA=ON (best a Release build).
 #
 #   bench/compare-listing.sh [PATH/TO/corvane] [RUNS]
@@ -46,7 +46,7 @@ tool() {
     -s "$CORVANE_DC_CLIENT_CONF"
 }
 bulk_load() {  # USERS GROUPS
-  /usr/bin/python3 "$root/bench/bulk-accounts.py" "$CORVANE_DC_SMB_CONF" \
+  /usr/bin/python3 "$root/tests/dc/bulk-accounts.py" "$CORVANE_DC_SMB_CONF" \
     bench "$1" "$2"
 }
 
