@@ -1,16 +1,20 @@
 #include "cli/group_commands.h"
 
 #include "cli/exit_status.h"
-#include "cli/name_lists.h"
+#include "cli/listing_walk.h"
+#include "common/string_buffers.h"
 
 namespace corvane::cli {
 namespace {
 
 class GroupTask {
  public:
-  GroupTask(const Request& request, const ObjectRef& domain, Report& report)
+  GroupTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
+            Report& report)
       : request_(request),
         domain_(domain),
+        api_(api),
+        server_(Wide(GetText(domain, u"sDC"))),
         groups_(GetObject(domain, u"Groups")),
         report_(report),
         context_("group " + request.name) {}
@@ -46,16 +50,15 @@ class GroupTask {
 
  private:
   int List() {
-    // NTGroup.Enumerate leaves sLastError alone when it succeeds; this
-    // object is new, so any text it holds afterwards is the listing's.
-    const auto list = Enumerate(groups_);
-    std::string result = LastError(groups_);
-    if (result.empty()) result = "SUCCESS";
-    if (!IsSuccess(result)) return report_.Finish("group list", result);
-    report_.List("groups", NamesOf(*list, [this] {
-                   PutValue(groups_, u"sGroupName", u"None");
-                   return IsSuccess(LastError(groups_));
-                 }));
+    netapi::DWORD_PTR resume = 0;
+    const std::string result = ShowNames(
+        api_,
+        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
+            netapi::LPDWORD total) {
+          return api_.NetGroupEnum(server_.get(), 0, batch, kListingBatchBytes,
+                                   read, total, &resume);
+        },
+        report_, "groups", u"group");
     return report_.Finish("group list", result);
   }
 
@@ -103,17 +106,17 @@ class GroupTask {
   }
 
   int Members() {
-    const ObjectRef users = GroupUsers();
-    const auto list = Enumerate(users);
-    const std::string result = LastError(users);
-    if (!IsSuccess(result)) return report_.Finish(context_, result);
-    // A sole "None" is a member only if such an account exists; an empty
-    // group and one whose only member is an account named None look alike.
-    report_.List("members", NamesOf(*list, [this] {
-                   const ObjectRef accounts = GetObject(domain_, u"Users");
-                   PutValue(accounts, u"sUserName", u"None");
-                   return IsSuccess(LastError(accounts));
-                 }));
+    const common::ArgumentBuffer group(Wide(request_.name));
+    netapi::DWORD_PTR resume = 0;
+    const std::string result = ShowNames(
+        api_,
+        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
+            netapi::LPDWORD total) {
+          return api_.NetGroupGetUsers(server_.get(), group.get(), 0, batch,
+                                       kListingBatchBytes, read, total,
+                                       &resume);
+        },
+        report_, "members", u"user");
     report_.Data("group", request_.name);
     return report_.Finish(context_, result);
   }
@@ -139,6 +142,8 @@ class GroupTask {
 
   const Request& request_;
   ObjectRef domain_;
+  netapi::Api& api_;
+  common::ArgumentBuffer server_;
   ObjectRef groups_;
   Report& report_;
   std::string context_;
@@ -147,8 +152,8 @@ class GroupTask {
 }  // namespace
 
 int RunGroupCommand(const Request& request, const ObjectRef& domain,
-                    Report& report) {
-  return GroupTask(request, domain, report).Run();
+                    netapi::Api& api, Report& report) {
+  return GroupTask(request, domain, api, report).Run();
 }
 
 }  // namespace corvane::cli

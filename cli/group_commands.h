@@ -1,15 +1,17 @@
 // corvane group ...: the global-group tasks, each through the domain's
 // Groups object (an NTGroup) and the group's own Users object by member
-// name.
+// name; `group list` and `group members` walk the platform's batches
+// themselves, showing each batch as it arrives.
 #pragma once
 
 #include "cli/late_bound.h"
 #include "cli/report.h"
 #include "cli/request.h"
+#include "netapi/api.h"
 
 namespace corvane::cli {
 
 int RunGroupCommand(const Request& request, const ObjectRef& domain,
-                    Report& report);
+                    netapi::Api& api, Report& report);
 
 }  // namespace corvane::cli

@@ -126,6 +126,18 @@ void Report::List(const std::string& key,
   document_[key] = names;
 }
 
+void Report::StreamName(const std::string& key, const std::string& name) {
+  if (json_) {
+    document_[key].push_back(name);
+  } else {
+    std::cout << automation::EscapeControls(name) << "\n";
+  }
+}
+
+void Report::FlushNames() {
+  if (!json_) std::cout.flush();
+}
+
 void Report::Line(const std::string& text) { lines_.push_back(text); }
 
 void Report::Data(const std::string& key, nlohmann::ordered_json value) {

@@ -31,6 +31,11 @@ class Report {
   void Value(const std::string& key, const std::string& value);
   // Names one a line in text, an array under `key` in JSON.
   void List(const std::string& key, const std::vector<std::string>& names);
+  // One name of a list shown as it arrives: in text a line written at the
+  // next FlushNames, in JSON an element of the array under `key` (which
+  // List(key, {}) starts).
+  void StreamName(const std::string& key, const std::string& name);
+  void FlushNames();
   // A line of text output only.
   void Line(const std::string& text);
   // corvane's own text (help, version), printed as it is in text mode.

@@ -74,7 +74,7 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     return RunUserCommand(request, domain, api, report, passwords);
   }
   if (IsGroupCommand(request.command)) {
-    return RunGroupCommand(request, domain, report);
+    return RunGroupCommand(request, domain, api, report);
   }
   return RunInvoke(request, domain, report, passwords);
 }

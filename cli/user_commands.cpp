@@ -3,7 +3,8 @@
 #include "automation/text.h"
 #include "cli/account_facts.h"
 #include "cli/exit_status.h"
-#include "cli/name_lists.h"
+#include "cli/listing_walk.h"
+#include "common/string_buffers.h"
 #include "netapi/sid_text.h"
 
 namespace corvane::cli {
@@ -83,13 +84,17 @@ class UserTask {
 
  private:
   int List() {
-    const auto list = Enumerate(users_);
-    const std::string result = LastError(users_);
-    if (!IsSuccess(result)) return report_.Finish("user list", result);
-    report_.List("users", NamesOf(*list, [this] {
-                   PutValue(users_, u"sUserName", u"None");
-                   return IsSuccess(LastError(users_));
-                 }));
+    const common::ArgumentBuffer server(Wide(GetText(domain_, u"sDC")));
+    netapi::DWORD resume = 0;
+    const std::string result = ShowNames(
+        api_,
+        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
+            netapi::LPDWORD total) {
+          return api_.NetUserEnum(server.get(), 0,
+                                  netapi::FILTER_NORMAL_ACCOUNT, batch,
+                                  kListingBatchBytes, read, total, &resume);
+        },
+        report_, "users", u"user");
     return report_.Finish("user list", result);
   }
 
@@ -261,7 +266,7 @@ class UserTask {
 
   const Request& request_;
   PasswordSupply& passwords_;
-  const ObjectRef& domain_;
+  ObjectRef domain_;
   netapi::Api& api_;
   ObjectRef users_;
   Report& report_;

@@ -1,5 +1,6 @@
 // corvane user ...: the account tasks, each through the domain's Users
-// object (an NTUser) by member name.
+// object (an NTUser) by member name; `user list` walks the platform's
+// batches itself, since the object's list stops at 32,767 names.
 #pragma once
 
 #include "cli/late_bound.h"

@@ -1,18 +1,17 @@
-// Enumerations are fetched from the controller whole, in large batches (much
+// Enumerations are read from the controller one large batch at a time (much
 // faster than the caller's small ones), and handed to the caller batch by
 // batch under the platform's contract: ERROR_MORE_DATA while more remain,
-// `totalentries` counting what remains from the resume position, so the
-// last batch reports entriesread == totalentries. A resume handle names a
-// cursor into a fetched listing; handles are opaque and never 0.
+// so that only one of the controller's batches is held at a time. A resume
+// handle names a cursor into such a listing; handles are opaque and never 0.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "netapi/types.h"
 
@@ -22,7 +21,14 @@ struct ListedEntry {
   std::u16string name;
   std::u16string comment;
 };
-using Listing = std::vector<ListedEntry>;
+// A listing being read: the entries received and not yet handed out, and
+// where the controller's own enumeration goes on.
+struct PendingListing {
+  std::deque<ListedEntry> entries;
+  std::size_t bytes = 0;  // the entries' estimated size as records
+  std::uint32_t resume = 0;
+  bool complete = false;  // the controller has sent its last entry
+};
 
 // The enumerations a cursor can belong to.
 enum class ListingKind { kUsers, kGroups, kGroupMembers };
@@ -40,8 +46,7 @@ struct ListingKey {
 class EnumerationCursors {
  public:
   struct Position {
-    std::shared_ptr<const Listing> listing;
-    std::size_t next = 0;
+    std::shared_ptr<PendingListing> listing;
   };
 
   // The cursor of `handle`, if it is live and belongs to `key`.

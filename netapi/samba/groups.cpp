@@ -102,22 +102,29 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
     return status;
   }
   // Samba 4.17's NetGroupGetInfo returns name and comment pointing into
-  // memory it has already released, so both come from the group listing;
-  // the call itself only says why a group is not there.
+  // memory it has already released, so both come from the group listing,
+  // read a batch at a time until the group turns up; the call itself only
+  // says why a group is not there.
   samba::ListedEntry found;
   {
     std::lock_guard lock(calls_);
-    samba::Listing listing;
-    if (const NET_API_STATUS status = FetchGroups(host, 1, listing)) {
-      return status;
-    }
     const std::optional<std::u16string> wanted = samba::ToUtf16(group);
-    auto match = std::find_if(
-        listing.begin(), listing.end(), [&](const samba::ListedEntry& e) {
-          return wanted && samba::EqualsIgnoringAsciiCase(
-                               samba::ToUtf8(e.name).value_or(""), group);
-        });
-    if (match == listing.end()) {
+    const auto is_wanted = [&](const samba::ListedEntry& e) {
+      return wanted && samba::EqualsIgnoringAsciiCase(
+                           samba::ToUtf8(e.name).value_or(""), group);
+    };
+    samba::PendingListing listing;
+    auto match = listing.entries.end();
+    while (match == listing.entries.end() && !listing.complete) {
+      listing.entries.clear();
+      if (const NET_API_STATUS status =
+              FetchGroups(host, 1, samba::kControllerBatchBytes, listing)) {
+        return status;
+      }
+      match = std::find_if(listing.entries.begin(), listing.entries.end(),
+                           is_wanted);
+    }
+    if (match == listing.entries.end()) {
       samba::LibnetapiBuffer ignored;
       const NET_API_STATUS status = ToPlatformStatus(
           ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.put()),
@@ -202,32 +209,29 @@ NET_API_STATUS SambaApi::NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
 }
 
 NET_API_STATUS SambaApi::FetchGroups(const std::string& host, DWORD level,
-                                     samba::Listing& listing) {
-  std::uint32_t resume = 0;
-  for (;;) {
-    samba::LibnetapiBuffer answer;
-    std::uint32_t read = 0, total = 0;
-    const NET_API_STATUS status =
-        ::NetGroupEnum(host.c_str(), level, answer.put(), MAX_PREFERRED_LENGTH,
-                       &read, &total, &resume);
-    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-    for (std::uint32_t i = 0; i < read; ++i) {
-      samba::ListedEntry entry;
-      bool converted;
-      if (level == 0) {
-        converted =
-            Convert(answer.As<::GROUP_INFO_0>()[i].grpi0_name, entry.name);
-      } else {
-        const ::GROUP_INFO_1& record = answer.As<::GROUP_INFO_1>()[i];
-        converted = Convert(record.grpi1_name, entry.name) &&
-                    Convert(record.grpi1_comment, entry.comment);
-      }
-      if (!converted) return ERROR_NO_UNICODE_TRANSLATION;
-      listing.push_back(std::move(entry));
+                                     DWORD prefmaxlen,
+                                     samba::PendingListing& listing) {
+  samba::LibnetapiBuffer answer;
+  std::uint32_t read = 0, total = 0;
+  const NET_API_STATUS status =
+      ::NetGroupEnum(host.c_str(), level, answer.put(), prefmaxlen, &read,
+                     &total, &listing.resume);
+  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+  for (std::uint32_t i = 0; i < read; ++i) {
+    samba::ListedEntry entry;
+    bool converted;
+    if (level == 0) {
+      converted =
+          Convert(answer.As<::GROUP_INFO_0>()[i].grpi0_name, entry.name);
+    } else {
+      const ::GROUP_INFO_1& record = answer.As<::GROUP_INFO_1>()[i];
+      converted = Convert(record.grpi1_name, entry.name) &&
+                  Convert(record.grpi1_comment, entry.comment);
     }
-    if (status == NERR_Success) return NERR_Success;
-    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+    if (!converted) return ERROR_NO_UNICODE_TRANSLATION;
+    listing.entries.push_back(std::move(entry));
   }
+  return samba::Received(status, read, listing);
 }
 
 NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
@@ -246,9 +250,9 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle;
   request.handle_limit = 0xFFFFFFFF;
-  auto fetch = [&](samba::Listing& listing) {
+  auto fetch = [&](DWORD bytes, samba::PendingListing& listing) {
     std::lock_guard lock(calls_);
-    return FetchGroups(host, level, listing);
+    return FetchGroups(host, level, bytes, listing);
   };
   const auto fill = [](const samba::ListedEntry& entry, auto& batch) {
     AddGroup(entry, batch);
@@ -263,27 +267,24 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
 
 NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& host,
                                          const std::string& group,
-                                         samba::Listing& listing) {
-  std::uint32_t resume = 0;
-  for (;;) {
-    samba::LibnetapiBuffer answer;
-    std::uint32_t read = 0, total = 0;
-    const NET_API_STATUS status = ToPlatformStatus(
-        ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.put(),
-                           MAX_PREFERRED_LENGTH, &read, &total, &resume),
-        Subject::kGroup);
-    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-    const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
-    for (std::uint32_t i = 0; i < read; ++i) {
-      samba::ListedEntry entry;
-      if (!Convert(records[i].grui0_name, entry.name)) {
-        return ERROR_NO_UNICODE_TRANSLATION;
-      }
-      listing.push_back(std::move(entry));
+                                         DWORD prefmaxlen,
+                                         samba::PendingListing& listing) {
+  samba::LibnetapiBuffer answer;
+  std::uint32_t read = 0, total = 0;
+  const NET_API_STATUS status = ToPlatformStatus(
+      ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.put(),
+                         prefmaxlen, &read, &total, &listing.resume),
+      Subject::kGroup);
+  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+  const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
+  for (std::uint32_t i = 0; i < read; ++i) {
+    samba::ListedEntry entry;
+    if (!Convert(records[i].grui0_name, entry.name)) {
+      return ERROR_NO_UNICODE_TRANSLATION;
     }
-    if (status == NERR_Success) return NERR_Success;
-    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+    listing.entries.push_back(std::move(entry));
   }
+  return samba::Received(status, read, listing);
 }
 
 NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
@@ -308,9 +309,9 @@ NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
   request.handle_limit = 0xFFFFFFFF;
   return samba::ServeListing<GROUP_USERS_INFO_0>(
       cursors_, request,
-      [&](samba::Listing& listing) {
+      [&](DWORD bytes, samba::PendingListing& listing) {
         std::lock_guard lock(calls_);
-        return FetchGroupUsers(host, group, listing);
+        return FetchGroupUsers(host, group, bytes, listing);
       },
       AddMember, bufptr, entriesread, totalentries);
 }

@@ -1,8 +1,9 @@
-// Hands out a fetched listing in batches under the platform's enumeration
-// contract (netapi/listing_batch.h); the resume handle names a cursor (see
-// enumeration_cursors.h).
+// Hands out a listing read from the controller in batches under the
+// platform's enumeration contract (netapi/listing_batch.h); the resume
+// handle names a cursor (see enumeration_cursors.h).
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -12,6 +13,10 @@
 
 namespace corvane::netapi::samba {
 
+// What is asked of the controller at a time, unless the caller wants more:
+// few round trips, and a bounded amount held.
+inline constexpr DWORD kControllerBatchBytes = 64 * 1024;
+
 struct CursorRequest {
   ListingKey key;
   DWORD prefmaxlen = 0;
@@ -19,9 +24,25 @@ struct CursorRequest {
   DWORD_PTR handle_limit = 0;
 };
 
-// `fetch(Listing&)` reads the listing from the controller when an
-// enumeration starts; `fill(const ListedEntry&, RecordBuilder<Record>&)`
-// adds one entry's record.
+// After one controller call that appended `read` entries: status 0 ends the
+// listing; more data promised with none sent would never end.
+inline NET_API_STATUS Received(NET_API_STATUS status, std::uint32_t read,
+                               PendingListing& listing) {
+  if (status == NERR_Success) {
+    listing.complete = true;
+  } else if (status != ERROR_MORE_DATA) {
+    return status;
+  } else if (read == 0) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  return NERR_Success;
+}
+
+// `fetch(DWORD prefmaxlen, PendingListing&)` makes one controller call and
+// appends what it sends (see Received); `fill(const ListedEntry&,
+// RecordBuilder<Record>&)` adds one entry's record. `totalentries` counts
+// the entries held from the resume position, plus one while the controller
+// has more: always more than a batch that is not the last.
 template <typename Record, typename Fetch, typename Fill>
 NET_API_STATUS ServeListing(EnumerationCursors& cursors,
                             const CursorRequest& request, Fetch&& fetch,
@@ -42,28 +63,44 @@ NET_API_STATUS ServeListing(EnumerationCursors& cursors,
     if (!found) return ERROR_INVALID_PARAMETER;
     position = std::move(*found);
   } else {
-    Listing listing;
-    const NET_API_STATUS status = fetch(listing);
-    if (status != NERR_Success) return status;
-    position.listing = std::make_shared<const Listing>(std::move(listing));
+    position.listing = std::make_shared<PendingListing>();
   }
 
-  const Listing& listing = *position.listing;
+  PendingListing& listing = *position.listing;
+  const auto entry_bytes = [](const ListedEntry& entry) {
+    return sizeof(Record) + 2 * (entry.name.size() + entry.comment.size() + 2);
+  };
+  const DWORD fetch_bytes = std::max(request.prefmaxlen, kControllerBatchBytes);
+  while (!listing.complete && listing.bytes <= request.prefmaxlen) {
+    const std::size_t before = listing.entries.size();
+    if (const NET_API_STATUS status = fetch(fetch_bytes, listing)) {
+      return status;
+    }
+    for (std::size_t i = before; i < listing.entries.size(); ++i) {
+      listing.bytes += entry_bytes(listing.entries[i]);
+    }
+  }
+
   const BatchRequest<Record> batch{
-      request.prefmaxlen, listing.size() - position.next, AllocateBlock};
-  std::size_t next = position.next;
+      request.prefmaxlen, listing.entries.size() + (listing.complete ? 0 : 1),
+      AllocateBlock};
+  std::size_t next = 0;
   std::size_t taken = 0;
-  const NET_API_STATUS status = ServeBatch(
+  NET_API_STATUS status = ServeBatch(
       batch,
       [&](RecordBuilder<Record>& builder) {
-        if (next == listing.size()) return false;
-        fill(listing[next++], builder);
+        if (next == listing.entries.size()) return false;
+        fill(listing.entries[next++], builder);
         return true;
       },
       bufptr, entriesread, totalentries, taken);
+  if (status == NERR_Success && !listing.complete) status = ERROR_MORE_DATA;
+  for (std::size_t i = 0; i < taken; ++i) {
+    listing.bytes -= entry_bytes(listing.entries.front());
+    listing.entries.pop_front();
+  }
   if (status == ERROR_MORE_DATA) {
     if (request.resume_handle != nullptr) {
-      position.next += taken;
       *request.resume_handle = cursors.Continue(
           handle, request.key, std::move(position), request.handle_limit);
     }

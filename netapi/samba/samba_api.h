@@ -85,14 +85,15 @@ class SambaApi final : public Api {
   // ERROR_BAD_NETPATH.
   NET_API_STATUS Route(LPCWSTR server, std::string& host) const;
 
-  // Both fetch the whole listing from the controller in large batches.
+  // Each makes one controller call and appends what it sends to `listing`
+  // (see samba::Received).
   NET_API_STATUS FetchUsers(const std::string& host, DWORD filter,
-                            samba::Listing& listing);
+                            DWORD prefmaxlen, samba::PendingListing& listing);
   NET_API_STATUS FetchGroups(const std::string& host, DWORD level,
-                             samba::Listing& listing);
+                             DWORD prefmaxlen, samba::PendingListing& listing);
   NET_API_STATUS FetchGroupUsers(const std::string& host,
-                                 const std::string& group,
-                                 samba::Listing& listing);
+                                 const std::string& group, DWORD prefmaxlen,
+                                 samba::PendingListing& listing);
 
   // Account-control bits for a 1008 write: the caller's flags with the
   // account's current type bits when the caller gave none.

@@ -18,10 +18,6 @@ namespace {
 using samba::Subject;
 using samba::ToPlatformStatus;
 
-// Batch size for reading a listing from the controller: one round trip for
-// the whole listing is several times faster than the caller's small batches.
-constexpr std::uint32_t kFetchBatchBytes = MAX_PREFERRED_LENGTH;
-
 // An optional text field of an input record: absent (null) stays absent.
 template <typename Text>
 struct TextField {
@@ -246,7 +242,7 @@ NET_API_STATUS SambaApi::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
     std::lock_guard lock(calls_);
     const NET_API_STATUS status = ToPlatformStatus(
         ::NetUserGetGroups(host.c_str(), user.c_str(), 0, answer.put(),
-                           kFetchBatchBytes, &read, &total),
+                           MAX_PREFERRED_LENGTH, &read, &total),
         Subject::kUser);
     if (status != NERR_Success) return status;
   }
@@ -345,25 +341,21 @@ NET_API_STATUS SambaApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
 }
 
 NET_API_STATUS SambaApi::FetchUsers(const std::string& host, DWORD filter,
-                                    samba::Listing& listing) {
-  std::uint32_t resume = 0;
-  for (;;) {
-    samba::LibnetapiBuffer answer;
-    std::uint32_t read = 0, total = 0;
-    const NET_API_STATUS status =
-        ::NetUserEnum(host.c_str(), 0, filter, answer.put(), kFetchBatchBytes,
-                      &read, &total, &resume);
-    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-    const ::USER_INFO_0* records = answer.As<::USER_INFO_0>();
-    for (std::uint32_t i = 0; i < read; ++i) {
-      std::optional<std::u16string> name =
-          samba::ToUtf16(records[i].usri0_name);
-      if (!name) return ERROR_NO_UNICODE_TRANSLATION;
-      listing.push_back({std::move(*name), {}});
-    }
-    if (status == NERR_Success) return NERR_Success;
-    if (read == 0) return ERROR_INVALID_PARAMETER;  // no progress
+                                    DWORD prefmaxlen,
+                                    samba::PendingListing& listing) {
+  samba::LibnetapiBuffer answer;
+  std::uint32_t read = 0, total = 0;
+  const NET_API_STATUS status =
+      ::NetUserEnum(host.c_str(), 0, filter, answer.put(), prefmaxlen, &read,
+                    &total, &listing.resume);
+  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
+  const ::USER_INFO_0* records = answer.As<::USER_INFO_0>();
+  for (std::uint32_t i = 0; i < read; ++i) {
+    std::optional<std::u16string> name = samba::ToUtf16(records[i].usri0_name);
+    if (!name) return ERROR_NO_UNICODE_TRANSLATION;
+    listing.entries.push_back({std::move(*name), {}});
   }
+  return samba::Received(status, read, listing);
 }
 
 NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
@@ -386,9 +378,9 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
   request.handle_limit = 0xFFFFFFFF;
   const NET_API_STATUS status = samba::ServeListing<USER_INFO_0>(
       cursors_, request,
-      [&](samba::Listing& listing) {
+      [&](DWORD bytes, samba::PendingListing& listing) {
         std::lock_guard lock(calls_);
-        return FetchUsers(host, filter, listing);
+        return FetchUsers(host, filter, bytes, listing);
       },
       [](const samba::ListedEntry& entry, RecordBuilder<USER_INFO_0>& batch) {
         batch.Add();

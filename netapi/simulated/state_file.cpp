@@ -198,7 +198,7 @@ void RestoreDirectory(const json& saved, Directory& directory) {
 SimulatedNetwork NewDemoNetwork() {
   SimulatedNetwork network;
   network.controller = std::make_unique<SimulatedController>();
-  SeedDemoDomain(*network.controller);
+  SeedDemoDomainFromEnvironment(*network.controller);
   network.domain_servers.emplace_back(kDemoController);
   return network;
 }

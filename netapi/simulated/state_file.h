@@ -29,7 +29,8 @@ struct SimulatedNetwork {
   std::vector<std::u16string> domain_servers;
 };
 
-// The demo domain, as the first command of a session finds it.
+// The demo domain, as the first command of a session finds it, with as
+// many users as CORVANE_SIMULATED_USERS asks for when it is set.
 SimulatedNetwork NewDemoNetwork();
 
 // The document for `network`. Hands out one relative id in each database

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "tests/cli/cli_fixture.h"
@@ -64,6 +65,34 @@ TEST_F(CorvaneSession, ListsPipeOneNameALineWithoutMachineAccounts) {
   EXPECT_EQ(Ok({"group", "members", "Sales"}), "bob\ncarol\n");
   EXPECT_EQ(Json({"user", "list"})["users"],
             json({"Administrator", "Guest", "alice", "bob", "carol"}));
+}
+
+// The call trace (-d) shares the output stream, so the order shows when
+// each batch was fetched.
+TEST_F(CorvaneSession, UserListShowsAHugeDomainWholeBatchByBatch) {
+  setenv("CORVANE_SIMULATED_USERS", "100000", 1);
+  RunningCommand listing(
+      {"--simulate", state_, "--domain", "CORVANE", "-d", "1", "user", "list"},
+      {"sh", "-c", "exec \"$@\" 2>&1", "sh"});
+  const Outcome listed = listing.Finish("");
+  unsetenv("CORVANE_SIMULATED_USERS");
+  ASSERT_EQ(listed.status, 0) << listed.out.substr(0, 2000);
+  std::vector<std::string> names;
+  std::size_t batches = 0, first_name_at_batch = 0;
+  std::istringstream lines(listed.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("netapi: ")) {
+      batches += line.starts_with("netapi: NetUserEnum ");
+    } else {
+      if (names.empty()) first_name_at_batch = batches;
+      names.push_back(line);
+    }
+  }
+  ASSERT_EQ(names.size(), 100000u);
+  EXPECT_EQ(names.front(), "Administrator");
+  EXPECT_EQ(names.back(), "user99995");
+  EXPECT_GT(batches, 10u);
+  EXPECT_EQ(first_name_at_batch, 1u);
 }
 
 TEST_F(CorvaneSession, UserLifecycleAcrossSuccessiveCommands) {

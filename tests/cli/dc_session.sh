@@ -332,4 +332,20 @@ printf '%s\n' "$listed" >&2
 expect_line "$listed" Administrator
 # The ticket is used as it is: no password is asked for.
 if grep -qi password "$work/err"; then fail "with a ticket: $(cat "$work/err")"; fi
+# Lists longer than one of corvane's batches, loaded straight into the
+# directory (seconds, where adding them one by one takes minutes).
+/usr/bin/python3 "$(dirname "$0")/../dc/bulk-accounts.py" \
+  "$CORVANE_DC_SMB_CONF" cvbulk 3000 300
+echo "\$ corvane -d 1 user list  (3,000 more users)" >&2
+listed=$("$corvane" --server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN" \
+  --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" -d 1 user list \
+  2>"$work/trace")
+count=$(grep -c '^cvbulk' <<<"$listed" || true)
+((count == 3000)) || fail "user list showed $count of 3,000 bulk-loaded users"
+calls=$(grep -c '^netapi: NetUserEnum ' "$work/trace" || true)
+((calls > 1)) || fail "user list took $calls call(s), not several batches"
+count=$(cv group list | grep -c '^cvbulkg' || true)
+((count == 300)) || fail "group list showed $count of 300 bulk-loaded groups"
+[[ $(cv group members cvbulkg0300 | wc -l) == 10 ]] ||
+  fail "group members of a bulk-loaded group"
 echo "dc_session: all checks passed" >&2
