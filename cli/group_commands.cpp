@@ -50,15 +50,8 @@ class GroupTask {
 
  private:
   int List() {
-    netapi::DWORD_PTR resume = 0;
-    const std::string result = ShowNames(
-        api_,
-        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
-            netapi::LPDWORD total) {
-          return api_.NetGroupEnum(server_.get(), 0, batch, kListingBatchBytes,
-                                   read, total, &resume);
-        },
-        report_, "groups", u"group");
+    const std::string result = ShowNames(api_, GroupBatches(api_, server_),
+                                         report_, "groups", u"group");
     return report_.Finish("group list", result);
   }
 
@@ -106,17 +99,9 @@ class GroupTask {
   }
 
   int Members() {
-    const common::ArgumentBuffer group(Wide(request_.name));
-    netapi::DWORD_PTR resume = 0;
-    const std::string result = ShowNames(
-        api_,
-        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
-            netapi::LPDWORD total) {
-          return api_.NetGroupGetUsers(server_.get(), group.get(), 0, batch,
-                                       kListingBatchBytes, read, total,
-                                       &resume);
-        },
-        report_, "members", u"user");
+    const std::string result =
+        ShowNames(api_, MemberBatches(api_, server_, Wide(request_.name)),
+                  report_, "members", u"user");
     report_.Data("group", request_.name);
     return report_.Finish(context_, result);
   }
@@ -143,7 +128,7 @@ class GroupTask {
   const Request& request_;
   ObjectRef domain_;
   netapi::Api& api_;
-  common::ArgumentBuffer server_;
+  std::u16string server_;  // the controller, as selected at the start
   ObjectRef groups_;
   Report& report_;
   std::string context_;

@@ -65,10 +65,10 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     }
   }
   if (request.command == Command::kUserImport) {
-    return RunUserImport(request, domain, report);
+    return RunUserImport(request, domain, api, report);
   }
   if (request.command == Command::kUserExport) {
-    return RunUserExport(request, domain, report);
+    return RunUserExport(request, domain, api, report);
   }
   if (IsUserCommand(request.command)) {
     return RunUserCommand(request, domain, api, report, passwords);

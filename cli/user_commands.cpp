@@ -84,17 +84,9 @@ class UserTask {
 
  private:
   int List() {
-    const common::ArgumentBuffer server(Wide(GetText(domain_, u"sDC")));
-    netapi::DWORD resume = 0;
-    const std::string result = ShowNames(
-        api_,
-        [&](netapi::LPBYTE* batch, netapi::LPDWORD read,
-            netapi::LPDWORD total) {
-          return api_.NetUserEnum(server.get(), 0,
-                                  netapi::FILTER_NORMAL_ACCOUNT, batch,
-                                  kListingBatchBytes, read, total, &resume);
-        },
-        report_, "users", u"user");
+    const std::string result =
+        ShowNames(api_, UserBatches(api_, Wide(GetText(domain_, u"sDC"))),
+                  report_, "users", u"user");
     return report_.Finish("user list", result);
   }
 

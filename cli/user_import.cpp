@@ -14,7 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/generated_passwords.h"
 #include "cli/import_file.h"
-#include "cli/name_lists.h"
+#include "cli/listing_walk.h"
 #include "cli/status_table.h"
 #include "cli/unique_fd.h"
 #include "netapi/types.h"
@@ -53,8 +53,10 @@ std::string Explained(const std::string& last_error) {
 // The members of each group a row names, read once per run.
 class Memberships {
  public:
-  explicit Memberships(const ObjectRef& domain)
-      : groups_(GetObject(domain, u"Groups")) {}
+  Memberships(const ObjectRef& domain, netapi::Api& api)
+      : groups_(GetObject(domain, u"Groups")),
+        server_(Wide(GetText(domain, u"sDC"))),
+        api_(api) {}
 
   // Selects `group`; the error text when it cannot be.
   std::string Select(const std::string& group) {
@@ -67,10 +69,11 @@ class Memberships {
   bool Has(const std::string& group, const std::string& user) {
     auto found = members_.find(Lower(group));
     if (found == members_.end()) {
-      const ObjectRef users = GetObject(groups_, u"Users");
-      const auto list = Enumerate(users);
       std::set<std::string> names;
-      for (const std::string& name : NamesOf(*list, [] { return true; })) {
+      for (const std::string& name :
+           CollectNames(api_, MemberBatches(api_, server_, Wide(group)),
+                        u"user")
+               .names) {
         names.insert(Lower(name));
       }
       found = members_.emplace(Lower(group), std::move(names)).first;
@@ -98,6 +101,8 @@ class Memberships {
 
  private:
   ObjectRef groups_;
+  std::u16string server_;
+  netapi::Api& api_;
   std::map<std::string, std::set<std::string>> members_;
 };
 
@@ -126,11 +131,12 @@ class ProgressBar {
 
 class Import {
  public:
-  Import(const Request& request, const ObjectRef& domain, Report& report)
+  Import(const Request& request, const ObjectRef& domain, netapi::Api& api,
+         Report& report)
       : request_(request),
         options_(request.import),
         users_(GetObject(domain, u"Users")),
-        groups_(domain),
+        groups_(domain, api),
         report_(report) {}
 
   int Run() {
@@ -415,47 +421,40 @@ class ExportTarget {
 }  // namespace
 
 int RunUserImport(const Request& request, const ObjectRef& domain,
-                  Report& report) {
-  return Import(request, domain, report).Run();
+                  netapi::Api& api, Report& report) {
+  return Import(request, domain, api, report).Run();
 }
 
 int RunUserExport(const Request& request, const ObjectRef& domain,
-                  Report& report) {
+                  netapi::Api& api, Report& report) {
   const std::string path = request.name.empty() ? "-" : request.name;
   ExportTarget target(path, report);
   const ObjectRef users = GetObject(domain, u"Users");
-  const auto list = Enumerate(users);
-  if (const std::string result = LastError(users); !IsSuccess(result)) {
-    return report.Finish("user export", result);
+  const std::u16string server = Wide(GetText(domain, u"sDC"));
+  const CollectedNames accounts =
+      CollectNames(api, UserBatches(api, server), u"user");
+  if (!IsSuccess(accounts.result)) {
+    return report.Finish("user export", accounts.result);
   }
-  const std::vector<std::string> names = NamesOf(*list, [&] {
-    PutValue(users, u"sUserName", u"None");
-    return IsSuccess(LastError(users));
-  });
 
   // Each user's groups, from the members of every group.
-  const ObjectRef groups = GetObject(domain, u"Groups");
   std::map<std::string, std::vector<std::string>> groups_of;
-  const auto group_list = Enumerate(groups);
-  if (std::string result = LastError(groups);
-      !result.empty() && !IsSuccess(result)) {
-    return report.Finish("user export: groups", result);
+  const CollectedNames groups =
+      CollectNames(api, GroupBatches(api, server), u"group");
+  if (!IsSuccess(groups.result)) {
+    return report.Finish("user export: groups", groups.result);
   }
-  for (const std::string& group : NamesOf(*group_list, [&] {
-         PutValue(groups, u"sGroupName", u"None");
-         return IsSuccess(LastError(groups));
-       })) {
-    PutValue(groups, u"sGroupName", Wide(group));
-    const ObjectRef members = GetObject(groups, u"Users");
-    const auto member_list = Enumerate(members);
-    if (const std::string result = LastError(members); !IsSuccess(result)) {
-      return report.Finish("user export: group " + group, result);
+  for (const std::string& group : groups.names) {
+    const CollectedNames members =
+        CollectNames(api, MemberBatches(api, server, Wide(group)), u"user");
+    if (!IsSuccess(members.result)) {
+      return report.Finish("user export: group " + group, members.result);
     }
-    for (const std::string& member :
-         NamesOf(*member_list, [] { return true; })) {
+    for (const std::string& member : members.names) {
       groups_of[Lower(member)].push_back(group);
     }
   }
+  const std::vector<std::string>& names = accounts.names;
 
   std::vector<std::string> header;
   for (const char* column : kAccountColumns) header.push_back(column);

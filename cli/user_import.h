@@ -7,12 +7,14 @@
 #include "cli/late_bound.h"
 #include "cli/report.h"
 #include "cli/request.h"
+#include "netapi/api.h"
 
 namespace corvane::cli {
 
+// `api` lists members and accounts batch by batch, any number of them.
 int RunUserImport(const Request& request, const ObjectRef& domain,
-                  Report& report);
+                  netapi::Api& api, Report& report);
 int RunUserExport(const Request& request, const ObjectRef& domain,
-                  Report& report);
+                  netapi::Api& api, Report& report);
 
 }  // namespace corvane::cli
