@@ -37,7 +37,24 @@ constexpr const char* kInvokeHelp =
     "\"quoted text\", numbers, "
     "true/false, bare words as text, nothing for an omitted optional "
     "argument, and @password for a password read from the terminal or "
-    "standard input; a password is never taken from the command line.";
+    "standard input; a password is never taken from the command line. "
+    "With -f, the statements of FILE (one a line, # starting a comment) run "
+    "first, then those given as arguments.";
+
+constexpr const char* kBatchHelp =
+    "Each line of FILE (- for standard input) is a task command as it is "
+    "written after corvane's own options (user show bob; group add-member "
+    "Sales \"Night Shift\"), quoted as a shell quotes; # starts a comment. "
+    "Every line is read and checked, and every password its user add and "
+    "user password lines need is read, before the first runs; then all "
+    "run on one connection. Options such as --domain or --json are given "
+    "before batch, not on a line.";
+
+constexpr const char* kKeepGoingHelp =
+    "Carry on past a failure; the exit status is 1 if any failed";
+constexpr const char* kPasswordsFromHelp =
+    "Read the passwords from FILE (one a line, in the order they are used) "
+    "instead of the terminal or standard input";
 
 constexpr const char* kImportHelp =
     "Columns: name, full name, comment, home dir, script, disabled (yes or "
@@ -56,7 +73,9 @@ std::string Lower(std::string text) {
 
 class Parser {
  public:
-  explicit Parser(Request& request) : request_(request) {
+  // A batch line takes no global options: those of the batch hold.
+  Parser(Request& request, bool batch_line)
+      : request_(request), batch_line_(batch_line) {
     app_.name("corvane");
     app_.description(kDescription);
     app_.set_version_flag("-V,--version", VersionText());
@@ -67,6 +86,7 @@ class Parser {
     AddUser();
     AddGroup();
     AddInvoke();
+    AddBatch();
     // Hidden: read at build time by the man page and completion generators.
     app_.add_flag_callback("--command-tree",
                            [this] {
@@ -114,6 +134,14 @@ class Parser {
     return std::nullopt;
   }
 
+  // The first option of corvane itself the command line gave, if any.
+  std::optional<std::string> GlobalOptionGiven() const {
+    for (const CLI::Option* option : app_.get_options()) {
+      if (option->count() > 0) return option->get_name();
+    }
+    return std::nullopt;
+  }
+
  private:
   void AddGlobalOptions() {
     GlobalOptions& o = request_.options;
@@ -121,12 +149,12 @@ class Parser {
     app_.add_option("--domain,-W,--workgroup", o.domain,
                     "Domain to work on; its controller is located through "
                     "NTDomain.sDomain")
-        ->envname("CORVANE_DOMAIN")
+        ->envname(batch_line_ ? "" : "CORVANE_DOMAIN")
         ->group(target);
     app_.add_option("--server,-S", o.server,
                     "Domain controller to use directly (host name or "
                     "address; Samba backend)")
-        ->envname("CORVANE_SERVER")
+        ->envname(batch_line_ ? "" : "CORVANE_SERVER")
         ->group(target);
     app_.add_option("--realm", o.realm,
                     "DNS name (realm) of the domain (Samba backend)")
@@ -338,8 +366,31 @@ class Parser {
         Command(app_, "invoke", "Evaluate member paths on a domain object",
                 Command::kInvoke);
     invoke->footer(kInvokeHelp);
-    invoke->add_option("PATH", request_.statements, "Member paths, in order")
+    invoke->add_option("PATH", request_.statements, "Member paths, in order");
+    invoke
+        ->add_option("-f,--file", request_.statements_file,
+                     "Read statements from FILE, one a line (- for "
+                     "standard input)")
+        ->type_name("FILE|-");
+    AddRunOptions(invoke);
+  }
+
+  void AddBatch() {
+    CLI::App* batch = Command(app_, "batch",
+                              "Run task commands from a file, one a line, "
+                              "on one connection",
+                              Command::kBatch);
+    batch->footer(kBatchHelp);
+    batch->add_option("FILE", request_.batch_file, "Command file, or -")
         ->required();
+    AddRunOptions(batch);
+  }
+
+  void AddRunOptions(CLI::App* sub) {
+    sub->add_flag("--keep-going", request_.keep_going, kKeepGoingHelp);
+    sub->add_option("--passwords-from", request_.passwords_from,
+                    kPasswordsFromHelp)
+        ->type_name("FILE|-");
   }
 
   // The deepest command given, for its --help.
@@ -365,6 +416,7 @@ class Parser {
   }
 
   Request& request_;
+  bool batch_line_;
   CLI::App app_;
   CLI::App* help_ = nullptr;
   std::vector<std::string> help_words_;
@@ -378,9 +430,31 @@ class Parser {
 std::variant<Request, ParseEnd> ParseCommandLine(int argc,
                                                  const char* const* argv) {
   Request request;
-  Parser parser(request);
+  Parser parser(request, false);
   if (std::optional<ParseEnd> ended = parser.Parse(argc, argv)) {
     return std::move(*ended);
+  }
+  return request;
+}
+
+Request ParseBatchLine(const std::vector<std::string>& words) {
+  std::vector<const char*> argv = {"corvane"};
+  for (const std::string& word : words) argv.push_back(word.c_str());
+  Request request;
+  Parser parser(request, true);
+  if (parser.Parse(static_cast<int>(argv.size()), argv.data())) {
+    throw UsageError("help, --version and --command-tree are not commands");
+  }
+  if (const std::optional<std::string> option = parser.GlobalOptionGiven()) {
+    throw UsageError(*option +
+                     " is an option of corvane itself: give it before "
+                     "`batch`, not on a line");
+  }
+  if (request.command == Command::kBatch ||
+      request.command == Command::kInvoke) {
+    throw UsageError(
+        "batch and invoke do not run inside a batch (use invoke -f for "
+        "statements)");
   }
   return request;
 }

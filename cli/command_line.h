@@ -3,6 +3,7 @@
 
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "cli/request.h"
 
@@ -21,6 +22,11 @@ struct ParseEnd {
 // value.
 std::variant<Request, ParseEnd> ParseCommandLine(int argc,
                                                  const char* const* argv);
+
+// One line of a batch, split into words: a task command as it is written
+// after the global options. Throws UsageError as ParseCommandLine does,
+// and for a global option, batch or invoke on the line.
+Request ParseBatchLine(const std::vector<std::string>& words);
 
 // The version and the backends built in, as -V prints them.
 std::string VersionText();

@@ -5,6 +5,7 @@
 #include "automation/coercion.h"
 #include "automation/error.h"
 #include "automation/text.h"
+#include "cli/command_file.h"
 #include "cli/exit_status.h"
 #include "cli/member_path.h"
 #include "contract/contract.h"
@@ -164,6 +165,7 @@ class Evaluator {
   }
 
   void Close() { report_.Data("results", results_); }
+  const ordered_json& results() const { return results_; }
   const std::string& last_error() const { return last_error_; }
 
  private:
@@ -274,20 +276,86 @@ std::size_t PasswordsIn(const std::vector<Argument>& arguments) {
       [](const Argument& a) { return a.kind == Argument::Kind::kPassword; }));
 }
 
-}  // namespace
-
 // Counts what Evaluate converts: the arguments of every segment but the
 // last, then the assigned value or else the last segment's arguments.
+std::size_t PasswordsUsedBy(const Statement& statement) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + 1 < statement.path.size(); ++i) {
+    count += PasswordsIn(statement.path[i].arguments);
+  }
+  return count + (statement.assigned
+                      ? PasswordsIn({*statement.assigned})
+                      : PasswordsIn(statement.path.back().arguments));
+}
+
+// --keep-going: each statement reported on its own, all of them run.
+int RunEvery(const std::vector<Statement>& statements, const ObjectRef& domain,
+             Report& report, PasswordSupply& passwords) {
+  ordered_json results = ordered_json::array();
+  std::vector<std::size_t> failed;
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    const Statement& statement = statements[i];
+    Report one(report.json(), false);
+    Evaluator evaluator(domain, one, passwords);
+    const std::size_t left_after =
+        passwords.left() - PasswordsUsedBy(statement);
+    int status;
+    try {
+      status = evaluator.Evaluate(statement);
+    } catch (const automation::AutomationError& error) {
+      status = one.AutomationFailure(PathName(statement), error);
+    } catch (const UsageError& error) {
+      status = one.Fail(PathName(statement), error.what());
+    }
+    // A statement that failed before converting its @password leaves it
+    // unused; the next statement must not get it.
+    passwords.DropUntil(left_after);
+    ordered_json result = {{"statement", i + 1},
+                           {"path", PathName(statement)},
+                           {"ok", status == kExitSuccess}};
+    if (!evaluator.results().empty()) {
+      result["value"] = evaluator.results().front()["value"];
+    }
+    result.update(one.document());
+    results.push_back(std::move(result));
+    if (!report.json()) one.Print();
+    if (status != kExitSuccess) failed.push_back(i + 1);
+  }
+  return report.Outcomes(std::move(results), failed, statements.size(),
+                         "statement");
+}
+
+}  // namespace
+
 std::size_t PasswordsUsedBy(const Request& request) {
   std::size_t count = 0;
   for (const Statement& statement : ParseStatements(request)) {
-    for (std::size_t i = 0; i + 1 < statement.path.size(); ++i) {
-      count += PasswordsIn(statement.path[i].arguments);
-    }
-    count += statement.assigned ? PasswordsIn({*statement.assigned})
-                                : PasswordsIn(statement.path.back().arguments);
+    count += PasswordsUsedBy(statement);
   }
   return count;
+}
+
+void ReadStatementFile(Request& request) {
+  if (!request.statements_file.empty()) {
+    std::vector<std::string> statements;
+    for (CommandFileLine& line :
+         ReadCommandFile(request.statements_file, Quoting::kStatements)) {
+      // Named by their line in the file, checked as they are read.
+      try {
+        CheckPasswordsAhead(ParseStatement(line.text));
+      } catch (const UsageError& error) {
+        throw UsageError(request.statements_file + " line " +
+                         std::to_string(line.number) + ": " + error.what());
+      }
+      statements.push_back(std::move(line.text));
+    }
+    request.statements.insert(request.statements.begin(), statements.begin(),
+                              statements.end());
+  }
+  if (request.statements.empty()) {
+    throw UsageError(
+        "no statement: give member paths, or -f FILE with one a line");
+  }
 }
 
 int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
@@ -295,6 +363,9 @@ int RunInvoke(const Request& request, const ObjectRef& domain, Report& report,
   const std::vector<Statement> statements = ParseStatements(request);
   // The component's texts are shown as they are.
   report.ExplainStatuses(false);
+  if (request.keep_going) {
+    return RunEvery(statements, domain, report, passwords);
+  }
   Evaluator evaluator(domain, report, passwords);
   int status = kExitSuccess;
   for (const Statement& statement : statements) {

@@ -14,11 +14,12 @@ namespace corvane::cli {
 namespace {
 
 // The terminal settings to put back if a signal ends the command while
-// echo is off.
+// echo is off, and the terminal they belong to.
 termios saved_terminal;
+int saved_terminal_fd = STDIN_FILENO;
 
 void RestoreAndReraise(int signal_number) {
-  tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+  tcsetattr(saved_terminal_fd, TCSAFLUSH, &saved_terminal);
   ::signal(signal_number, SIG_DFL);
   ::raise(signal_number);
 }
@@ -26,8 +27,9 @@ void RestoreAndReraise(int signal_number) {
 // Turns echo off on the terminal for its lifetime.
 class EchoOff {
  public:
-  EchoOff() {
-    if (tcgetattr(STDIN_FILENO, &saved_terminal) != 0) return;
+  explicit EchoOff(int fd) : fd_(fd) {
+    if (tcgetattr(fd_, &saved_terminal) != 0) return;
+    saved_terminal_fd = fd_;
     termios quiet = saved_terminal;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
@@ -36,10 +38,10 @@ class EchoOff {
     for (int i = 0; i < kSignals; ++i) {
       ::sigaction(kHandled[i], &action, &previous_[i]);
     }
-    active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    active_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
   }
   ~EchoOff() {
-    if (active_) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_terminal);
+    if (active_) tcsetattr(fd_, TCSAFLUSH, &saved_terminal);
     for (int i = 0; i < kSignals; ++i) {
       ::sigaction(kHandled[i], &previous_[i], nullptr);
     }
@@ -51,16 +53,18 @@ class EchoOff {
   static constexpr int kSignals = 4;
   static constexpr int kHandled[kSignals] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
   struct sigaction previous_[kSignals] {};
+  int fd_;
   bool active_ = false;
 };
 
-// One line of standard input, read byte by byte so that no stream buffer
-// keeps a copy. False at end of input before any byte.
-bool ReadLine(automation::SecretUtf8& line) {
+// One line of `fd`, read byte by byte so that no stream buffer keeps a
+// copy (nor reads ahead into the next password). False at end of input
+// before any byte.
+bool ReadLine(int fd, automation::SecretUtf8& line) {
   bool any = false;
   char c;
   while (true) {
-    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    const ssize_t n = ::read(fd, &c, 1);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return any;
     any = true;
@@ -71,17 +75,22 @@ bool ReadLine(automation::SecretUtf8& line) {
   return true;
 }
 
-automation::Secret ReadOne(const std::string& prompt, bool terminal) {
+automation::Secret ReadOne(const std::string& prompt, int fd, bool terminal) {
   automation::SecretUtf8 line;
   bool read;
   if (terminal) {
     // The prompt may hold an account name.
     std::fprintf(stderr, "%s", automation::EscapeControls(prompt, 512).c_str());
     std::fflush(stderr);
-    EchoOff quiet;
-    read = ReadLine(line);
+    EchoOff quiet(fd);
+    read = ReadLine(fd, line);
   } else {
-    read = ReadLine(line);
+    read = ReadLine(fd, line);
+  }
+  if (!read && fd != STDIN_FILENO) {
+    throw UsageError(
+        "no password given: the password stream holds fewer passwords than "
+        "the command uses");
   }
   if (!read) {
     throw UsageError(
@@ -96,15 +105,21 @@ automation::Secret ReadOne(const std::string& prompt, bool terminal) {
 
 }  // namespace
 
-automation::Secret ReadPassword(const std::string& prompt, bool confirm) {
-  const bool terminal = ::isatty(STDIN_FILENO) != 0;
-  automation::Secret password = ReadOne(prompt, terminal);
+automation::Secret ReadPassword(const std::string& prompt, bool confirm,
+                                int fd) {
+  const bool terminal = ::isatty(fd) != 0;
+  automation::Secret password = ReadOne(prompt, fd, terminal);
   if (terminal && confirm) {
-    if (ReadOne("Retype the password: ", terminal) != password) {
+    if (ReadOne("Retype the password: ", fd, terminal) != password) {
       throw UsageError("the two passwords do not match");
     }
   }
   return password;
+}
+
+bool HasMoreInput(int fd) {
+  automation::SecretUtf8 line;
+  return ReadLine(fd, line);
 }
 
 }  // namespace corvane::cli

@@ -175,7 +175,31 @@ int Report::Fail(const std::string& context, const std::string& message) {
 
 void Report::Error(const std::string& context, const std::string& message) {
   document_["error"] = message;
-  PrintError(context, message);
+  PrintError(prefix_.empty() || context.empty() ? prefix_ + context
+                                                : prefix_ + ": " + context,
+             message);
+}
+
+int Report::Outcomes(nlohmann::ordered_json results,
+                     const std::vector<std::size_t>& failed, std::size_t total,
+                     const std::string& what) {
+  const std::size_t run = results.size();
+  document_["results"] = std::move(results);
+  document_["failed"] = failed;
+  document_["notRun"] = total - run;
+  if (failed.empty()) return kExitSuccess;
+  std::string message = std::to_string(failed.size()) + " of " +
+                        std::to_string(total) + " " + what + "s failed (";
+  for (std::size_t i = 0; i < failed.size(); ++i) {
+    message += (i ? ", " : "") + std::to_string(failed[i]);
+  }
+  message += ")";
+  if (run < total) {
+    message += "; the " + std::to_string(total - run) + " after " + what + " " +
+               std::to_string(failed.back()) +
+               " did not run (--keep-going runs them)";
+  }
+  return Fail("", message);
 }
 
 int Report::AutomationFailure(const std::string& context,

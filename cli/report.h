@@ -43,6 +43,18 @@ class Report {
   // Data for JSON only.
   void Data(const std::string& key, nlohmann::ordered_json value);
   void ExplainStatuses(bool explain) { explain_statuses_ = explain; }
+  // Put before the context of every error this report shows ("line 3").
+  void PrefixErrors(const std::string& prefix) { prefix_ = prefix; }
+  bool json() const { return json_; }
+  const nlohmann::ordered_json& document() const { return document_; }
+
+  // The outcome of a run of several parts (`what`: "line", "statement"),
+  // each in `results` with its number; `failed` numbers the failed ones and
+  // `total` counts them all. kExitFailure when any failed, after saying
+  // how many did and which, and whether the rest was left unrun.
+  int Outcomes(nlohmann::ordered_json results,
+               const std::vector<std::size_t>& failed, std::size_t total,
+               const std::string& what);
 
   // The object's result text: kExitSuccess for "SUCCESS", else the text
   // goes to standard error after `context` and kExitFailure is returned.
@@ -63,6 +75,7 @@ class Report {
 
   bool json_;
   bool explain_statuses_;
+  std::string prefix_;
   nlohmann::ordered_json document_ = nlohmann::ordered_json::object();
   std::string own_text_;
   std::vector<std::string> lines_;

@@ -49,6 +49,7 @@ enum class Command {
   kGroupAddMember,
   kGroupRemoveMember,
   kInvoke,
+  kBatch,
 };
 
 // The text attributes `user add` and `user set` may give.
@@ -67,6 +68,8 @@ struct ImportOptions {
   std::string generate_passwords;  // a new file for generated passwords
 };
 
+struct BatchLine;
+
 struct Request {
   Command command = Command::kInvoke;
   GlobalOptions options;
@@ -78,6 +81,24 @@ struct Request {
   std::optional<std::string> comment;  // group comment
   std::vector<std::string> statements;
   ImportOptions import;
+  std::string statements_file;   // invoke -f: FILE, or - for standard input
+  std::string batch_file;        // batch FILE|-
+  std::vector<BatchLine> lines;  // batch: the lines read from batch_file
+  bool keep_going = false;       // invoke and batch: run past a failure
+  std::string passwords_from;    // --passwords-from: one password a line
+
+  // Whether the statements or lines come from standard input, which then
+  // cannot carry the passwords as well.
+  bool ReadsStandardInput() const {
+    return statements_file == "-" || batch_file == "-";
+  }
+};
+
+// One task-command line of a batch file, parsed as a command line is.
+struct BatchLine {
+  std::size_t number = 0;  // in the file, from 1
+  std::string text;
+  Request request;
 };
 
 }  // namespace corvane::cli

@@ -9,43 +9,19 @@
 #include "automation/error.h"
 #include "cli/audit_sink.h"
 #include "cli/backend.h"
+#include "cli/batch_command.h"
 #include "cli/command_line.h"
 #include "cli/dc_command.h"
 #include "cli/exit_status.h"
-#include "cli/group_commands.h"
 #include "cli/invoke_command.h"
 #include "cli/password_supply.h"
 #include "cli/progress_api.h"
-#include "cli/user_commands.h"
-#include "cli/user_import.h"
+#include "cli/task_command.h"
 #include "domain/class_factory.h"
 #include "netapi/call_trace.h"
 
 namespace corvane::cli {
 namespace {
-
-bool IsUserCommand(Command command) {
-  return command >= Command::kUserList && command <= Command::kUserExport;
-}
-bool IsGroupCommand(Command command) {
-  return command >= Command::kGroupList &&
-         command <= Command::kGroupRemoveMember;
-}
-
-// Everything that can be told from the command line alone, before any
-// backend is opened.
-void CheckRequest(const Request& request) {
-  // A named controller is worked on directly; the simulated network must
-  // be told which of its domains is meant.
-  const GlobalOptions& options = request.options;
-  if ((IsUserCommand(request.command) || IsGroupCommand(request.command)) &&
-      options.domain.empty() &&
-      (options.server.empty() || !options.simulate_file.empty())) {
-    throw UsageError(
-        "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "
-        "simulated demo domain is CORVANE");
-  }
-}
 
 // The domain object lives only inside this call, so that its end message
 // is written while the audit sink still exists.
@@ -64,19 +40,13 @@ int RunCommand(const Request& request, const ClassFactory& factory,
       return report.Finish("domain " + request.options.domain, result);
     }
   }
-  if (request.command == Command::kUserImport) {
-    return RunUserImport(request, domain, api, report);
+  if (request.command == Command::kInvoke) {
+    return RunInvoke(request, domain, report, passwords);
   }
-  if (request.command == Command::kUserExport) {
-    return RunUserExport(request, domain, api, report);
+  if (request.command == Command::kBatch) {
+    return RunBatch(request, domain, api, report, passwords);
   }
-  if (IsUserCommand(request.command)) {
-    return RunUserCommand(request, domain, api, report, passwords);
-  }
-  if (IsGroupCommand(request.command)) {
-    return RunGroupCommand(request, domain, api, report);
-  }
-  return RunInvoke(request, domain, report, passwords);
+  return RunTaskCommand(request, domain, api, report, passwords);
 }
 
 // --json before any "--": known before the command line is parsed, so that
@@ -107,6 +77,8 @@ int RunReported(int argc, const char* const* argv, Report& report) {
     request = std::move(std::get<Request>(parsed));
     CompleteOptions(request.options);
     CheckRequest(request);
+    if (request.command == Command::kInvoke) ReadStatementFile(request);
+    if (request.command == Command::kBatch) request.lines = ReadBatch(request);
   } catch (const UsageError& error) {
     return report.UsageFailure(error.what());
   }

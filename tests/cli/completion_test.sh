@@ -45,5 +45,6 @@ expect 'corvane --audit tr' 'trail.log'
 # A command's own options and those of the commands above it, no other's.
 expect 'corvane user add dana --' '~* --disabled * --full-name * --log-level * --simulate *'
 expect 'corvane group add Sales --full' ''
-expect 'corvane --privilege ' 'dc group help invoke user'
+expect 'corvane --privilege ' 'batch dc group help invoke user'
+expect 'corvane batch cmds.txt --pass' '--passwords-from'
 ((failures == 0))

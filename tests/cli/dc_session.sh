@@ -175,6 +175,38 @@ sid_second=$(cv user sid "$second")
 invoked=$(cv invoke "Users.sUserName=$first" 'Users.sFullName')
 [[ $invoked == "Ann Session" ]] || fail "invoke printed '$invoked'"
 
+# A batch from standard input, its passwords from a stream of their own:
+# every line runs past the failed one, over one connection (one TCP connect
+# to the controller's port 445), with the controller located once.
+batch_dir=$(mktemp -d "${TMPDIR:-/tmp}/corvane-batch.XXXXXX")
+printf '%s\n' "$(password "$first-batch")" >"$batch_dir/passwords"
+batch_lines=(
+  "user password $first" "user show nosuch$suffix"
+  "user set $second --comment 'Batch #2'" "group members $group"
+)
+set +e
+# The leak checker of sanitizer builds cannot run under ptrace.
+printf '%s\n' '# from a batch' "${batch_lines[@]}" |
+  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+  strace -f -e trace=connect -o "$batch_dir/trace" \
+    "$corvane" --server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN" \
+    --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" -d 1 \
+    batch --keep-going --passwords-from "$batch_dir/passwords" - \
+    >"$batch_dir/out" 2>"$batch_dir/err"
+status=$?
+set -e
+cat "$batch_dir/err" >&2
+((status == 1)) || fail "batch with a failed line exited $status"
+grep -qxF "corvane: 1 of 4 lines failed (3)" "$batch_dir/err" ||
+  fail "batch summary"
+[[ $(grep -c '^netapi: NetGetDCName' "$batch_dir/err") == 1 ]] ||
+  fail "the batch located its controller more than once"
+[[ $(grep -c 'htons(445)' "$batch_dir/trace") == 1 ]] ||
+  fail "the batch opened more than one connection: $(cat "$batch_dir/trace")"
+expect_line "$(cat "$batch_dir/out")" "$first"
+expect_line "$(cv user show "$second")" "comment:    Batch #2"
+rm -rf "$batch_dir"
+
 cv group remove-member "$group" "$second"
 members=$(cv group members "$group")
 [[ $members == "$first" ]] || fail "members after removal: $members"

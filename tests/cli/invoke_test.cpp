@@ -1,4 +1,6 @@
 // corvane invoke: member paths evaluated in order on one domain object.
+#include <fstream>
+
 #include "tests/cli/cli_fixture.h"
 
 namespace corvane::cli_test {
@@ -38,6 +40,45 @@ TEST_F(CorvaneSession, StopsAtTheFirstErrorText) {
   const Outcome no_group = Corvane({"invoke", "Groups.Users.sLastError"});
   EXPECT_EQ(no_group.status, 1);
   EXPECT_NE(no_group.err.find("ERROR - No group specified"), std::string::npos);
+}
+
+TEST_F(CorvaneSession, KeepGoingRunsEveryStatement) {
+  const std::vector<std::string> statements = {
+      "invoke", "--keep-going", "Users.sUserName=nosuch", "Users.Frobnicate",
+      "Users.sUserName=bob", "Users.sFullName"};
+  const Outcome outcome = Corvane(statements);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "Bob Baker\n");
+  EXPECT_NE(outcome.err.find("Users.Frobnicate: automation error 0x80020006"),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_NE(outcome.err.find("2 of 4 statements failed (1, 2)"),
+            std::string::npos);
+
+  const nlohmann::json document = Json(statements, 1);
+  EXPECT_EQ(document["failed"], nlohmann::json({1, 2}));
+  EXPECT_EQ(document["results"][0]["statusName"], "NERR_UserNotFound");
+  EXPECT_EQ(document["results"][1]["automationError"]["number"], "0x80020006");
+  EXPECT_EQ(document["results"][3]["value"], "Bob Baker");
+  EXPECT_EQ(document["results"][3]["ok"], true);
+}
+
+TEST_F(CorvaneSession, StatementsFromAFileRunBeforeTheArguments) {
+  const std::string file = dir_.File("statements");
+  std::ofstream(file) << "# select, then change\n\n"
+                         "Users.sUserName=bob   # a comment\n"
+                         "Users.sComment=\"Room #4\"\n";
+  EXPECT_EQ(Ok({"invoke", "-f", file, "Users.sComment"}), "Room #4\n");
+  EXPECT_EQ(Ok({"invoke", "-f", "-"}, "Users.sUserName=bob\nUsers.sComment\n"),
+            "Room #4\n");
+
+  std::ofstream(file) << "Users.sUserName=alice\nUsers.(\n";
+  const Outcome bad = Corvane({"invoke", "-f", file});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find(file + " line 2: column 7"), std::string::npos)
+      << bad.err;
+  EXPECT_EQ(Corvane({"invoke"}).status, 2);
+  EXPECT_EQ(Corvane({"invoke", "-f", dir_.File("missing")}).status, 2);
 }
 
 TEST_F(CorvaneSession, AutomationErrorsShowNumberAndMeaning) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -152,6 +153,50 @@ TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {
   EXPECT_EQ(outcome.out, "True\n");
   EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
   EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+}
+
+// Statements or lines on standard input: the passwords come from a stream
+// of their own, in the order they are used, each to its own statement even
+// when an earlier one failed before using its password.
+TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
+  const std::string passwords = dir_.File("passwords");
+  std::ofstream(passwords) << "Kim-Pass-1\nBob-Pass-2\n";
+  const Outcome invoked = Corvane(
+      {"invoke", "-f", "-", "--passwords-from", passwords},
+      "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)\n"
+      "Users.sUserName=bob\nUsers.sPassword=@password\n");
+  EXPECT_EQ(invoked.status, 0) << invoked.err;
+  EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
+  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+
+  std::ofstream(passwords) << "Lost-Pass-1\nCarol-Pass-2\n";
+  EXPECT_EQ(Corvane({"invoke", "--keep-going", "--passwords-from", passwords,
+                     "Nothing.sPassword=@password", "Users.sUserName=carol",
+                     "Users.sPassword=@password"})
+                .status,
+            1);
+  EXPECT_EQ(PasswordOf(state_, "carol"), "Carol-Pass-2");
+
+  std::ofstream(passwords) << "Lost-Pass-3\nAlice-Pass-4\n";
+  const Outcome batch =
+      Corvane({"batch", "--keep-going", "--passwords-from", passwords, "-"},
+              "user password nosuch\nuser password alice\n");
+  EXPECT_EQ(batch.status, 1) << batch.err;
+  EXPECT_EQ(PasswordOf(state_, "alice"), "Alice-Pass-4");
+
+  // A password left over: the stream does not match the statements.
+  std::ofstream(passwords) << "Bob-Pass-5\nExtra-Pass-6\n";
+  const Outcome extra =
+      Corvane({"batch", "--passwords-from", passwords, "-"},
+              "user password bob\n");
+  EXPECT_EQ(extra.status, 2);
+  EXPECT_NE(extra.err.find("more passwords than the 1"), std::string::npos)
+      << extra.err;
+  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+  EXPECT_EQ(Corvane({"invoke", "-f", "-", "--passwords-from", "-"},
+                    "Users.sPassword=@password\n")
+                .status,
+            2);
 }
 
 }  // namespace

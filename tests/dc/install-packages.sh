@@ -14,7 +14,8 @@
 # CORVANE_UNIT_DIR and CORVANE_INITD_DIR other service folders.
 set -euo pipefail
 
-readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient krb5-user)
+# strace: the command-line session counts the connections a batch opens.
+readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient krb5-user strace)
 readonly services=(samba-ad-dc smbd nmbd winbind)
 readonly policy=${CORVANE_POLICY_RC_D:-/usr/sbin/policy-rc.d}
 readonly unit_dir=${CORVANE_UNIT_DIR:-/lib/systemd/system}
