@@ -48,10 +48,10 @@ TEST_F(Batch, KeepsGoingPastAFailedLineOnOneDomainObject) {
   EXPECT_EQ(Count(outcome.err, "NetGetDCName"), 1u) << outcome.err;
   EXPECT_EQ(Json({"group", "show", "Night Shift"})["comment"], "After #hours");
 
-  const json document =
-      Json({"batch", "--keep-going", File("group show 'Night Shift'\n"
-                                          "user show nosuch\n")},
-           1);
+  const json document = Json({"batch", "--keep-going",
+                              File("group show 'Night Shift'\n"
+                                   "user show nosuch\n")},
+                             1);
   EXPECT_EQ(document["failed"], json({2}));
   EXPECT_EQ(document["results"][0]["comment"], "After #hours");
   EXPECT_EQ(document["results"][1]["statusName"], "NERR_UserNotFound");
@@ -66,9 +66,9 @@ TEST_F(Batch, StopsAtTheFirstFailedLineByDefault) {
             std::string::npos)
       << outcome.err;
   EXPECT_EQ(Ok({"group", "members", "Night Shift"}), "");
-  EXPECT_EQ(Json({"batch", File("user show nosuch\nuser show bob\n")}, 1)
-                ["notRun"],
-            1);
+  EXPECT_EQ(
+      Json({"batch", File("user show nosuch\nuser show bob\n")}, 1)["notRun"],
+      1);
 }
 
 TEST_F(Batch, RefusesEveryLineBeforeAnyRuns) {
@@ -92,8 +92,9 @@ TEST_F(Batch, RefusesEveryLineBeforeAnyRuns) {
         << c.line << ": " << outcome.err;
   }
   EXPECT_EQ(Corvane({"group", "show", "Never"}).status, 1);
-  EXPECT_NE(Corvane({"batch", File("# nothing\n")}).err.find("holds no command"),
-            std::string::npos);
+  EXPECT_NE(
+      Corvane({"batch", File("# nothing\n")}).err.find("holds no command"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ TEST_F(CorvaneSession, StopsAtTheFirstErrorText) {
 
 TEST_F(CorvaneSession, KeepGoingRunsEveryStatement) {
   const std::vector<std::string> statements = {
-      "invoke", "--keep-going", "Users.sUserName=nosuch", "Users.Frobnicate",
-      "Users.sUserName=bob", "Users.sFullName"};
+      "invoke",           "--keep-going",        "Users.sUserName=nosuch",
+      "Users.Frobnicate", "Users.sUserName=bob", "Users.sFullName"};
   const Outcome outcome = Corvane(statements);
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.out, "Bob Baker\n");

@@ -161,10 +161,10 @@ TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {
 TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
   const std::string passwords = dir_.File("passwords");
   std::ofstream(passwords) << "Kim-Pass-1\nBob-Pass-2\n";
-  const Outcome invoked = Corvane(
-      {"invoke", "-f", "-", "--passwords-from", passwords},
-      "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)\n"
-      "Users.sUserName=bob\nUsers.sPassword=@password\n");
+  const Outcome invoked =
+      Corvane({"invoke", "-f", "-", "--passwords-from", passwords},
+              "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)\n"
+              "Users.sUserName=bob\nUsers.sPassword=@password\n");
   EXPECT_EQ(invoked.status, 0) << invoked.err;
   EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
   EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
@@ -186,9 +186,8 @@ TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
 
   // A password left over: the stream does not match the statements.
   std::ofstream(passwords) << "Bob-Pass-5\nExtra-Pass-6\n";
-  const Outcome extra =
-      Corvane({"batch", "--passwords-from", passwords, "-"},
-              "user password bob\n");
+  const Outcome extra = Corvane({"batch", "--passwords-from", passwords, "-"},
+                                "user password bob\n");
   EXPECT_EQ(extra.status, 2);
   EXPECT_NE(extra.err.find("more passwords than the 1"), std::string::npos)
       << extra.err;
