@@ -204,7 +204,7 @@ grep -qxF "corvane: 1 of 4 lines failed (3)" "$batch_dir/err" ||
 [[ $(grep -c 'htons(445)' "$batch_dir/trace") == 1 ]] ||
   fail "the batch opened more than one connection: $(cat "$batch_dir/trace")"
 expect_line "$(cat "$batch_dir/out")" "$first"
-expect_line "$(cv user show "$second")" "comment:    Batch #2"
+expect_line "$(cv user show "$second")" "comment:              Batch #2"
 rm -rf "$batch_dir"
 
 cv group remove-member "$group" "$second"
@@ -232,7 +232,7 @@ cv user import "$imports/staff.csv" >/dev/null 2>&1 || status=$?
 ((status == 1)) || fail "import over existing accounts exited $status"
 rerun=$(cv user import --exist-ok "$imports/staff.csv")
 expect_line "$rerun" "line 2 ${imported[0]}: disable"
-expect_line "$(cv user show "${imported[2]}")" "disabled:   yes"
+expect_line "$(cv user show "${imported[2]}")" "disabled:             yes"
 expect_line "$(cv user export | grep "^${imported[1]},")" \
   "${imported[1]},\"Imported, ${imported[1]}\",bulk,,,yes,$group"
 for name in "${imported[@]}"; do cv user delete "$name"; done
