@@ -140,8 +140,12 @@ class FreshFile {
 
 // Makes the rename itself survive a crash of the machine.
 void SyncFolderOf(const std::string& path) {
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  if (folder.empty()) folder = ".";
+  // Built whole rather than assigned ".": g++ 12 warns falsely
+  // (-Wrestrict) about assigning a literal to a string it cannot size.
+  const std::filesystem::path parent =
+      std::filesystem::path(path).parent_path();
+  const std::string folder =
+      parent.empty() ? std::string(".") : parent.string();
   UniqueFd directory(
       ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   // Some file systems cannot sync a folder (EINVAL); the rename stands.
