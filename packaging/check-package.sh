@@ -41,7 +41,8 @@ lintian --fail-on error "$package" || fail "lintian found errors"
 dpkg-deb -x "$package" "$work/root"
 # Every library the binary loads comes from a package it depends on.
 for library in $(objdump -p "$work/root/usr/bin/corvane" | awk '$1 == "NEEDED" {print $2}'); do
-  path=$(ldconfig -p | awk -v name="$library" '$1 == name {print $NF; exit}')
+  # awk reads to the end: an early exit would fail ldconfig with SIGPIPE.
+  path=$(ldconfig -p | awk -v name="$library" '$1 == name && !found {print $NF; found = 1}')
   owner=$(dpkg-query -S "$(realpath "$path")" 2>/dev/null | cut -d: -f1) ||
     owner=$(dpkg-query -S "$path" | cut -d: -f1)
   [[ $depends == *" $owner "* || $depends == *" $owner" || $depends == *" $owner,"* ]] ||
