@@ -13,7 +13,7 @@ set -euo pipefail
 command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 suite_packages=(googletest libgtest-dev libgmock-dev
                 libbenchmark-dev clang-format help2man dpkg-dev file lintian
-                iproute2 valgrind)
+                iproute2 valgrind ccache)
 case ${1:-} in
   --command)
     packages=("${command_packages[@]}")

@@ -14,6 +14,12 @@ cd "$root"
 tests/install-build-deps.sh
 tests/dc/install-packages.sh
 
+# A warm compiler cache makes a rerun on the same machine quick.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=$root
+fi
+
 echo "== clang-format"
 mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
 clang-format --dry-run --Werror "${sources[@]}"
