@@ -102,36 +102,25 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
     return status;
   }
   // Samba 4.17's NetGroupGetInfo returns name and comment pointing into
-  // memory it has already released, so both come from the group listing,
-  // read a batch at a time until the group turns up; the call itself only
-  // says why a group is not there.
+  // memory it has already released, so the record comes over the direct
+  // SAMR channel: the same look-up by name, whatever the domain's size.
   samba::ListedEntry found;
   {
     std::lock_guard lock(calls_);
-    const std::optional<std::u16string> wanted = samba::ToUtf16(group);
-    const auto is_wanted = [&](const samba::ListedEntry& e) {
-      return wanted && samba::EqualsIgnoringAsciiCase(
-                           samba::ToUtf8(e.name).value_or(""), group);
-    };
-    samba::PendingListing listing;
-    auto match = listing.entries.end();
-    while (match == listing.entries.end() && !listing.complete) {
-      listing.entries.clear();
-      if (const NET_API_STATUS status =
-              FetchGroups(host, 1, samba::kControllerBatchBytes, listing)) {
-        return status;
-      }
-      match = std::find_if(listing.entries.begin(), listing.entries.end(),
-                           is_wanted);
+    std::uint32_t rid = 0, kind = 0;
+    NET_API_STATUS status = samr_.LookupName(group, rid, kind);
+    // A user's name is no group's, as on the platform.
+    if (status == NERR_Success && kind != samba::kSamrGroup) {
+      return NERR_GroupNotFound;
     }
-    if (match == listing.entries.end()) {
-      samba::LibnetapiBuffer ignored;
-      const NET_API_STATUS status = ToPlatformStatus(
-          ::NetGroupGetInfo(host.c_str(), group.c_str(), 0, ignored.put()),
-          Subject::kGroup);
-      return status != NERR_Success ? status : NERR_GroupNotFound;
+    samba::GroupRecord record;
+    if (status == NERR_Success) status = samr_.QueryGroup(rid, record);
+    if (status != NERR_Success)
+      return ToPlatformStatus(status, Subject::kGroup);
+    if (!Convert(record.name.c_str(), found.name) ||
+        !Convert(record.comment.c_str(), found.comment)) {
+      return ERROR_NO_UNICODE_TRANSLATION;
     }
-    found = std::move(*match);
   }
   if (level == 0) {
     RecordBuilder<GROUP_INFO_0> builder;

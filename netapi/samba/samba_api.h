@@ -15,6 +15,7 @@
 #include "netapi/api.h"
 #include "netapi/samba/enumeration_cursors.h"
 #include "netapi/samba/samba_config.h"
+#include "netapi/samba/samr_channel.h"
 #include "netapi/samba/server_route.h"
 #include "netapi/samba/session.h"
 
@@ -105,6 +106,7 @@ class SambaApi final : public Api {
   samba::EnumerationCursors cursors_;
   std::mutex calls_;  // libnetapi's context is shared and not thread-safe
   samba::Session session_;
+  samba::SamrChannel samr_;  // guarded by calls_
 };
 
 }  // namespace corvane::netapi

@@ -205,6 +205,8 @@ void Session::SetCredentials(const SambaConfig& config) {
                                    : kerberos == KerberosUse::kDesired ? 1
                                                                        : 0);
   Check(libnetapi_set_creds(context_, credentials), "libnetapi_set_creds");
+  conf_ = conf;
+  credentials_ = credentials;
 }
 
 KerberosUse EffectiveKerberos(const SambaConfig& config) {

@@ -12,6 +12,8 @@
 #include "netapi/samba/talloc_owner.h"
 
 struct libnetapi_ctx;
+struct loadparm_context;
+struct cli_credentials;
 
 namespace corvane::netapi::samba {
 
@@ -24,6 +26,11 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  // The configuration and credentials libnetapi uses, for a second channel
+  // to the same controller.
+  loadparm_context* conf() const { return conf_; }
+  cli_credentials* credentials() const { return credentials_; }
+
  private:
   void WriteClientConf(const SambaConfig& config);
   void SetCredentials(const SambaConfig& config);
@@ -33,6 +40,8 @@ class Session {
   // Samba's credentials and configuration objects; libnetapi refers to
   // them until it is freed.
   TallocOwner credentials_owner_;
+  loadparm_context* conf_ = nullptr;
+  cli_credentials* credentials_ = nullptr;
   libnetapi_ctx* context_ = nullptr;
 };
 

@@ -20,36 +20,9 @@ namespace {
 thread_local DWORD last_error = 0;
 
 constexpr DWORD kUserSidLevel = 23;
-constexpr DWORD kGroupSidLevel = 3;
 // Samba's answer for a name that is not a user: ERROR_NONE_MAPPED when
 // nothing has it, ERROR_NO_SUCH_USER when another kind of account does.
 constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
-
-// A group's SID from the group listing: Samba 4.17's NetGroupGetInfo
-// hands its SID back in memory it has already released.
-NET_API_STATUS GroupSid(const std::string& host, const std::string& group,
-                        std::vector<BYTE>& sid) {
-  std::uint32_t resume = 0;
-  for (;;) {
-    samba::LibnetapiBuffer answer;
-    std::uint32_t read = 0, total = 0;
-    const NET_API_STATUS status =
-        ::NetGroupEnum(host.c_str(), kGroupSidLevel, answer.put(),
-                       MAX_PREFERRED_LENGTH, &read, &total, &resume);
-    if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-    const ::GROUP_INFO_3* groups = answer.As<::GROUP_INFO_3>();
-    for (std::uint32_t i = 0; i < read; ++i) {
-      if (groups[i].grpi3_name != nullptr &&
-          samba::EqualsIgnoringAsciiCase(groups[i].grpi3_name, group)) {
-        auto bytes = samba::SidBytes(groups[i].grpi3_group_sid);
-        if (!bytes) return ERROR_NONE_MAPPED;
-        sid = std::move(*bytes);
-        return NERR_Success;
-      }
-    }
-    if (status == NERR_Success || read == 0) return ERROR_NONE_MAPPED;
-  }
-}
 
 BOOL Fail(DWORD error) {
   last_error = error;
@@ -101,7 +74,14 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
       if (!bytes) return Fail(ERROR_NONE_MAPPED);
       sid_bytes = std::move(*bytes);
     } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
-      status = GroupSid(host, account, sid_bytes);
+      // A group's SID over the direct SAMR channel: Samba 4.17's
+      // NetGroupGetInfo hands its SID back in memory it has released.
+      std::uint32_t rid = 0, found_kind = 0;
+      status = samr_.LookupName(account, rid, found_kind);
+      if (status == NERR_Success && found_kind != samba::kSamrGroup) {
+        status = ERROR_NONE_MAPPED;
+      }
+      if (status == NERR_Success) status = samr_.AccountSid(rid, sid_bytes);
       if (status != NERR_Success) return Fail(status);
       kind = SidTypeGroup;
     } else {
