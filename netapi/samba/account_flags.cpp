@@ -47,4 +47,12 @@ DWORD ToAccountControl(DWORD uf_flags) {
   return acb;
 }
 
+DWORD FromAccountControl(DWORD acb_flags) {
+  DWORD uf = 0;
+  for (const FlagPair& pair : kFlagPairs) {
+    if (acb_flags & pair.acb) uf |= pair.uf;
+  }
+  return uf;
+}
+
 }  // namespace corvane::netapi::samba

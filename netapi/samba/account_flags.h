@@ -13,5 +13,7 @@ inline constexpr DWORD UF_ACCOUNT_TYPE_MASK =
     UF_WORKSTATION_TRUST_ACCOUNT | UF_SERVER_TRUST_ACCOUNT | 0x0100;
 
 DWORD ToAccountControl(DWORD uf_flags);
+// The UF_ bits of account-control bits (UF_SCRIPT is not among them).
+DWORD FromAccountControl(DWORD acb_flags);
 
 }  // namespace corvane::netapi::samba

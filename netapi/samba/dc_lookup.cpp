@@ -26,16 +26,15 @@ NET_API_STATUS SambaApi::NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
       !samba::EqualsIgnoringAsciiCase(domain, config_.realm)) {
     return NERR_DCNotFound;
   }
-  samba::LibnetapiBuffer answer;
+  // Over the direct RPC channel, so that a command that only reads never
+  // opens the SMB session.
+  std::string reported;
   {
     std::lock_guard lock(calls_);
-    const NET_API_STATUS status =
-        ::NetGetDCName(host.c_str(), config_.workgroup.c_str(), answer.put());
+    const NET_API_STATUS status = rpc_.DcName(config_.workgroup, reported);
     if (status != NERR_Success) return status;
   }
-  const char* reported = reinterpret_cast<const char*>(answer.As<char>());
-  const std::string_view name =
-      samba::WithoutBackslashes(reported == nullptr ? "" : reported);
+  const std::string_view name = samba::WithoutBackslashes(reported);
   if (name.empty()) return NERR_DCNotFound;
   std::optional<std::u16string> wide = samba::ToUtf16(name);
   if (!wide) return ERROR_NO_UNICODE_TRANSLATION;

@@ -103,18 +103,18 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
   }
   // Samba 4.17's NetGroupGetInfo returns name and comment pointing into
   // memory it has already released, so the record comes over the direct
-  // SAMR channel: the same look-up by name, whatever the domain's size.
+  // RPC channel: the same look-up by name, whatever the domain's size.
   samba::ListedEntry found;
   {
     std::lock_guard lock(calls_);
     std::uint32_t rid = 0, kind = 0;
-    NET_API_STATUS status = samr_.LookupName(group, rid, kind);
+    NET_API_STATUS status = rpc_.LookupName(group, rid, kind);
     // A user's name is no group's, as on the platform.
     if (status == NERR_Success && kind != samba::kSamrGroup) {
       return NERR_GroupNotFound;
     }
     samba::GroupRecord record;
-    if (status == NERR_Success) status = samr_.QueryGroup(rid, record);
+    if (status == NERR_Success) status = rpc_.QueryGroup(rid, record);
     if (status != NERR_Success)
       return ToPlatformStatus(status, Subject::kGroup);
     if (!Convert(record.name.c_str(), found.name) ||
@@ -197,30 +197,16 @@ NET_API_STATUS SambaApi::NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
       Subject::kGroupNonMember);
 }
 
-NET_API_STATUS SambaApi::FetchGroups(const std::string& host, DWORD level,
-                                     DWORD prefmaxlen,
+NET_API_STATUS SambaApi::FetchGroups(DWORD level, DWORD prefmaxlen,
                                      samba::PendingListing& listing) {
-  samba::LibnetapiBuffer answer;
-  std::uint32_t read = 0, total = 0;
-  const NET_API_STATUS status =
-      ::NetGroupEnum(host.c_str(), level, answer.put(), prefmaxlen, &read,
-                     &total, &listing.resume);
-  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-  for (std::uint32_t i = 0; i < read; ++i) {
-    samba::ListedEntry entry;
-    bool converted;
-    if (level == 0) {
-      converted =
-          Convert(answer.As<::GROUP_INFO_0>()[i].grpi0_name, entry.name);
-    } else {
-      const ::GROUP_INFO_1& record = answer.As<::GROUP_INFO_1>()[i];
-      converted = Convert(record.grpi1_name, entry.name) &&
-                  Convert(record.grpi1_comment, entry.comment);
+  const std::size_t before = listing.entries.size();
+  const NET_API_STATUS status = rpc_.ListGroups(prefmaxlen, listing);
+  if (level == 0) {
+    for (std::size_t i = before; i < listing.entries.size(); ++i) {
+      listing.entries[i].comment.clear();
     }
-    if (!converted) return ERROR_NO_UNICODE_TRANSLATION;
-    listing.entries.push_back(std::move(entry));
   }
-  return samba::Received(status, read, listing);
+  return status;
 }
 
 NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
@@ -241,7 +227,7 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
   request.handle_limit = 0xFFFFFFFF;
   auto fetch = [&](DWORD bytes, samba::PendingListing& listing) {
     std::lock_guard lock(calls_);
-    return FetchGroups(host, level, bytes, listing);
+    return FetchGroups(level, bytes, listing);
   };
   const auto fill = [](const samba::ListedEntry& entry, auto& batch) {
     AddGroup(entry, batch);

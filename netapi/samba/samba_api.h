@@ -14,8 +14,8 @@
 
 #include "netapi/api.h"
 #include "netapi/samba/enumeration_cursors.h"
+#include "netapi/samba/rpc_channel.h"
 #include "netapi/samba/samba_config.h"
-#include "netapi/samba/samr_channel.h"
 #include "netapi/samba/server_route.h"
 #include "netapi/samba/session.h"
 
@@ -87,11 +87,11 @@ class SambaApi final : public Api {
   NET_API_STATUS Route(LPCWSTR server, std::string& host) const;
 
   // Each makes one controller call and appends what it sends to `listing`
-  // (see samba::Received).
-  NET_API_STATUS FetchUsers(const std::string& host, DWORD filter,
-                            DWORD prefmaxlen, samba::PendingListing& listing);
-  NET_API_STATUS FetchGroups(const std::string& host, DWORD level,
-                             DWORD prefmaxlen, samba::PendingListing& listing);
+  // (see samba::Received); users and groups over the direct RPC channel.
+  NET_API_STATUS FetchUsers(DWORD filter, DWORD prefmaxlen,
+                            samba::PendingListing& listing);
+  NET_API_STATUS FetchGroups(DWORD level, DWORD prefmaxlen,
+                             samba::PendingListing& listing);
   NET_API_STATUS FetchGroupUsers(const std::string& host,
                                  const std::string& group, DWORD prefmaxlen,
                                  samba::PendingListing& listing);
@@ -106,7 +106,7 @@ class SambaApi final : public Api {
   samba::EnumerationCursors cursors_;
   std::mutex calls_;  // libnetapi's context is shared and not thread-safe
   samba::Session session_;
-  samba::SamrChannel samr_;  // guarded by calls_
+  samba::RpcChannel rpc_;  // guarded by calls_
 };
 
 }  // namespace corvane::netapi

@@ -1,6 +1,7 @@
 // The name-to-SID lookup, with the platform's sizing protocol. libnetapi has
-// no name lookup of its own; the SID levels of the user and group queries
-// give the account's SID.
+// no name lookup of its own (and Samba 4.17's NetGroupGetInfo hands a
+// group's SID back in memory it has released), so the name is looked up in
+// the account domain over the direct RPC channel.
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -8,9 +9,6 @@
 
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/samba_api.h"
-#include "netapi/samba/samba_buffer.h"
-#include "netapi/samba/sid_bytes.h"
-#include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
 
 namespace corvane::netapi {
@@ -19,10 +17,8 @@ namespace {
 // The last error of the lookup, per thread as on the platform.
 thread_local DWORD last_error = 0;
 
-constexpr DWORD kUserSidLevel = 23;
-// Samba's answer for a name that is not a user: ERROR_NONE_MAPPED when
-// nothing has it, ERROR_NO_SUCH_USER when another kind of account does.
-constexpr NET_API_STATUS kSambaNoSuchUser = 1317;
+// SID_NAME_USE as SAMR reports it.
+constexpr std::uint32_t kSamrUser = 1;
 
 BOOL Fail(DWORD error) {
   last_error = error;
@@ -65,28 +61,17 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
   SID_NAME_USE kind = SidTypeUser;
   {
     std::lock_guard lock(calls_);
-    samba::LibnetapiBuffer answer;
-    NET_API_STATUS status = ::NetUserGetInfo(host.c_str(), account.c_str(),
-                                             kUserSidLevel, answer.put());
-    if (status == NERR_Success) {
-      const ::USER_INFO_23* user = answer.As<::USER_INFO_23>();
-      auto bytes = samba::SidBytes(user->usri23_user_sid);
-      if (!bytes) return Fail(ERROR_NONE_MAPPED);
-      sid_bytes = std::move(*bytes);
-    } else if (status == ERROR_NONE_MAPPED || status == kSambaNoSuchUser) {
-      // A group's SID over the direct SAMR channel: Samba 4.17's
-      // NetGroupGetInfo hands its SID back in memory it has released.
-      std::uint32_t rid = 0, found_kind = 0;
-      status = samr_.LookupName(account, rid, found_kind);
-      if (status == NERR_Success && found_kind != samba::kSamrGroup) {
-        status = ERROR_NONE_MAPPED;
-      }
-      if (status == NERR_Success) status = samr_.AccountSid(rid, sid_bytes);
-      if (status != NERR_Success) return Fail(status);
-      kind = SidTypeGroup;
-    } else {
-      return Fail(status);
+    std::uint32_t rid = 0, found_kind = 0;
+    NET_API_STATUS status = rpc_.LookupName(account, rid, found_kind);
+    // Users and global groups only, as the platform's answer for this
+    // domain; aliases and other kinds are not mapped.
+    if (status == NERR_Success && found_kind != kSamrUser &&
+        found_kind != samba::kSamrGroup) {
+      status = ERROR_NONE_MAPPED;
     }
+    if (status == NERR_Success) status = rpc_.AccountSid(rid, sid_bytes);
+    if (status != NERR_Success) return Fail(status);
+    if (found_kind == samba::kSamrGroup) kind = SidTypeGroup;
   }
 
   const std::u16string domain = samba::ToUtf16(config_.workgroup).value_or(u"");

@@ -1,6 +1,8 @@
 // User accounts: add, delete, read, change and enumerate.
 #include <array>
+#include <ctime>
 #include <mutex>
+#include <vector>
 
 #include "netapi/record_fields.h"
 #include "netapi/samba/account_flags.h"
@@ -11,6 +13,7 @@
 #include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
+#include "netapi/samba/user_records.h"
 
 namespace corvane::netapi {
 namespace {
@@ -78,7 +81,6 @@ CORVANE_REBUILD(USER_INFO_0)
 CORVANE_REBUILD(USER_INFO_1)
 CORVANE_REBUILD(USER_INFO_2)
 CORVANE_REBUILD(USER_INFO_4)
-CORVANE_REBUILD(GROUP_USERS_INFO_0)
 CORVANE_REBUILD(USER_MODALS_INFO_0)
 #undef CORVANE_REBUILD
 #undef CORVANE_COPY_BYTES
@@ -188,30 +190,44 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
   if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
     return status;
   }
-  samba::LibnetapiBuffer answer;
+  // Over the direct RPC channel, so that a command that only reads never
+  // opens the SMB session; the records are libnetapi's (user_records.h).
+  const samba::TallocOwner strings = samba::NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  corvane_rpc_user account{};
+  ::domsid sid{};
   {
     std::lock_guard lock(calls_);
     const NET_API_STATUS status = ToPlatformStatus(
-        ::NetUserGetInfo(host.c_str(), user.c_str(), level, answer.put()),
-        Subject::kUser);
+        rpc_.QueryUser(user, strings.get(), account), Subject::kUser);
     if (status != NERR_Success) return status;
+    sid = *reinterpret_cast<const ::domsid*>(rpc_.DomainSid());
   }
+  if (sid.num_auths >= MAXSUBAUTHS) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  sid.sub_auths[sid.num_auths++] = account.rid;
+  const ::USER_INFO_4 full = samba::UserInfo4(
+      account, &sid, static_cast<std::int64_t>(std::time(nullptr)));
   switch (level) {
-    case 0:
-      return Rebuild<USER_INFO_0>(answer.As<::USER_INFO_0>(), bufptr);
-    case 1:
-      return Rebuild<USER_INFO_1>(answer.As<::USER_INFO_1>(), bufptr);
+    case 0: {
+      const ::USER_INFO_0 name{full.usri4_name};
+      return Rebuild<USER_INFO_0>(&name, bufptr);
+    }
+    case 1: {
+      const ::USER_INFO_1 record = samba::UserInfo1(full);
+      return Rebuild<USER_INFO_1>(&record, bufptr);
+    }
     case 2: {
-      const NET_API_STATUS status =
-          Rebuild<USER_INFO_2>(answer.As<::USER_INFO_2>(), bufptr);
+      const ::USER_INFO_2 record = samba::UserInfo2(full);
+      const NET_API_STATUS status = Rebuild<USER_INFO_2>(&record, bufptr);
       if (status == NERR_Success) {
         MendExpiry(*bufptr, &USER_INFO_2::usri2_acct_expires);
       }
       return status;
     }
     default: {
-      const NET_API_STATUS status =
-          Rebuild<USER_INFO_4>(answer.As<::USER_INFO_4>(), bufptr);
+      const NET_API_STATUS status = Rebuild<USER_INFO_4>(&full, bufptr);
       if (status == NERR_Success) {
         MendExpiry(*bufptr, &USER_INFO_4::usri4_acct_expires);
       }
@@ -236,25 +252,22 @@ NET_API_STATUS SambaApi::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
   }
   // The whole list in one answer: the call has no resume handle, so a
   // shorter answer could never be continued.
-  samba::LibnetapiBuffer answer;
-  std::uint32_t read = 0, total = 0;
+  std::vector<std::u16string> groups;
   {
     std::lock_guard lock(calls_);
-    const NET_API_STATUS status = ToPlatformStatus(
-        ::NetUserGetGroups(host.c_str(), user.c_str(), 0, answer.put(),
-                           MAX_PREFERRED_LENGTH, &read, &total),
-        Subject::kUser);
+    const NET_API_STATUS status =
+        ToPlatformStatus(rpc_.UserGroups(user, groups), Subject::kUser);
     if (status != NERR_Success) return status;
   }
   RecordBuilder<GROUP_USERS_INFO_0> builder;
-  const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
-  for (std::uint32_t i = 0; i < read; ++i) {
-    if (!Rebuild(records[i], builder)) return ERROR_NO_UNICODE_TRANSLATION;
+  for (const std::u16string& group : groups) {
+    builder.Add();
+    builder.Text(&GROUP_USERS_INFO_0::grui0_name, group);
   }
   *bufptr = builder.Build(samba::AllocateBlock);
   if (*bufptr == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
-  *entriesread = read;
-  *totalentries = read;
+  *entriesread = static_cast<DWORD>(groups.size());
+  *totalentries = static_cast<DWORD>(groups.size());
   return NERR_Success;
 }
 
@@ -264,14 +277,15 @@ NET_API_STATUS SambaApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
   if (bufptr == nullptr) return ERROR_INVALID_PARAMETER;
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
-  samba::LibnetapiBuffer answer;
+  corvane_rpc_policy policy{};
   {
     std::lock_guard lock(calls_);
-    const NET_API_STATUS status = ToPlatformStatus(
-        ::NetUserModalsGet(host.c_str(), 0, answer.put()), Subject::kUser);
+    const NET_API_STATUS status =
+        ToPlatformStatus(rpc_.QueryPolicy(policy), Subject::kUser);
     if (status != NERR_Success) return status;
   }
-  return Rebuild<USER_MODALS_INFO_0>(answer.As<::USER_MODALS_INFO_0>(), bufptr);
+  const ::USER_MODALS_INFO_0 record = samba::ModalsInfo0(policy);
+  return Rebuild<USER_MODALS_INFO_0>(&record, bufptr);
 }
 
 NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,
@@ -340,22 +354,9 @@ NET_API_STATUS SambaApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
   return status;
 }
 
-NET_API_STATUS SambaApi::FetchUsers(const std::string& host, DWORD filter,
-                                    DWORD prefmaxlen,
+NET_API_STATUS SambaApi::FetchUsers(DWORD filter, DWORD prefmaxlen,
                                     samba::PendingListing& listing) {
-  samba::LibnetapiBuffer answer;
-  std::uint32_t read = 0, total = 0;
-  const NET_API_STATUS status =
-      ::NetUserEnum(host.c_str(), 0, filter, answer.put(), prefmaxlen, &read,
-                    &total, &listing.resume);
-  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-  const ::USER_INFO_0* records = answer.As<::USER_INFO_0>();
-  for (std::uint32_t i = 0; i < read; ++i) {
-    std::optional<std::u16string> name = samba::ToUtf16(records[i].usri0_name);
-    if (!name) return ERROR_NO_UNICODE_TRANSLATION;
-    listing.entries.push_back({std::move(*name), {}});
-  }
-  return samba::Received(status, read, listing);
+  return rpc_.ListUsers(filter, prefmaxlen, listing);
 }
 
 NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
@@ -380,7 +381,7 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
       cursors_, request,
       [&](DWORD bytes, samba::PendingListing& listing) {
         std::lock_guard lock(calls_);
-        return FetchUsers(host, filter, bytes, listing);
+        return FetchUsers(filter, bytes, listing);
       },
       [](const samba::ListedEntry& entry, RecordBuilder<USER_INFO_0>& batch) {
         batch.Add();

@@ -286,6 +286,9 @@ shown = read_until(b"Password for [")
 shown += read_until(b"]: ")
 os.write(fd, password.encode() + b"\n")
 shown += read_until(b"krbtgt")
+# Read to the end, so that a long listing never blocks on a full terminal.
+while (chunk := read_until(b"\0", 5)):
+    shown += chunk
 os.waitpid(pid, 0)
 sys.stdout.write(shown.decode(errors="replace").replace("\r", ""))
 PY

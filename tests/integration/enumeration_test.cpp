@@ -29,19 +29,17 @@ Enumeration EnumerateUsers(DWORD prefmaxlen) {
 }
 
 // Batches are within the preferred length (one record at least), each
-// counts at least what remains and more than it holds until the last, and
-// only the last one ends with status 0.
+// counts more than it holds until the last (the count is a hint, as on the
+// platform: a large domain's is not the whole rest), and only the last one
+// ends with status 0.
 void ExpectContract(const Enumeration& e, DWORD prefmaxlen) {
   ASSERT_EQ(e.status, NERR_Success);
-  std::size_t seen = 0;
   for (std::size_t i = 0; i < e.batches.size(); ++i) {
     const Batch& b = e.batches[i];
     const bool last = i + 1 == e.batches.size();
     EXPECT_EQ(b.status, last ? NERR_Success : netapi::ERROR_MORE_DATA);
-    EXPECT_GE(b.total_entries, e.names.size() - seen);
     EXPECT_EQ(b.entries_read == b.total_entries, last);
     EXPECT_TRUE(b.bytes <= prefmaxlen || b.entries_read == 1);
-    seen += b.entries_read;
   }
 }
 

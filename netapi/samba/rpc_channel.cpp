@@ -1,0 +1,184 @@
+#include "netapi/samba/rpc_channel.h"
+
+#include <optional>
+#include <utility>
+
+#include "netapi/samba/libnetapi.h"
+#include "netapi/samba/listing_batches.h"
+#include "netapi/samba/rpc_client.h"
+#include "netapi/samba/sid_bytes.h"
+#include "netapi/samba/text.h"
+
+namespace corvane::netapi::samba {
+namespace {
+
+// The platform's enumeration filter as SAMR account-control bits, as
+// libnetapi maps it (normal accounts unless another kind is asked for).
+std::uint32_t AccountBits(DWORD filter) {
+  switch (filter) {
+    case 0x0001:  // FILTER_TEMP_DUPLICATE_ACCOUNT
+      return 0x0008;
+    case 0x0008:  // FILTER_INTERDOMAIN_TRUST_ACCOUNT
+      return 0x0040;
+    case 0x0010:  // FILTER_WORKSTATION_TRUST_ACCOUNT
+      return 0x0080;
+    case 0x0020:  // FILTER_SERVER_TRUST_ACCOUNT
+      return 0x0100;
+    default:  // FILTER_NORMAL_ACCOUNT
+      return 0x0010;
+  }
+}
+
+// Collects a batch's entries in the platform's text.
+struct Collected {
+  PendingListing& listing;
+  std::uint32_t read = 0;
+  bool untranslatable = false;
+};
+
+struct CollectedNames {
+  std::vector<std::u16string>& names;
+  bool untranslatable = false;
+};
+
+bool CollectName(void* context, const char* name, const char* /*comment*/) {
+  auto& collected = *static_cast<CollectedNames*>(context);
+  std::optional<std::u16string> wide = ToUtf16(name);
+  if (!wide) {
+    collected.untranslatable = true;
+    return false;
+  }
+  collected.names.push_back(std::move(*wide));
+  return true;
+}
+
+bool Collect(void* context, const char* name, const char* comment) {
+  auto& collected = *static_cast<Collected*>(context);
+  std::optional<std::u16string> wide_name = ToUtf16(name);
+  std::optional<std::u16string> wide_comment = ToUtf16(comment);
+  if (!wide_name || !wide_comment) {
+    collected.untranslatable = true;
+    return false;
+  }
+  collected.listing.entries.push_back(
+      {std::move(*wide_name), std::move(*wide_comment)});
+  ++collected.read;
+  return true;
+}
+
+template <typename List>
+NET_API_STATUS ListBatch(PendingListing& listing, List&& list) {
+  Collected collected{listing};
+  const NET_API_STATUS status =
+      corvane_rpc_error_code(list(Collect, &collected));
+  if (collected.untranslatable) return ERROR_NO_UNICODE_TRANSLATION;
+  return Received(status, collected.read, listing);
+}
+
+}  // namespace
+
+RpcChannel::RpcChannel(std::string host, loadparm_context* conf,
+                       cli_credentials* credentials)
+    : host_(std::move(host)), conf_(conf), credentials_(credentials) {}
+
+NET_API_STATUS RpcChannel::Open() {
+  if (rpc_ != nullptr) return NERR_Success;
+  if (!owner_) owner_ = NewTallocOwner();
+  if (!owner_) return ERROR_NOT_ENOUGH_MEMORY;
+  std::uint32_t status = 0;
+  rpc_ = corvane_rpc_connect(owner_.get(), host_.c_str(), conf_, credentials_,
+                             &status);
+  return rpc_ != nullptr ? NERR_Success : corvane_rpc_error_code(status);
+}
+
+NET_API_STATUS RpcChannel::DcName(const std::string& domain,
+                                  std::string& name) {
+  if (const NET_API_STATUS status = Open()) return status;
+  const TallocOwner strings = NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  char* found = nullptr;
+  const NET_API_STATUS status =
+      corvane_rpc_dc_name(rpc_, strings.get(), domain.c_str(), &found);
+  if (status == NERR_Success) name = found;
+  return status;
+}
+
+NET_API_STATUS RpcChannel::LookupName(const std::string& name,
+                                      std::uint32_t& rid, std::uint32_t& kind) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return corvane_rpc_error_code(
+      corvane_rpc_lookup_name(rpc_, name.c_str(), &rid, &kind));
+}
+
+NET_API_STATUS RpcChannel::QueryGroup(std::uint32_t rid, GroupRecord& group) {
+  if (const NET_API_STATUS status = Open()) return status;
+  const TallocOwner strings = NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  char* name = nullptr;
+  char* comment = nullptr;
+  const std::uint32_t status = corvane_rpc_query_group(
+      rpc_, strings.get(), rid, &name, &comment, &group.attributes);
+  if (status != 0) return corvane_rpc_error_code(status);
+  group.name = name;
+  group.comment = comment;
+  return NERR_Success;
+}
+
+NET_API_STATUS RpcChannel::AccountSid(std::uint32_t rid,
+                                      std::vector<BYTE>& sid) {
+  if (const NET_API_STATUS status = Open()) return status;
+  // Samba's RPC SID and libnetapi's domsid are the same structure.
+  auto domain =
+      SidBytes(reinterpret_cast<const ::domsid*>(corvane_rpc_domain_sid(rpc_)));
+  if (!domain || (*domain)[1] >= MAXSUBAUTHS) return ERROR_NONE_MAPPED;
+  ++(*domain)[1];
+  for (std::size_t byte = 0; byte < 4; ++byte) {
+    domain->push_back(static_cast<BYTE>(rid >> (8 * byte)));
+  }
+  sid = std::move(*domain);
+  return NERR_Success;
+}
+
+NET_API_STATUS RpcChannel::QueryUser(const std::string& name, void* owner,
+                                     corvane_rpc_user& user) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return corvane_rpc_error_code(
+      corvane_rpc_query_user(rpc_, owner, name.c_str(), &user));
+}
+
+NET_API_STATUS RpcChannel::QueryPolicy(corvane_rpc_policy& policy) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return corvane_rpc_error_code(corvane_rpc_query_policy(rpc_, &policy));
+}
+
+NET_API_STATUS RpcChannel::UserGroups(const std::string& name,
+                                      std::vector<std::u16string>& groups) {
+  if (const NET_API_STATUS status = Open()) return status;
+  CollectedNames collected{groups};
+  const NET_API_STATUS status =
+      corvane_rpc_error_code(corvane_rpc_list_user_groups(
+          rpc_, name.c_str(), CollectName, &collected));
+  return collected.untranslatable ? ERROR_NO_UNICODE_TRANSLATION : status;
+}
+
+const dom_sid* RpcChannel::DomainSid() const {
+  return rpc_ != nullptr ? corvane_rpc_domain_sid(rpc_) : nullptr;
+}
+
+NET_API_STATUS RpcChannel::ListUsers(DWORD filter, DWORD bytes,
+                                     PendingListing& listing) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return ListBatch(listing, [&](corvane_rpc_entry each, void* context) {
+    return corvane_rpc_list_users(rpc_, AccountBits(filter), bytes,
+                                  &listing.resume, each, context);
+  });
+}
+
+NET_API_STATUS RpcChannel::ListGroups(DWORD bytes, PendingListing& listing) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return ListBatch(listing, [&](corvane_rpc_entry each, void* context) {
+    return corvane_rpc_list_groups(rpc_, bytes, &listing.resume, each, context);
+  });
+}
+
+}  // namespace corvane::netapi::samba
