@@ -1,6 +1,6 @@
-// The platform layer on Samba's libnetapi: real Windows or Samba domain
-// controllers administered from Linux over DCE/RPC, with the platform's
-// behaviour as the classes rely on it (UTF-16 text, Windows statuses, flags
+// The platform layer on Samba: real Windows or Samba domain controllers
+// administered from Linux, through libnetapi for changes and a direct RPC
+// channel for reads (rpc_channel.h), with the platform's behaviour as the classes rely on it (UTF-16 text, Windows statuses, flags
 // and records, resume handles, the controller lookup and the name-to-SID
 // lookup).
 //
