@@ -1,8 +1,8 @@
 // The platform layer on Samba: real Windows or Samba domain controllers
 // administered from Linux, through libnetapi for changes and a direct RPC
-// channel for reads (rpc_channel.h), with the platform's behaviour as the classes rely on it (UTF-16 text, Windows statuses, flags
-// and records, resume handles, the controller lookup and the name-to-SID
-// lookup).
+// channel for reads (rpc_channel.h), with the platform's behaviour as the
+// classes rely on it (UTF-16 text, Windows statuses, flags and records,
+// resume handles, the controller lookup and the name-to-SID lookup).
 //
 // Every call goes to the one configured controller. libnetapi's context is
 // process-wide and not thread-safe: calls are serialised, and only one
