@@ -2,6 +2,11 @@
 // make, read back from the controller.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "netapi/samba/libnetapi.h"
+#include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "tests/integration/accounts.h"
 #include "tests/integration/dc_environment.h"
@@ -198,5 +203,65 @@ TEST(Text, InvalidUtf16IsRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(AddUser(lone_high), netapi::ERROR_NO_UNICODE_TRANSLATION);
 }
 
+// The same account read through libnetapi itself, as a reference for the
+// records the backend makes from the direct RPC channel.
+TEST(Users, RecordsReadAsLibnetapiGivesThem) {
+  ScopedUser fresh(W(UniqueName("cvrec")));
+  ASSERT_EQ(AddUser(fresh.name()), NERR_Success);
+  ASSERT_EQ(SetText(fresh.name(), 1011, u"Ré Cord"), NERR_Success);
+  ASSERT_EQ(SetText(fresh.name(), 1007, u"with a comment"), NERR_Success);
+  ASSERT_EQ(SetFlags(fresh.name(), 0x203), NERR_Success);  // disabled
+
+  const std::string host = TheController().host;
+  for (const std::u16string& name :
+       {fresh.name(), std::u16string(u"Administrator"),
+        std::u16string(u"Guest"), std::u16string(u"krbtgt")}) {
+    SCOPED_TRACE(Narrow(name.c_str()));
+    netapi::samba::LibnetapiBuffer reference;
+    ASSERT_EQ(::NetUserGetInfo(host.c_str(), Narrow(name.c_str()).c_str(), 4,
+                               reference.put()),
+              NERR_Success);
+    const ::USER_INFO_4& want = *reference.As<::USER_INFO_4>();
+    netapi::ApiBuffer buffer(TheApi());
+    ASSERT_EQ(TheApi().NetUserGetInfo(u"", name.c_str(), 4, buffer.put()),
+              NERR_Success);
+    const netapi::USER_INFO_4& got = *buffer.As<netapi::USER_INFO_4>();
+
+    EXPECT_EQ(Narrow(got.usri4_name), want.usri4_name);
+    EXPECT_NEAR(got.usri4_password_age, want.usri4_password_age, 2);
+    EXPECT_EQ(got.usri4_priv, want.usri4_priv);
+    EXPECT_EQ(got.usri4_flags, want.usri4_flags);
+    EXPECT_EQ(got.usri4_auth_flags, want.usri4_auth_flags);
+    EXPECT_EQ(Narrow(got.usri4_full_name), want.usri4_full_name);
+    EXPECT_EQ(Narrow(got.usri4_comment), want.usri4_comment);
+    EXPECT_EQ(Narrow(got.usri4_home_dir), want.usri4_home_dir);
+    EXPECT_EQ(Narrow(got.usri4_script_path), want.usri4_script_path);
+    EXPECT_EQ(Narrow(got.usri4_workstations), want.usri4_workstations);
+    EXPECT_EQ(got.usri4_last_logon, want.usri4_last_logon);
+    EXPECT_EQ(got.usri4_units_per_week, want.usri4_units_per_week);
+    EXPECT_EQ(got.usri4_bad_pw_count, want.usri4_bad_pw_count);
+    EXPECT_EQ(got.usri4_num_logons, want.usri4_num_logons);
+    EXPECT_EQ(got.usri4_primary_group_id, want.usri4_primary_group_id);
+    EXPECT_EQ(got.usri4_password_expired, want.usri4_password_expired);
+    ASSERT_NE(got.usri4_logon_hours, nullptr);
+    EXPECT_EQ(0,
+              std::memcmp(got.usri4_logon_hours, want.usri4_logon_hours, 21));
+    const auto sid = netapi::samba::SidBytes(want.usri4_user_sid);
+    ASSERT_TRUE(sid.has_value());
+    EXPECT_EQ(0, std::memcmp(got.usri4_user_sid, sid->data(), sid->size()));
+  }
+
+  netapi::samba::LibnetapiBuffer reference;
+  ASSERT_EQ(::NetUserModalsGet(host.c_str(), 0, reference.put()), NERR_Success);
+  const ::USER_MODALS_INFO_0& want = *reference.As<::USER_MODALS_INFO_0>();
+  netapi::ApiBuffer buffer(TheApi());
+  ASSERT_EQ(TheApi().NetUserModalsGet(u"", 0, buffer.put()), NERR_Success);
+  const auto& got = *buffer.As<netapi::USER_MODALS_INFO_0>();
+  EXPECT_EQ(got.usrmod0_min_passwd_len, want.usrmod0_min_passwd_len);
+  EXPECT_EQ(got.usrmod0_max_passwd_age, want.usrmod0_max_passwd_age);
+  EXPECT_EQ(got.usrmod0_min_passwd_age, want.usrmod0_min_passwd_age);
+  EXPECT_EQ(got.usrmod0_force_logoff, want.usrmod0_force_logoff);
+  EXPECT_EQ(got.usrmod0_password_hist_len, want.usrmod0_password_hist_len);
+}
 }  // namespace
 }  // namespace corvane::integration
