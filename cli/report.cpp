@@ -126,16 +126,38 @@ void Report::List(const std::string& key,
   document_[key] = names;
 }
 
+namespace {
+
+std::string JsonText(const nlohmann::ordered_json& value, int indent = -1) {
+  return value.dump(indent, ' ', false,
+                    nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace
+
 void Report::StreamName(const std::string& key, const std::string& name) {
   if (json_) {
-    document_[key].push_back(name);
+    // Written at once only while the list is the document's first member:
+    // the rest of the document still follows it, in order.
+    const bool leads = document_.size() == 1 && document_.contains(key) &&
+                       document_[key].empty();
+    if (streamed_key_ == key || (stream_json_ && !streamed_key_ && leads)) {
+      if (!streamed_key_) {
+        std::cout << "{\n  " << JsonText(key) << ": [";
+        streamed_key_ = key;
+      }
+      std::cout << (streamed_names_++ ? ",\n    " : "\n    ")
+                << JsonText(nlohmann::ordered_json(name));
+    } else {
+      document_[key].push_back(name);
+    }
   } else {
     std::cout << automation::EscapeControls(name) << "\n";
   }
 }
 
 void Report::FlushNames() {
-  if (!json_) std::cout.flush();
+  if (!json_ || streamed_key_) std::cout.flush();
 }
 
 void Report::Line(const std::string& text) { lines_.push_back(text); }
@@ -228,9 +250,16 @@ int Report::UsageFailure(const std::string& message) {
 
 void Report::Print() const {
   if (json_) {
-    std::cout << document_.dump(
-                     2, ' ', false,
-                     nlohmann::ordered_json::error_handler_t::replace)
+    const std::string whole = JsonText(document_, 2);
+    if (!streamed_key_) {
+      std::cout << whole << "\n";
+      return;
+    }
+    // The document as it would be whole, after its streamed list (still
+    // empty in it) was written.
+    const std::string head = "{\n  " + JsonText(*streamed_key_) + ": []";
+    std::cout << (streamed_names_ ? "\n  ]" : "]")
+              << whole.substr(whole.rfind(head, 0) == 0 ? head.size() : 0)
               << "\n";
     return;
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,13 @@ class Report {
   void List(const std::string& key, const std::vector<std::string>& names);
   // One name of a list shown as it arrives: in text a line written at the
   // next FlushNames, in JSON an element of the array under `key` (which
-  // List(key, {}) starts).
+  // List(key, {}) starts). With StreamJson, a list that begins the
+  // document is written as it comes too, and Print completes the document.
   void StreamName(const std::string& key, const std::string& name);
   void FlushNames();
+  // The report whose document is the run's output (not one embedded in
+  // another's) may write its JSON as it goes.
+  void StreamJson() { stream_json_ = true; }
   // A line of text output only.
   void Line(const std::string& text);
   // corvane's own text (help, version), printed as it is in text mode.
@@ -75,6 +80,11 @@ class Report {
 
   bool json_;
   bool explain_statuses_;
+  bool stream_json_ = false;
+  // The list already written at the head of the JSON document, and how
+  // many names it holds.
+  std::optional<std::string> streamed_key_;
+  std::size_t streamed_names_ = 0;
   std::string prefix_;
   nlohmann::ordered_json document_ = nlohmann::ordered_json::object();
   std::string own_text_;

@@ -129,6 +129,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
 
 int Run(int argc, const char* const* argv) {
   Report report(AsksForJson(argc, argv));
+  report.StreamJson();
   int status = RunReported(argc, argv, report);
   report.Print();
   return status;
