@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,6 +70,7 @@ struct ImportOptions {
 };
 
 struct BatchLine;
+struct ImportFile;
 
 struct Request {
   Command command = Command::kInvoke;
@@ -86,11 +88,18 @@ struct Request {
   std::vector<BatchLine> lines;  // batch: the lines read from batch_file
   bool keep_going = false;       // invoke and batch: run past a failure
   std::string passwords_from;    // --passwords-from: one password a line
+  // user import: the rows read from `name` before the controller is asked.
+  std::shared_ptr<ImportFile> import_file;
 
   // Whether the statements or lines come from standard input, which then
   // cannot carry the passwords as well.
   bool ReadsStandardInput() const {
     return statements_file == "-" || batch_file == "-";
+  }
+  // Whether any file the command reads is standard input.
+  bool ReadsFileFromStandardInput() const {
+    return ReadsStandardInput() ||
+           (command == Command::kUserImport && name == "-");
   }
 };
 

@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/dc_command.h"
 #include "cli/exit_status.h"
+#include "cli/import_file.h"
 #include "cli/invoke_command.h"
 #include "cli/password_supply.h"
 #include "cli/progress_api.h"
@@ -49,6 +50,27 @@ int RunCommand(const Request& request, const ClassFactory& factory,
   return RunTaskCommand(request, domain, api, report, passwords);
 }
 
+// The files a command reads (statements, batch lines, import rows), each
+// checked as it is read, before anything is changed.
+void ReadInputs(Request& request) {
+  if (request.command == Command::kInvoke) ReadStatementFile(request);
+  if (request.command == Command::kBatch) request.lines = ReadBatch(request);
+  if (request.command == Command::kUserImport) {
+    request.import_file =
+        std::make_shared<ImportFile>(ReadImportFile(request.name));
+  }
+}
+
+// With -U the logon password is the first line of standard input; a file
+// read from standard input follows it, so it is read once the backend has
+// asked for the password. Other files are read first, so that a mistake in
+// one is found before the logon.
+bool InputsAfterLogon(const Request& request) {
+  return !request.options.user.empty() &&
+         request.options.simulate_file.empty() &&
+         request.ReadsFileFromStandardInput();
+}
+
 // --json before any "--": known before the command line is parsed, so that
 // a usage error is reported as JSON too.
 bool AsksForJson(int argc, const char* const* argv) {
@@ -77,8 +99,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
     request = std::move(std::get<Request>(parsed));
     CompleteOptions(request.options);
     CheckRequest(request);
-    if (request.command == Command::kInvoke) ReadStatementFile(request);
-    if (request.command == Command::kBatch) request.lines = ReadBatch(request);
+    if (!InputsAfterLogon(request)) ReadInputs(request);
   } catch (const UsageError& error) {
     return report.UsageFailure(error.what());
   }
@@ -93,6 +114,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
     const bool takes_lock = !request.options.simulate_file.empty();
     if (takes_lock) passwords = PasswordSupply::ReadFor(request);
     backend = OpenBackend(request.options);
+    if (InputsAfterLogon(request)) ReadInputs(request);
     if (!takes_lock) passwords = PasswordSupply::ReadFor(request);
     audit = std::make_unique<AuditSink>(request.options.audit);
   } catch (const UsageError& error) {

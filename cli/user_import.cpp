@@ -140,7 +140,9 @@ class Import {
         report_(report) {}
 
   int Run() {
-    ImportFile file = ReadImportFile(request_.name);
+    // Read before the backend opened, unless this is a line of a batch.
+    ImportFile file = request_.import_file ? std::move(*request_.import_file)
+                                           : ReadImportFile(request_.name);
     for (const std::string& problem : file.problems) {
       PrintError("", problem);
     }

@@ -263,6 +263,10 @@ printf '%s\n%s\n' "$admin_password" "Cv-$first-Pw2!" |
     user add "$first"
 expect_line "$(cv user list)" "$first"
 cv user delete "$first"
+# The first line is the -U password, the rest the batch read from it.
+shown=$(printf '%s\n%s\n' "$admin_password" "user show Administrator" |
+  "$corvane" "${server[@]}" -U Administrator batch -)
+expect_line "$shown" "name:                 Administrator"
 
 echo "\$ corvane -U Administrator user list  (at a prompt on a terminal)" >&2
 screen=$(python3 - "$corvane" "$CORVANE_DC_HOST" "$admin_password" <<'PY'

@@ -1,7 +1,10 @@
 // user import and user export against the simulated controller: what each
 // row reports, which calls are made, where passwords go and where they
 // never go, and that an export imports back to the same accounts.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -266,6 +269,24 @@ TEST_F(ImportSession, ExportImportsBackToTheSameAccounts) {
   Ok({"user", "export", target});
   EXPECT_EQ(ReadFile(target), exported);
   EXPECT_EQ(Corvane({"user", "export", target}).status, 2);
+}
+
+// The rows are read before the session's state is locked: a slow writer
+// keeps no other command waiting.
+TEST_F(ImportSession, AFileFromStandardInputHoldsNoLock) {
+  RunningCommand import({"--simulate", state_, "--domain", "CORVANE", "user",
+                         "import", "-", "--generate-passwords",
+                         dir_.File("new.txt")});
+  ASSERT_TRUE(import.WaitUntilAsleep());
+  const int lock =
+      ::open((state_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(lock, 0);
+  EXPECT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0) << "reading holds the lock";
+  ::close(lock);
+  const Outcome done =
+      import.Finish(std::string(kHeader) + "\nnina,Nina,,,,no,\n");
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_EQ(Corvane({"user", "show", "nina"}).status, 0);
 }
 
 }  // namespace
