@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 
 #include "tests/cli/cli_runner.h"
@@ -134,6 +135,25 @@ TEST(Terminal, APromptShowsANameEscaped) {
   ASSERT_TRUE(session.AwaitQuietPrompt("Password for new user x\\x1B[2Jy: "))
       << session.screen();
   EXPECT_EQ(session.screen().find('\x1b'), std::string::npos);
+}
+
+// On a terminal, user import counts the rows as it goes and clears the
+// count at the end.
+TEST(Terminal, ImportShowsItsProgressAndClearsIt) {
+  TempDir dir;
+  const std::string csv = dir.File("new.csv");
+  std::ofstream(csv) << "name,full name\nuna,Una\nvic,Vic\nwes,Wes\n";
+  TerminalSession session({"--simulate", dir.File("state.json"), "--domain",
+                           "CORVANE", "user", "import", csv,
+                           "--generate-passwords", dir.File("pw.txt")});
+  EXPECT_EQ(session.Finish(), 0) << session.screen();
+  const std::string& screen = session.screen();
+  const auto one = screen.find("\r[##########                    ] 1/3");
+  const auto all = screen.find("\r[##############################] 3/3");
+  ASSERT_NE(one, std::string::npos) << screen;
+  ASSERT_NE(all, std::string::npos) << screen;
+  EXPECT_LT(one, all);
+  EXPECT_NE(screen.find("\r\033[K", all), std::string::npos);
 }
 
 }  // namespace
