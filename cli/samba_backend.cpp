@@ -1,13 +1,18 @@
-// The Samba libnetapi backend, when the build has it.
+// The Samba backend, when the build has it: a module loaded when the
+// command talks to a controller (netapi/samba/samba_module.h).
 #include "cli/backend.h"
 #include "cli/exit_status.h"
 
 #ifdef CORVANE_WITH_SAMBA
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
 
 #include "automation/text.h"
 #include "cli/password_input.h"
-#include "netapi/samba/client_conf.h"
-#include "netapi/samba/samba_api.h"
+#include "netapi/samba/samba_module.h"
 #endif
 
 namespace corvane::cli {
@@ -15,13 +20,49 @@ namespace corvane::cli {
 #ifdef CORVANE_WITH_SAMBA
 namespace {
 
+constexpr char kModuleFile[] = "corvane-samba.so";
+
+// Next to the command in a build tree, else where it was installed.
+std::string ModulePath() {
+  std::error_code error;
+  const std::filesystem::path command =
+      std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const std::filesystem::path beside = command.parent_path() / kModuleFile;
+    if (std::filesystem::exists(beside, error)) return beside.string();
+  }
+  return std::string(CORVANE_SAMBA_MODULE_DIR) + "/" + kModuleFile;
+}
+
+// Loaded once and kept for the life of the process.
+const netapi::samba::SambaModule& SambaModule() {
+  static const netapi::samba::SambaModule* module = [] {
+    const std::string path = ModulePath();
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* reason = ::dlerror();
+      throw BackendError("cannot load the Samba backend " + path + ": " +
+                         (reason ? reason : "unknown reason"));
+    }
+    using Entry = const netapi::samba::SambaModule* (*)();
+    auto entry = reinterpret_cast<Entry>(
+        ::dlsym(handle, netapi::samba::kSambaModuleEntry));
+    if (entry == nullptr) {
+      throw BackendError(path + " is not corvane's Samba backend");
+    }
+    return entry();
+  }();
+  return *module;
+}
+
 class SambaBackend : public Backend {
  public:
-  explicit SambaBackend(netapi::SambaConfig config) : api_(std::move(config)) {}
-  netapi::Api& api() override { return api_; }
+  explicit SambaBackend(netapi::SambaConfig config)
+      : api_(SambaModule().open(std::move(config))) {}
+  netapi::Api& api() override { return *api_; }
 
  private:
-  netapi::SambaApi api_;
+  std::unique_ptr<netapi::Api> api_;
 };
 
 netapi::KerberosUse KerberosFrom(const std::string& option) {
@@ -51,7 +92,7 @@ void CompleteOptions(GlobalOptions& options) {
   if (options.configfile.empty() || !options.simulate_file.empty()) return;
   netapi::samba::ClientConfSettings settings;
   try {
-    settings = netapi::samba::ReadClientConf(options.configfile);
+    settings = SambaModule().read_client_conf(options.configfile);
   } catch (const std::runtime_error& error) {
     throw UsageError(error.what());
   }

@@ -28,7 +28,8 @@ grep -qx ' Package: corvane' <<<"$info" || fail "package name: $info"
 depends=$(grep '^ Depends:' <<<"$info") || fail "no dependencies: $info"
 
 contents=$(dpkg-deb --contents "$package" | awk '{print $NF}')
-for file in ./usr/bin/corvane ./usr/share/man/man1/corvane.1.gz \
+module=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/corvane/corvane-samba.so
+for file in ./usr/bin/corvane "$module" ./usr/share/man/man1/corvane.1.gz \
     ./usr/share/bash-completion/completions/corvane \
     ./usr/share/doc/corvane/copyright \
     ./usr/share/doc/corvane/changelog.Debian.gz \
@@ -39,8 +40,10 @@ done
 lintian --fail-on error "$package" || fail "lintian found errors"
 
 dpkg-deb -x "$package" "$work/root"
-# Every library the binary loads comes from a package it depends on.
-for library in $(objdump -p "$work/root/usr/bin/corvane" | awk '$1 == "NEEDED" {print $2}'); do
+# Every library the binary and its Samba module load comes from a package
+# it depends on.
+for library in $(objdump -p "$work/root/usr/bin/corvane" "$work/root/$module" |
+    awk '$1 == "NEEDED" {print $2}' | sort -u); do
   # awk reads to the end: an early exit would fail ldconfig with SIGPIPE.
   path=$(ldconfig -p | awk -v name="$library" '$1 == name && !found {print $NF; found = 1}')
   owner=$(dpkg-query -S "$(realpath "$path")" 2>/dev/null | cut -d: -f1) ||

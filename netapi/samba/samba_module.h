@@ -1,0 +1,26 @@
+// The Samba backend as a loadable module: the command loads it (and with
+// it Samba's hundred-odd libraries) only when it talks to a controller, so
+// that help, usage errors and the simulated controller start at once.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "netapi/api.h"
+#include "netapi/samba/client_conf.h"
+#include "netapi/samba/samba_config.h"
+
+namespace corvane::netapi::samba {
+
+// What the module offers. Both throw std::runtime_error with a readable
+// reason.
+struct SambaModule {
+  std::unique_ptr<Api> (*open)(SambaConfig config);
+  ClientConfSettings (*read_client_conf)(const std::string& path);
+};
+
+// The module's one entry point.
+inline constexpr char kSambaModuleEntry[] = "corvane_samba_module";
+extern "C" const SambaModule* corvane_samba_module();
+
+}  // namespace corvane::netapi::samba
