@@ -22,16 +22,18 @@ namespace {
 
 constexpr char kModuleFile[] = "corvane-samba.so";
 
-// Next to the command in a build tree, else where it was installed.
+// Next to the command in a build tree, else where the install put it
+// relative to the command (CORVANE_SAMBA_MODULE_DIR, from its folder).
 std::string ModulePath() {
   std::error_code error;
-  const std::filesystem::path command =
-      std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const std::filesystem::path beside = command.parent_path() / kModuleFile;
-    if (std::filesystem::exists(beside, error)) return beside.string();
-  }
-  return std::string(CORVANE_SAMBA_MODULE_DIR) + "/" + kModuleFile;
+  const std::filesystem::path folder =
+      std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  if (error) return kModuleFile;
+  const std::filesystem::path beside = folder / kModuleFile;
+  if (std::filesystem::exists(beside, error)) return beside.string();
+  return (folder / CORVANE_SAMBA_MODULE_DIR / kModuleFile)
+      .lexically_normal()
+      .string();
 }
 
 // Loaded once and kept for the life of the process.

@@ -28,7 +28,8 @@ grep -qx ' Package: corvane' <<<"$info" || fail "package name: $info"
 depends=$(grep '^ Depends:' <<<"$info") || fail "no dependencies: $info"
 
 contents=$(dpkg-deb --contents "$package" | awk '{print $NF}')
-module=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/corvane/corvane-samba.so
+module=$(grep -m1 '^\./usr/lib/.*corvane/corvane-samba\.so$' <<<"$contents") ||
+  fail "the Samba backend module is not in the package"
 for file in ./usr/bin/corvane "$module" ./usr/share/man/man1/corvane.1.gz \
     ./usr/share/bash-completion/completions/corvane \
     ./usr/share/doc/corvane/copyright \
@@ -51,6 +52,15 @@ for library in $(objdump -p "$work/root/usr/bin/corvane" "$work/root/$module" |
   [[ $depends == *" $owner "* || $depends == *" $owner" || $depends == *" $owner,"* ]] ||
     fail "$library (package $owner) is not among the dependencies: $depends"
 done
+
+# The command finds its Samba backend where the package puts it; with it
+# loaded, a controller that is not there is what it stops at.
+printf 'username = nobody\npassword = none\n' >"$work/nobody.auth"
+chmod 600 "$work/nobody.auth"
+loaded=$("$work/root/usr/bin/corvane" --server 127.0.0.9 -A "$work/nobody.auth" \
+  user list 2>&1) && fail "a controller that is not there answered"
+grep -q "ERROR_CONNECTION_REFUSED" <<<"$loaded" ||
+  fail "the Samba backend did not load or connect: $loaded"
 
 # The man page documents every command.
 man_page=$(zcat "$work/root/usr/share/man/man1/corvane.1.gz")

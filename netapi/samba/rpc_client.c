@@ -143,7 +143,12 @@ struct corvane_rpc* corvane_rpc_connect(void* owner, const char* host,
     if (binding == NULL) goto failed;
     TALLOC_FREE(rpc->samr);
     TALLOC_FREE(rpc->netlogon);
-    connected = ConnectBoth(rpc, binding, conf, credentials);
+    const NTSTATUS attempt = ConnectBoth(rpc, binding, conf, credentials);
+    // Samba's SMB transport answers a refused connection with "no memory":
+    // the TCP attempt's reason then says more.
+    if (i == 0 || !NT_STATUS_EQUAL(attempt, NT_STATUS_NO_MEMORY)) {
+      connected = attempt;
+    }
   }
   *status = NT_STATUS_V(connected);
   if (!NT_STATUS_IS_OK(connected)) goto failed;
