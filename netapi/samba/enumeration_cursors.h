@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "netapi/types.h"
 
@@ -28,6 +29,8 @@ struct PendingListing {
   std::size_t bytes = 0;  // the entries' estimated size as records
   std::uint32_t resume = 0;
   bool complete = false;  // the controller has sent its last entry
+  // A member listing's relative ids, read once; `resume` indexes them.
+  std::optional<std::vector<std::uint32_t>> member_rids;
 };
 
 // The enumerations a cursor can belong to.

@@ -240,26 +240,13 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
                                            bufptr, entriesread, totalentries);
 }
 
-NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& host,
-                                         const std::string& group,
+NET_API_STATUS SambaApi::FetchGroupUsers(const std::string& group,
                                          DWORD prefmaxlen,
                                          samba::PendingListing& listing) {
-  samba::LibnetapiBuffer answer;
-  std::uint32_t read = 0, total = 0;
-  const NET_API_STATUS status = ToPlatformStatus(
-      ::NetGroupGetUsers(host.c_str(), group.c_str(), 0, answer.put(),
-                         prefmaxlen, &read, &total, &listing.resume),
-      Subject::kGroup);
-  if (status != NERR_Success && status != ERROR_MORE_DATA) return status;
-  const ::GROUP_USERS_INFO_0* records = answer.As<::GROUP_USERS_INFO_0>();
-  for (std::uint32_t i = 0; i < read; ++i) {
-    samba::ListedEntry entry;
-    if (!Convert(records[i].grui0_name, entry.name)) {
-      return ERROR_NO_UNICODE_TRANSLATION;
-    }
-    listing.entries.push_back(std::move(entry));
-  }
-  return samba::Received(status, read, listing);
+  // Over the direct RPC channel: libnetapi names every member in one
+  // look-up, which a group of more than 1,000 members exceeds.
+  return ToPlatformStatus(rpc_.ListGroupMembers(group, prefmaxlen, listing),
+                          Subject::kGroup);
 }
 
 NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
@@ -286,7 +273,7 @@ NET_API_STATUS SambaApi::NetGroupGetUsers(LPCWSTR servername, LPCWSTR groupname,
       cursors_, request,
       [&](DWORD bytes, samba::PendingListing& listing) {
         std::lock_guard lock(calls_);
-        return FetchGroupUsers(host, group, bytes, listing);
+        return FetchGroupUsers(group, bytes, listing);
       },
       AddMember, bufptr, entriesread, totalentries);
 }

@@ -1,5 +1,6 @@
 #include "netapi/samba/rpc_channel.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -179,6 +180,40 @@ NET_API_STATUS RpcChannel::ListGroups(DWORD bytes, PendingListing& listing) {
   return ListBatch(listing, [&](corvane_rpc_entry each, void* context) {
     return corvane_rpc_list_groups(rpc_, bytes, &listing.resume, each, context);
   });
+}
+
+NET_API_STATUS RpcChannel::ListGroupMembers(const std::string& group,
+                                            DWORD bytes,
+                                            PendingListing& listing) {
+  if (const NET_API_STATUS status = Open()) return status;
+  if (!listing.member_rids) {
+    const TallocOwner owner = NewTallocOwner();
+    if (!owner) return ERROR_NOT_ENOUGH_MEMORY;
+    std::uint32_t* rids = nullptr;
+    std::uint32_t count = 0;
+    if (const std::uint32_t status = corvane_rpc_group_members(
+            rpc_, owner.get(), group.c_str(), &rids, &count)) {
+      return corvane_rpc_error_code(status);
+    }
+    listing.member_rids.emplace(rids, rids + count);
+    listing.resume = 0;
+  }
+  const std::vector<std::uint32_t>& rids = *listing.member_rids;
+  // About 32 bytes a name; at most what one look-up takes.
+  const std::size_t run = std::clamp<std::size_t>(bytes / 32, 1, 1000);
+  Collected collected{listing};
+  while (collected.read == 0 && listing.resume < rids.size()) {
+    const std::size_t first = listing.resume;
+    const std::size_t count = std::min(run, rids.size() - first);
+    const NET_API_STATUS status = corvane_rpc_error_code(corvane_rpc_user_names(
+        rpc_, rids.data() + first, static_cast<std::uint32_t>(count), Collect,
+        &collected));
+    if (collected.untranslatable) return ERROR_NO_UNICODE_TRANSLATION;
+    if (status != NERR_Success) return status;
+    listing.resume = static_cast<std::uint32_t>(first + count);
+  }
+  return Received(listing.resume < rids.size() ? ERROR_MORE_DATA : NERR_Success,
+                  collected.read, listing);
 }
 
 }  // namespace corvane::netapi::samba

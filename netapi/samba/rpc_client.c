@@ -521,6 +521,37 @@ uint32_t corvane_rpc_query_policy(struct corvane_rpc* rpc,
   return status;
 }
 
+// The names of `rids` in the account domain, in runs of at most 1,000, the
+// most one call takes; with `only_type`, only accounts of that kind.
+static uint32_t NamesOfRids(struct corvane_rpc* rpc, TALLOC_CTX* frame,
+                            const uint32_t* rids, uint32_t count,
+                            uint32_t only_type, corvane_rpc_entry each,
+                            void* context) {
+  uint32_t status = 0;
+  for (uint32_t first = 0; status == 0 && first < count; first += 1000) {
+    const uint32_t run = count - first < 1000 ? count - first : 1000;
+    struct lsa_Strings names = {0};
+    struct samr_Ids types = {0};
+    struct samr_LookupRids lookup = {0};
+    lookup.in.domain_handle = &rpc->domain;
+    lookup.in.num_rids = run;
+    lookup.in.rids = discard_const_p(uint32_t, rids + first);
+    lookup.out.names = &names;
+    lookup.out.types = &types;
+    status = Status(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup),
+                    lookup.out.result);
+    if (status == 0 && (names.count != run || types.count != run)) {
+      status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
+    }
+    for (uint32_t i = 0; status == 0 && i < run; ++i) {
+      if (only_type != 0 && types.ids[i] != only_type) continue;
+      const char* name = names.names[i].string;
+      if (!each(context, name != NULL ? name : "", "")) return status;
+    }
+  }
+  return status;
+}
+
 uint32_t corvane_rpc_list_user_groups(struct corvane_rpc* rpc, const char* name,
                                       corvane_rpc_entry each, void* context) {
   TALLOC_CTX* frame = talloc_stackframe();
@@ -538,34 +569,61 @@ uint32_t corvane_rpc_list_user_groups(struct corvane_rpc* rpc, const char* name,
   Close(rpc, frame, &handle);
   if (status != 0 || groups == NULL || groups->count == 0) goto done;
 
-  // Names are looked up in runs of at most 1,000 relative ids, the most
-  // one call takes.
-  for (uint32_t first = 0; status == 0 && first < groups->count;
-       first += 1000) {
-    const uint32_t count =
-        groups->count - first < 1000 ? groups->count - first : 1000;
-    uint32_t* rids = talloc_array(frame, uint32_t, count);
-    if (rids == NULL) {
-      status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
-      break;
-    }
-    for (uint32_t i = 0; i < count; ++i) rids[i] = groups->rids[first + i].rid;
-    struct lsa_Strings names = {0};
-    struct samr_Ids types = {0};
-    struct samr_LookupRids lookup = {0};
-    lookup.in.domain_handle = &rpc->domain;
-    lookup.in.num_rids = count;
-    lookup.in.rids = rids;
-    lookup.out.names = &names;
-    lookup.out.types = &types;
-    status = Status(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup),
-                    lookup.out.result);
-    for (uint32_t i = 0; status == 0 && i < names.count; ++i) {
-      const char* group = names.names[i].string;
-      if (!each(context, group != NULL ? group : "", "")) break;
-    }
+  uint32_t* rids = talloc_array(frame, uint32_t, groups->count);
+  if (rids == NULL) {
+    status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    goto done;
   }
+  for (uint32_t i = 0; i < groups->count; ++i) rids[i] = groups->rids[i].rid;
+  status = NamesOfRids(rpc, frame, rids, groups->count, 0, each, context);
 done:
+  talloc_free(frame);
+  return status;
+}
+
+uint32_t corvane_rpc_group_members(struct corvane_rpc* rpc, void* owner,
+                                   const char* name, uint32_t** rids,
+                                   uint32_t* count) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  uint32_t rid = 0, type = 0;
+  struct policy_handle group;
+  struct samr_RidAttrArray* members = NULL;
+  struct samr_QueryGroupMember query = {0};
+  struct samr_OpenGroup open = {0};
+  *rids = NULL;
+  *count = 0;
+  uint32_t status = corvane_rpc_lookup_name(rpc, name, &rid, &type);
+  if (status != 0) goto done;
+  open.in.domain_handle = &rpc->domain;
+  open.in.access_mask = SAMR_GROUP_ACCESS_GET_MEMBERS;
+  open.in.rid = rid;
+  open.out.group_handle = &group;
+  status = Status(Samr(rpc, NDR_SAMR_OPENGROUP, frame, &open), open.out.result);
+  if (status != 0) goto done;
+  query.in.group_handle = &group;
+  query.out.rids = &members;
+  status = Status(Samr(rpc, NDR_SAMR_QUERYGROUPMEMBER, frame, &query),
+                  query.out.result);
+  Close(rpc, frame, &group);
+  if (status != 0 || members == NULL || members->count == 0) goto done;
+  *rids = talloc_memdup(owner, members->rids,
+                        sizeof(uint32_t) * (size_t)members->count);
+  if (*rids == NULL) {
+    status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+    goto done;
+  }
+  *count = members->count;
+done:
+  talloc_free(frame);
+  return status;
+}
+
+uint32_t corvane_rpc_user_names(struct corvane_rpc* rpc, const uint32_t* rids,
+                                uint32_t count, corvane_rpc_entry each,
+                                void* context) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  const uint32_t status =
+      NamesOfRids(rpc, frame, rids, count, SID_NAME_USER, each, context);
   talloc_free(frame);
   return status;
 }

@@ -107,6 +107,17 @@ uint32_t corvane_rpc_list_groups(struct corvane_rpc* rpc, uint32_t max_bytes,
 uint32_t corvane_rpc_list_user_groups(struct corvane_rpc* rpc, const char* name,
                                       corvane_rpc_entry each, void* context);
 
+// The relative ids of group `name`'s members (allocated in `owner`); an
+// NT status.
+uint32_t corvane_rpc_group_members(struct corvane_rpc* rpc, void* owner,
+                                   const char* name, uint32_t** rids,
+                                   uint32_t* count);
+// The names of the user accounts among `rids`, each given to `each`; an
+// NT status.
+uint32_t corvane_rpc_user_names(struct corvane_rpc* rpc, const uint32_t* rids,
+                                uint32_t count, corvane_rpc_entry each,
+                                void* context);
+
 #ifdef __cplusplus
 }
 #endif

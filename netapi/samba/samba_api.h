@@ -86,14 +86,13 @@ class SambaApi final : public Api {
   // ERROR_BAD_NETPATH.
   NET_API_STATUS Route(LPCWSTR server, std::string& host) const;
 
-  // Each makes one controller call and appends what it sends to `listing`
-  // (see samba::Received); users and groups over the direct RPC channel.
+  // Each makes a controller call (or a few) and appends what it sends to
+  // `listing` (see samba::Received), over the direct RPC channel.
   NET_API_STATUS FetchUsers(DWORD filter, DWORD prefmaxlen,
                             samba::PendingListing& listing);
   NET_API_STATUS FetchGroups(DWORD level, DWORD prefmaxlen,
                              samba::PendingListing& listing);
-  NET_API_STATUS FetchGroupUsers(const std::string& host,
-                                 const std::string& group, DWORD prefmaxlen,
+  NET_API_STATUS FetchGroupUsers(const std::string& group, DWORD prefmaxlen,
                                  samba::PendingListing& listing);
 
   // Account-control bits for a 1008 write: the caller's flags with the

@@ -374,7 +374,7 @@ if grep -qi password "$work/err"; then fail "with a ticket: $(cat "$work/err")";
 # Lists longer than one of corvane's batches, loaded straight into the
 # directory (seconds, where adding them one by one takes minutes).
 /usr/bin/python3 "$(dirname "$0")/../dc/bulk-accounts.py" \
-  "$CORVANE_DC_SMB_CONF" cvbulk 3000 300
+  "$CORVANE_DC_SMB_CONF" cvbulk 3000 300 1200
 echo "\$ corvane -d 1 user list  (3,000 more users)" >&2
 listed=$("$corvane" --server "$CORVANE_DC_HOST" --domain "$CORVANE_DC_DOMAIN" \
   --realm "$CORVANE_DC_REALM" -A "$CORVANE_DC_AUTH_FILE" -d 1 user list \
@@ -387,4 +387,7 @@ count=$(cv group list | grep -c '^cvbulkg' || true)
 ((count == 300)) || fail "group list showed $count of 300 bulk-loaded groups"
 [[ $(cv group members cvbulkg0300 | wc -l) == 10 ]] ||
   fail "group members of a bulk-loaded group"
+# More members than one name look-up takes (1,000).
+count=$(cv group members cvbulkbig | grep -c '^cvbulk' || true)
+((count == 1200)) || fail "group members showed $count of 1,200 members"
 echo "dc_session: all checks passed" >&2

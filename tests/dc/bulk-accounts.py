@@ -4,10 +4,11 @@ thousand to a transaction (one huge transaction slows every write): users (no pa
 groups, each group holding ten consecutive users. Thousands a second, where
 creating them one by one over the network takes minutes.
 
-  bulk-accounts.py SMB_CONF PREFIX USERS [GROUPS]
+  bulk-accounts.py SMB_CONF PREFIX USERS [GROUPS [BIG]]
 
-Names are PREFIX00001.. for users and PREFIXg0001.. for groups; accounts
-that already exist are left alone."""
+Names are PREFIX00001.. for users and PREFIXg0001.. for groups; with BIG, a
+group PREFIXbig holds the first BIG users. Accounts that already exist are
+left alone."""
 import sys
 
 import ldb
@@ -19,6 +20,7 @@ from samba.samdb import SamDB
 def main():
     conf, prefix, users = sys.argv[1], sys.argv[2], int(sys.argv[3])
     groups = int(sys.argv[4]) if len(sys.argv) > 4 else 0
+    big = int(sys.argv[5]) if len(sys.argv) > 5 else 0
     lp = LoadParm()
     lp.load(conf)
     samdb = SamDB(url=lp.samdb_url(), session_info=system_session(), lp=lp)
@@ -47,6 +49,12 @@ def main():
         if members:
             record["member"] = members
         records.append(record)
+    if big and "%sbig" % prefix not in existing:
+        records.append({"dn": "CN=%sbig,CN=Users,%s" % (prefix, base),
+                        "objectClass": "group",
+                        "sAMAccountName": "%sbig" % prefix,
+                        "groupType": "-2147483646",
+                        "member": [user_dn(n) for n in range(1, big + 1)]})
     for start in range(0, len(records), 1000):
         samdb.transaction_start()
         try:
