@@ -28,6 +28,12 @@ std::string TerminalText(const std::string& text) {
   }
 }
 
+// Invalid UTF-8 in a name is replaced, never an exception.
+std::string JsonText(const nlohmann::ordered_json& value, int indent = -1) {
+  return value.dump(indent, ' ', false,
+                    nlohmann::ordered_json::error_handler_t::replace);
+}
+
 std::string Hex(std::int32_t number) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(number));
@@ -125,15 +131,6 @@ void Report::List(const std::string& key,
   lines_.insert(lines_.end(), names.begin(), names.end());
   document_[key] = names;
 }
-
-namespace {
-
-std::string JsonText(const nlohmann::ordered_json& value, int indent = -1) {
-  return value.dump(indent, ' ', false,
-                    nlohmann::ordered_json::error_handler_t::replace);
-}
-
-}  // namespace
 
 void Report::StreamName(const std::string& key, const std::string& name) {
   if (json_) {

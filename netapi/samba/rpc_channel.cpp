@@ -125,18 +125,25 @@ NET_API_STATUS RpcChannel::QueryGroup(std::uint32_t rid, GroupRecord& group) {
   return NERR_Success;
 }
 
+NET_API_STATUS RpcChannel::AccountSid(std::uint32_t rid, void* owner,
+                                      dom_sid*& sid) {
+  if (const NET_API_STATUS status = Open()) return status;
+  sid = corvane_rpc_account_sid(rpc_, owner, rid);
+  return sid != nullptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
+}
+
 NET_API_STATUS RpcChannel::AccountSid(std::uint32_t rid,
                                       std::vector<BYTE>& sid) {
-  if (const NET_API_STATUS status = Open()) return status;
-  // Samba's RPC SID and libnetapi's domsid are the same structure.
-  auto domain =
-      SidBytes(reinterpret_cast<const ::domsid*>(corvane_rpc_domain_sid(rpc_)));
-  if (!domain || (*domain)[1] >= MAXSUBAUTHS) return ERROR_NONE_MAPPED;
-  ++(*domain)[1];
-  for (std::size_t byte = 0; byte < 4; ++byte) {
-    domain->push_back(static_cast<BYTE>(rid >> (8 * byte)));
+  const TallocOwner owner = NewTallocOwner();
+  if (!owner) return ERROR_NOT_ENOUGH_MEMORY;
+  dom_sid* found = nullptr;
+  if (const NET_API_STATUS status = AccountSid(rid, owner.get(), found)) {
+    return status;
   }
-  sid = std::move(*domain);
+  // Samba's RPC SID and libnetapi's domsid are the same structure.
+  auto bytes = SidBytes(reinterpret_cast<const ::domsid*>(found));
+  if (!bytes) return ERROR_NONE_MAPPED;
+  sid = std::move(*bytes);
   return NERR_Success;
 }
 
@@ -160,10 +167,6 @@ NET_API_STATUS RpcChannel::UserGroups(const std::string& name,
       corvane_rpc_error_code(corvane_rpc_list_user_groups(
           rpc_, name.c_str(), CollectName, &collected));
   return collected.untranslatable ? ERROR_NO_UNICODE_TRANSLATION : status;
-}
-
-const dom_sid* RpcChannel::DomainSid() const {
-  return rpc_ != nullptr ? corvane_rpc_domain_sid(rpc_) : nullptr;
 }
 
 NET_API_STATUS RpcChannel::ListUsers(DWORD filter, DWORD bytes,

@@ -22,6 +22,7 @@ struct dom_sid;
 namespace corvane::netapi::samba {
 
 // SID_NAME_USE as SAMR reports it.
+inline constexpr std::uint32_t kSamrUser = 1;
 inline constexpr std::uint32_t kSamrGroup = 2;
 
 struct GroupRecord {
@@ -42,8 +43,10 @@ class RpcChannel {
   NET_API_STATUS LookupName(const std::string& name, std::uint32_t& rid,
                             std::uint32_t& kind);
   NET_API_STATUS QueryGroup(std::uint32_t rid, GroupRecord& group);
-  // The SID of the account `rid` of the account domain.
+  // The SID of the account `rid` of the account domain: as bytes, or in
+  // Samba's form allocated in `owner` (null when memory is short).
   NET_API_STATUS AccountSid(std::uint32_t rid, std::vector<BYTE>& sid);
+  NET_API_STATUS AccountSid(std::uint32_t rid, void* owner, dom_sid*& sid);
 
   // The account `name`, its texts allocated in `owner`.
   NET_API_STATUS QueryUser(const std::string& name, void* owner,
@@ -52,8 +55,6 @@ class RpcChannel {
   // The global groups `name` belongs to.
   NET_API_STATUS UserGroups(const std::string& name,
                             std::vector<std::u16string>& groups);
-  // The account domain's SID; null until the channel is open.
-  const dom_sid* DomainSid() const;
 
   // One batch of about `bytes` appended to `listing` (see Received): user
   // accounts of the platform's `filter`, or global groups with comments.

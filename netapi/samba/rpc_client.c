@@ -52,6 +52,27 @@ static uint32_t Status(NTSTATUS transport, NTSTATUS result) {
   return NT_STATUS_V(NT_STATUS_IS_OK(transport) ? result : transport);
 }
 
+// The controller keeps every open handle until it is closed.
+static void Close(struct corvane_rpc* rpc, TALLOC_CTX* frame,
+                  struct policy_handle* handle) {
+  struct samr_Close close = {0};
+  close.in.handle = handle;
+  close.out.handle = handle;
+  Samr(rpc, NDR_SAMR_CLOSE, frame, &close);
+}
+
+// The group `rid` of the account domain, opened with `access`.
+static uint32_t OpenGroup(struct corvane_rpc* rpc, TALLOC_CTX* frame,
+                          uint32_t rid, uint32_t access,
+                          struct policy_handle* group) {
+  struct samr_OpenGroup open = {0};
+  open.in.domain_handle = &rpc->domain;
+  open.in.access_mask = access;
+  open.in.rid = rid;
+  open.out.group_handle = group;
+  return Status(Samr(rpc, NDR_SAMR_OPENGROUP, frame, &open), open.out.result);
+}
+
 // The account domain: the one that is not "Builtin".
 static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   struct samr_Connect2 connect = {0};
@@ -212,25 +233,15 @@ uint32_t corvane_rpc_lookup_name(struct corvane_rpc* rpc, const char* name,
   return status;
 }
 
-const struct dom_sid* corvane_rpc_domain_sid(struct corvane_rpc* rpc) {
-  return rpc->domain_sid;
-}
-
 uint32_t corvane_rpc_query_group(struct corvane_rpc* rpc, void* owner,
                                  uint32_t rid, char** name, char** comment,
                                  uint32_t* attributes) {
   TALLOC_CTX* frame = talloc_stackframe();
   struct policy_handle group;
-  struct samr_OpenGroup open = {0};
-  open.in.domain_handle = &rpc->domain;
-  open.in.access_mask = SAMR_GROUP_ACCESS_LOOKUP_INFO;
-  open.in.rid = rid;
-  open.out.group_handle = &group;
   union samr_GroupInfo* info = NULL;
   struct samr_QueryGroupInfo query = {0};
-  struct samr_Close close = {0};
   uint32_t status =
-      Status(Samr(rpc, NDR_SAMR_OPENGROUP, frame, &open), open.out.result);
+      OpenGroup(rpc, frame, rid, SAMR_GROUP_ACCESS_LOOKUP_INFO, &group);
   if (status != 0) goto done;
 
   query.in.group_handle = &group;
@@ -248,10 +259,7 @@ uint32_t corvane_rpc_query_group(struct corvane_rpc* rpc, void* owner,
       status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
     }
   }
-  // The controller keeps every open handle until it is closed.
-  close.in.handle = &group;
-  close.out.handle = &group;
-  Samr(rpc, NDR_SAMR_CLOSE, frame, &close);
+  Close(rpc, frame, &group);
 done:
   talloc_free(frame);
   return status;
@@ -340,14 +348,6 @@ static uint32_t OpenUser(struct corvane_rpc* rpc, TALLOC_CTX* frame,
   return Status(Samr(rpc, NDR_SAMR_OPENUSER, frame, &open), open.out.result);
 }
 
-static void Close(struct corvane_rpc* rpc, TALLOC_CTX* frame,
-                  struct policy_handle* handle) {
-  struct samr_Close close = {0};
-  close.in.handle = handle;
-  close.out.handle = handle;
-  Samr(rpc, NDR_SAMR_CLOSE, frame, &close);
-}
-
 static struct dom_sid* AccountSid(TALLOC_CTX* memory,
                                   const struct dom_sid* domain, uint32_t rid) {
   struct dom_sid* sid = talloc_memdup(memory, domain, sizeof(*domain));
@@ -409,6 +409,11 @@ static uint32_t OperatorFlags(struct corvane_rpc* rpc, TALLOC_CTX* frame,
     }
   }
   return status;
+}
+
+struct dom_sid* corvane_rpc_account_sid(struct corvane_rpc* rpc, void* owner,
+                                        uint32_t rid) {
+  return AccountSid(owner, rpc->domain_sid, rid);
 }
 
 static const char* Copy(void* owner, const char* text) {
@@ -589,16 +594,12 @@ uint32_t corvane_rpc_group_members(struct corvane_rpc* rpc, void* owner,
   struct policy_handle group;
   struct samr_RidAttrArray* members = NULL;
   struct samr_QueryGroupMember query = {0};
-  struct samr_OpenGroup open = {0};
   *rids = NULL;
   *count = 0;
   uint32_t status = corvane_rpc_lookup_name(rpc, name, &rid, &type);
-  if (status != 0) goto done;
-  open.in.domain_handle = &rpc->domain;
-  open.in.access_mask = SAMR_GROUP_ACCESS_GET_MEMBERS;
-  open.in.rid = rid;
-  open.out.group_handle = &group;
-  status = Status(Samr(rpc, NDR_SAMR_OPENGROUP, frame, &open), open.out.result);
+  if (status == 0) {
+    status = OpenGroup(rpc, frame, rid, SAMR_GROUP_ACCESS_GET_MEMBERS, &group);
+  }
   if (status != 0) goto done;
   query.in.group_handle = &group;
   query.out.rids = &members;

@@ -41,8 +41,11 @@ uint32_t corvane_rpc_dc_name(struct corvane_rpc* rpc, void* owner,
 uint32_t corvane_rpc_lookup_name(struct corvane_rpc* rpc, const char* name,
                                  uint32_t* rid, uint32_t* type);
 
-// The account domain's SID, laid out as libnetapi's `struct domsid`.
-const struct dom_sid* corvane_rpc_domain_sid(struct corvane_rpc* rpc);
+// The SID of the account `rid` of the account domain (allocated in
+// `owner`), laid out as libnetapi's `struct domsid`; NULL when memory is
+// short.
+struct dom_sid* corvane_rpc_account_sid(struct corvane_rpc* rpc, void* owner,
+                                        uint32_t rid);
 
 // The group `rid`: its name and comment (allocated in `owner`) and
 // attributes; an NT status.

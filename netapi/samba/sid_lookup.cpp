@@ -17,9 +17,6 @@ namespace {
 // The last error of the lookup, per thread as on the platform.
 thread_local DWORD last_error = 0;
 
-// SID_NAME_USE as SAMR reports it.
-constexpr std::uint32_t kSamrUser = 1;
-
 BOOL Fail(DWORD error) {
   last_error = error;
   return 0;
@@ -65,7 +62,7 @@ BOOL SambaApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
     NET_API_STATUS status = rpc_.LookupName(account, rid, found_kind);
     // Users and global groups only, as the platform's answer for this
     // domain; aliases and other kinds are not mapped.
-    if (status == NERR_Success && found_kind != kSamrUser &&
+    if (status == NERR_Success && found_kind != samba::kSamrUser &&
         found_kind != samba::kSamrGroup) {
       status = ERROR_NONE_MAPPED;
     }

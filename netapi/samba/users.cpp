@@ -195,20 +195,20 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
   const samba::TallocOwner strings = samba::NewTallocOwner();
   if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
   corvane_rpc_user account{};
-  ::domsid sid{};
+  dom_sid* sid = nullptr;
   {
     std::lock_guard lock(calls_);
-    const NET_API_STATUS status = ToPlatformStatus(
+    NET_API_STATUS status = ToPlatformStatus(
         rpc_.QueryUser(user, strings.get(), account), Subject::kUser);
+    if (status == NERR_Success) {
+      status = rpc_.AccountSid(account.rid, strings.get(), sid);
+    }
     if (status != NERR_Success) return status;
-    sid = *reinterpret_cast<const ::domsid*>(rpc_.DomainSid());
   }
-  if (sid.num_auths >= MAXSUBAUTHS) {
-    return ERROR_INVALID_PARAMETER;
-  }
-  sid.sub_auths[sid.num_auths++] = account.rid;
-  const ::USER_INFO_4 full = samba::UserInfo4(
-      account, &sid, static_cast<std::int64_t>(std::time(nullptr)));
+  // Samba's RPC SID and libnetapi's domsid are the same structure.
+  const ::USER_INFO_4 full =
+      samba::UserInfo4(account, reinterpret_cast<::domsid*>(sid),
+                       static_cast<std::int64_t>(std::time(nullptr)));
   switch (level) {
     case 0: {
       const ::USER_INFO_0 name{full.usri4_name};
