@@ -1,5 +1,6 @@
 // The platform layer: exactly the network-management, security and system
-// operations the classes make, with the platform's argument lists. A backend
+// operations the classes and the account tasks make, with the platform's
+// argument lists. A backend
 // (netapi32 pass-through, Samba libnetapi, the simulated controller) adds
 // nothing of its own: each status goes unchanged to the caller.
 //
@@ -75,6 +76,13 @@ class Api {
                                  LPWSTR referenced_domain_name,
                                  LPDWORD referenced_domain_name_size,
                                  SID_NAME_USE* use) = 0;
+  // The wide SID-to-name lookup (a user or global group of the
+  // controller's domain), with the same sizing protocol and last error.
+  virtual BOOL LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                                LPDWORD name_size,
+                                LPWSTR referenced_domain_name,
+                                LPDWORD referenced_domain_name_size,
+                                SID_NAME_USE* use) = 0;
   virtual DWORD LastError() = 0;
 
   // dwPlatformId of GetVersionExA.

@@ -180,4 +180,19 @@ BOOL CallTrace::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
   return found;
 }
 
+BOOL CallTrace::LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                                 LPDWORD name_size,
+                                 LPWSTR referenced_domain_name,
+                                 LPDWORD referenced_domain_name_size,
+                                 SID_NAME_USE* use) {
+  BOOL found = 0;
+  Traced("LookupAccountSid", system_name, -1, [&] {
+    found = backend().LookupAccountSid(system_name, sid, name, name_size,
+                                       referenced_domain_name,
+                                       referenced_domain_name_size, use);
+    return found ? NERR_Success : backend().LastError();
+  });
+  return found;
+}
+
 }  // namespace corvane::netapi

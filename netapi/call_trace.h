@@ -62,6 +62,10 @@ class CallTrace final : public ForwardingApi {
                          LPDWORD sid_size, LPWSTR referenced_domain_name,
                          LPDWORD referenced_domain_name_size,
                          SID_NAME_USE* use) override;
+  BOOL LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                        LPDWORD name_size, LPWSTR referenced_domain_name,
+                        LPDWORD referenced_domain_name_size,
+                        SID_NAME_USE* use) override;
 
  private:
   // Runs `call` and writes its line; `level` < 0 for calls without one.

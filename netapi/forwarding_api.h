@@ -104,6 +104,14 @@ class ForwardingApi : public Api {
                                       referenced_domain_name,
                                       referenced_domain_name_size, use);
   }
+  BOOL LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                        LPDWORD name_size, LPWSTR referenced_domain_name,
+                        LPDWORD referenced_domain_name_size,
+                        SID_NAME_USE* use) override {
+    return backend_.LookupAccountSid(system_name, sid, name, name_size,
+                                     referenced_domain_name,
+                                     referenced_domain_name_size, use);
+  }
   DWORD LastError() override { return backend_.LastError(); }
   DWORD PlatformId() override { return backend_.PlatformId(); }
   DWORD CurrentThreadId() override { return backend_.CurrentThreadId(); }

@@ -5,8 +5,24 @@
 namespace corvane::netapi {
 
 bool IsSid(std::span<const BYTE> bytes) {
-  return bytes.size() >= 8 && bytes[1] <= 15 &&
-         bytes.size() == 8u + 4u * bytes[1];
+  return bytes.size() >= SidLength(0) && bytes[1] <= kMaxSubAuthorities &&
+         bytes.size() == SidLength(bytes[1]);
+}
+
+std::uint32_t RelativeId(std::span<const BYTE> sid) {
+  std::uint32_t rid = 0;
+  for (std::size_t i = sid.size(); i > sid.size() - 4; --i) {
+    rid = (rid << 8) | sid[i - 1];
+  }
+  return rid;
+}
+
+std::vector<BYTE> SiblingSid(std::span<const BYTE> sibling, std::uint32_t rid) {
+  std::vector<BYTE> sid(sibling.begin(), sibling.end());
+  for (std::size_t byte = 0; byte < 4; ++byte) {
+    sid[sid.size() - 4 + byte] = static_cast<BYTE>(rid >> (8 * byte));
+  }
+  return sid;
 }
 
 std::string SidText(std::span<const BYTE> sid) {

@@ -111,6 +111,19 @@ NET_API_STATUS RpcChannel::LookupName(const std::string& name,
       corvane_rpc_lookup_name(rpc_, name.c_str(), &rid, &kind));
 }
 
+NET_API_STATUS RpcChannel::LookupRid(std::uint32_t rid, std::string& name,
+                                     std::uint32_t& kind) {
+  if (const NET_API_STATUS status = Open()) return status;
+  const TallocOwner strings = NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  char* found = nullptr;
+  const std::uint32_t status =
+      corvane_rpc_lookup_rid(rpc_, strings.get(), rid, &found, &kind);
+  if (status != 0) return corvane_rpc_error_code(status);
+  name = found;
+  return NERR_Success;
+}
+
 NET_API_STATUS RpcChannel::QueryGroup(std::uint32_t rid, GroupRecord& group) {
   if (const NET_API_STATUS status = Open()) return status;
   const TallocOwner strings = NewTallocOwner();

@@ -42,6 +42,9 @@ class RpcChannel {
   // The relative id and kind of `name` in the account domain.
   NET_API_STATUS LookupName(const std::string& name, std::uint32_t& rid,
                             std::uint32_t& kind);
+  // The name and kind of the account `rid` of the account domain.
+  NET_API_STATUS LookupRid(std::uint32_t rid, std::string& name,
+                           std::uint32_t& kind);
   NET_API_STATUS QueryGroup(std::uint32_t rid, GroupRecord& group);
   // The SID of the account `rid` of the account domain: as bytes, or in
   // Samba's form allocated in `owner` (null when memory is short).

@@ -233,6 +233,33 @@ uint32_t corvane_rpc_lookup_name(struct corvane_rpc* rpc, const char* name,
   return status;
 }
 
+uint32_t corvane_rpc_lookup_rid(struct corvane_rpc* rpc, void* owner,
+                                uint32_t rid, char** name, uint32_t* type) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  struct lsa_Strings names = {0};
+  struct samr_Ids types = {0};
+  struct samr_LookupRids lookup = {0};
+  lookup.in.domain_handle = &rpc->domain;
+  lookup.in.num_rids = 1;
+  lookup.in.rids = &rid;
+  lookup.out.names = &names;
+  lookup.out.types = &types;
+  uint32_t status = Status(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup),
+                           lookup.out.result);
+  if (status == 0 && (names.count != 1 || types.count != 1 ||
+                      names.names == NULL || types.ids == NULL)) {
+    status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
+  }
+  if (status == 0) {
+    const char* found = names.names[0].string;
+    *name = talloc_strdup(owner, found != NULL ? found : "");
+    *type = types.ids[0];
+    if (*name == NULL) status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+  }
+  talloc_free(frame);
+  return status;
+}
+
 uint32_t corvane_rpc_query_group(struct corvane_rpc* rpc, void* owner,
                                  uint32_t rid, char** name, char** comment,
                                  uint32_t* attributes) {

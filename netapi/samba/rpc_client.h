@@ -41,6 +41,11 @@ uint32_t corvane_rpc_dc_name(struct corvane_rpc* rpc, void* owner,
 uint32_t corvane_rpc_lookup_name(struct corvane_rpc* rpc, const char* name,
                                  uint32_t* rid, uint32_t* type);
 
+// The name (allocated in `owner`) and SID_NAME_USE of the account `rid` of
+// the account domain; an NT status (0 when found).
+uint32_t corvane_rpc_lookup_rid(struct corvane_rpc* rpc, void* owner,
+                                uint32_t rid, char** name, uint32_t* type);
+
 // The SID of the account `rid` of the account domain (allocated in
 // `owner`), laid out as libnetapi's `struct domsid`; NULL when memory is
 // short.

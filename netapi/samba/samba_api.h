@@ -76,6 +76,10 @@ class SambaApi final : public Api {
                          LPDWORD sid_size, LPWSTR referenced_domain_name,
                          LPDWORD referenced_domain_name_size,
                          SID_NAME_USE* use) override;
+  BOOL LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                        LPDWORD name_size, LPWSTR referenced_domain_name,
+                        LPDWORD referenced_domain_name_size,
+                        SID_NAME_USE* use) override;
   DWORD LastError() override;
 
   DWORD PlatformId() override;

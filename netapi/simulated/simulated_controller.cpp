@@ -7,6 +7,7 @@
 
 #include "netapi/listing_batch.h"
 #include "netapi/record_builder.h"
+#include "netapi/sid_text.h"
 #include "netapi/thread_id.h"
 
 namespace corvane::netapi::simulated {
@@ -725,6 +726,67 @@ BOOL SimulatedController::LookupAccountName(LPCWSTR system_name,
   std::copy(domain.begin(), domain.end(), referenced_domain_name);
   referenced_domain_name[domain.size()] = u'\0';
   *referenced_domain_name_size = static_cast<DWORD>(domain.size());
+  *use = kind;
+  last_error_ = 0;
+  return 1;
+}
+
+BOOL SimulatedController::LookupAccountSid(LPCWSTR system_name, PSID sid,
+                                           LPWSTR name, LPDWORD name_size,
+                                           LPWSTR referenced_domain_name,
+                                           LPDWORD referenced_domain_name_size,
+                                           SID_NAME_USE* use) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, "LookupAccountSid");
+  RecordText(*call, "system_name", system_name);
+  call->numbers["name_size"] = name_size ? *name_size : 0;
+  if (fault) {
+    last_error_ = fault;
+    return 0;
+  }
+  Directory* directory = FindServer(Text(system_name));
+  if (!directory) {
+    last_error_ = RPC_S_SERVER_UNAVAILABLE;
+    return 0;
+  }
+  const auto* bytes = static_cast<const std::uint8_t*>(sid);
+  if (bytes == nullptr || name_size == nullptr ||
+      referenced_domain_name_size == nullptr || use == nullptr) {
+    last_error_ = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  const Sid wanted(bytes, bytes + SidLength(bytes[1]));
+  const std::u16string* found = nullptr;
+  SID_NAME_USE kind = SidTypeUser;
+  for (const Account& account : directory->users()) {
+    if (account.sid == wanted) found = &account.name;
+  }
+  for (const Group& group : directory->groups()) {
+    if (!found && group.sid == wanted) {
+      found = &group.name;
+      kind = SidTypeGroup;
+    }
+  }
+  if (!found) {
+    last_error_ = ERROR_NONE_MAPPED;
+    return 0;
+  }
+  const std::u16string& domain = directory->domain();
+  const DWORD needed_name = static_cast<DWORD>(found->size() + 1);
+  const DWORD needed_domain = static_cast<DWORD>(domain.size() + 1);
+  if (name == nullptr || *name_size < needed_name ||
+      referenced_domain_name == nullptr ||
+      *referenced_domain_name_size < needed_domain) {
+    *name_size = needed_name;
+    *referenced_domain_name_size = needed_domain;
+    last_error_ = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::copy(found->c_str(), found->c_str() + needed_name, name);
+  std::copy(domain.c_str(), domain.c_str() + needed_domain,
+            referenced_domain_name);
+  *name_size = needed_name - 1;
+  *referenced_domain_name_size = needed_domain - 1;
   *use = kind;
   last_error_ = 0;
   return 1;

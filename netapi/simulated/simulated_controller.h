@@ -91,6 +91,10 @@ class SimulatedController : public Api {
                          LPDWORD sid_size, LPWSTR referenced_domain_name,
                          LPDWORD referenced_domain_name_size,
                          SID_NAME_USE* use) override;
+  BOOL LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                        LPDWORD name_size, LPWSTR referenced_domain_name,
+                        LPDWORD referenced_domain_name_size,
+                        SID_NAME_USE* use) override;
   DWORD LastError() override { return last_error_; }
   DWORD PlatformId() override;
   DWORD CurrentThreadId() override;

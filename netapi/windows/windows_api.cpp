@@ -8,6 +8,7 @@
 
 // Our method is LookupAccountName; the platform's is called by its W name.
 #undef LookupAccountName
+#undef LookupAccountSid
 
 namespace corvane::netapi {
 namespace {
@@ -151,6 +152,20 @@ BOOL WindowsApi::LookupAccountName(LPCWSTR system_name, LPCWSTR account_name,
       ::LookupAccountNameW(Wide(system_name), Wide(account_name), sid,
                            Words(sid_size), Wide(referenced_domain_name),
                            Words(referenced_domain_name_size), &platform_use);
+  if (use) *use = static_cast<SID_NAME_USE>(platform_use);
+  return found;
+}
+
+BOOL WindowsApi::LookupAccountSid(LPCWSTR system_name, PSID sid, LPWSTR name,
+                                  LPDWORD name_size,
+                                  LPWSTR referenced_domain_name,
+                                  LPDWORD referenced_domain_name_size,
+                                  SID_NAME_USE* use) {
+  ::SID_NAME_USE platform_use = ::SidTypeUnknown;
+  const BOOL found =
+      ::LookupAccountSidW(Wide(system_name), sid, Wide(name), Words(name_size),
+                          Wide(referenced_domain_name),
+                          Words(referenced_domain_name_size), &platform_use);
   if (use) *use = static_cast<SID_NAME_USE>(platform_use);
   return found;
 }
