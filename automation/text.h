@@ -38,6 +38,8 @@ std::u16string Widen(std::string_view text);
 // Equal but for the letter case of ASCII letters; other characters must
 // match exactly (in the UTF-16 form, a non-ASCII character never matches).
 // Member names, ProgIDs, keywords and host names compare so.
+// `text` with its ASCII letters in lower case; other bytes unchanged.
+std::string AsciiLower(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::string_view b);
 

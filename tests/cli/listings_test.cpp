@@ -1,16 +1,14 @@
 // Listings as the command line walks them: each batch's names are out, in
 // text and in JSON, before the next batch is asked for, and the JSON
-// document is whole at the end; a user's groups come whole or not at all.
+// document is whole at the end.
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/account_facts.h"
-#include "cli/listing_walk.h"
-#include "cli/report.h"
-#include "netapi/forwarding_api.h"
+#include "cli/report/report.h"
+#include "cli/report/streamed_names.h"
 #include "netapi/simulated/demo_domain.h"
 
 namespace corvane::cli_test {
@@ -53,32 +51,6 @@ TEST(Listing, EachBatchIsShownBeforeTheNextIsAskedFor) {
       EXPECT_EQ(document["lastError"], "SUCCESS");
     }
   }
-}
-
-// The platform's call has no resume handle: an answer cut short cannot be
-// continued, and is a failure rather than a shorter list.
-TEST(Listing, AUsersGroupsCutShortAreAFailure) {
-  netapi::simulated::SimulatedController controller;
-  netapi::simulated::SeedDemoDomain(controller);
-  struct CutShort : netapi::ForwardingApi {
-    using ForwardingApi::ForwardingApi;
-    int calls = 0;
-    netapi::NET_API_STATUS NetUserGetGroups(
-        netapi::LPCWSTR server, netapi::LPCWSTR user, netapi::DWORD level,
-        netapi::LPBYTE* buffer, netapi::DWORD prefmaxlen, netapi::LPDWORD read,
-        netapi::LPDWORD total) override {
-      // The first answer is cut short; a second would start over.
-      return ForwardingApi::NetUserGetGroups(server, user, level, buffer,
-                                             ++calls == 1 ? 1 : prefmaxlen,
-                                             read, total);
-    }
-  } api(controller);
-  const auto groups = cli::ReadUserGroups(api, u"\\\\DC1", u"bob");
-  EXPECT_FALSE(groups.value);
-  EXPECT_NE(groups.error.find("Unable to list the groups of bob"),
-            std::string::npos)
-      << groups.error;
-  EXPECT_EQ(api.calls, 1);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The statements of corvane invoke as the parser reads them.
-#include "cli/member_path.h"
+#include "cli/parsing/member_path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,46 @@
+// The platform layer a command runs on: the simulated controller, whose
+// state a file keeps between commands, or the Samba backend talking to a
+// real domain controller.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/parsing/request.h"
+#include "netapi/api.h"
+
+namespace corvane::cli {
+
+// The backend cannot be set up: unreadable state, no connection.
+class BackendError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual netapi::Api& api() = 0;
+  // Called after the command's objects are released; keeps what the
+  // command changed where the next command will find it.
+  virtual void Finish() {}
+};
+
+// --simulate FILE chooses the simulated controller; otherwise the Samba
+// backend. Throws UsageError for options that do not fit together and
+// BackendError when the backend cannot start.
+std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options);
+
+// "simulated", and "samba" when the build has the Samba backend.
+std::vector<std::string> BuiltInBackends();
+
+// Fills the options a Samba configuration (-s) gives when the command line
+// leaves them out: domain, realm and server.
+void CompleteOptions(GlobalOptions& options);
+
+std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file);
+std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options);
+
+}  // namespace corvane::cli

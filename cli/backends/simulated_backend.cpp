@@ -1,0 +1,203 @@
+// The simulated controller behind --simulate FILE. Commands of one session
+// take turns: each holds a lock beside FILE from loading the state to
+// saving it, so that concurrent commands do not lose each other's changes;
+// the state is replaced by renaming a complete new file over it, so that a
+// crash leaves the last complete state. FILE holds passwords: it is always
+// written mode 600 through a file this command creates itself, and a
+// symbolic link in FILE's place is refused rather than followed.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "cli/backends/backend.h"
+#include "cli/inputs/unique_fd.h"
+#include "cli/report/slow_wait_notice.h"
+#include "netapi/simulated/state_file.h"
+
+namespace corvane::cli {
+namespace {
+
+using netapi::simulated::SimulatedNetwork;
+
+std::string Reason(const std::string& what, const std::string& path) {
+  return what + " " + path + ": " + std::strerror(errno);
+}
+
+// Links are refused rather than resolved: a link and its target would
+// take different locks, and a link may lead where the passwords must not.
+BackendError LinkRefused(const std::string& what, const std::string& path,
+                         const std::string& remedy) {
+  return BackendError(what + " " + path + " is a symbolic link: " + remedy);
+}
+
+UniqueFd LockBeside(const std::string& path) {
+  const std::string lock_path = path + ".lock";
+  UniqueFd lock(::open(lock_path.c_str(),
+                       O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!lock && errno == ELOOP) {
+    throw LinkRefused("lock file", lock_path, "remove it");
+  }
+  if (!lock) throw BackendError(Reason("cannot open lock file", lock_path));
+  if (::flock(lock.get(), LOCK_EX | LOCK_NB) == 0) return lock;
+  if (errno != EWOULDBLOCK && errno != EINTR) {
+    throw BackendError(Reason("cannot lock", lock_path));
+  }
+  const SlowWaitNotice notice("corvane: waiting for another command using " +
+                              path + " to finish\n");
+  while (::flock(lock.get(), LOCK_EX) != 0) {
+    if (errno != EINTR) throw BackendError(Reason("cannot lock", lock_path));
+  }
+  return lock;
+}
+
+// The file's text; none when it does not exist yet.
+std::optional<std::string> ReadState(const std::string& path) {
+  UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+  if (!file) {
+    if (errno == ENOENT) return std::nullopt;
+    if (errno == ELOOP) {
+      throw LinkRefused("state file", path, "give the path of the file itself");
+    }
+    throw BackendError(Reason("cannot read state file", path));
+  }
+  std::string text;
+  char chunk[65536];
+  while (true) {
+    const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw BackendError(Reason("cannot read state file", path));
+    if (n == 0) break;
+    text.append(chunk, static_cast<std::size_t>(n));
+  }
+  return text;
+}
+
+// A new file beside the state file that no one else can have prepared:
+// created exclusively under a random name, never through a link, mode 600
+// whatever the umask or a leftover file says. Removed again unless it
+// was renamed into place.
+class FreshFile {
+ public:
+  explicit FreshFile(const std::string& beside) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, ".new-%08x", random());
+      path_ = beside + suffix;
+      file_ = UniqueFd(
+          ::open(path_.c_str(),
+                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      if (!file_ && errno != EEXIST) break;
+    }
+    if (!file_) {
+      const std::string failed = path_;
+      path_.clear();
+      throw BackendError(Reason("cannot create", failed));
+    }
+    if (::fchmod(file_.get(), 0600) != 0) Fail("cannot set the mode of");
+  }
+  ~FreshFile() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  FreshFile(const FreshFile&) = delete;
+  FreshFile& operator=(const FreshFile&) = delete;
+
+  void WriteAndSync(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n =
+          ::write(file_.get(), text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) Fail("cannot write");
+      done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(file_.get()) != 0 || !file_.Close()) Fail("cannot write");
+  }
+
+  void RenameTo(const std::string& path) {
+    if (::rename(path_.c_str(), path.c_str()) != 0) {
+      throw BackendError(Reason("cannot replace state file", path));
+    }
+    path_.clear();
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) {
+    throw BackendError(Reason(what, path_));
+  }
+
+  std::string path_;
+  UniqueFd file_;
+};
+
+// Makes the rename itself survive a crash of the machine.
+void SyncFolderOf(const std::string& path) {
+  // Built whole rather than assigned ".": g++ 12 warns falsely
+  // (-Wrestrict) about assigning a literal to a string it cannot size.
+  const std::filesystem::path parent =
+      std::filesystem::path(path).parent_path();
+  const std::string folder =
+      parent.empty() ? std::string(".") : parent.string();
+  UniqueFd directory(
+      ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Some file systems cannot sync a folder (EINVAL); the rename stands.
+  if (!directory || (::fsync(directory.get()) != 0 && errno != EINVAL)) {
+    throw BackendError(Reason("cannot sync folder", folder));
+  }
+}
+
+void WriteState(const std::string& path, const std::string& text) {
+  FreshFile fresh(path);
+  fresh.WriteAndSync(text);
+  fresh.RenameTo(path);
+  SyncFolderOf(path);
+}
+
+class SimulatedBackend : public Backend {
+ public:
+  explicit SimulatedBackend(std::string path)
+      : path_(std::move(path)), lock_(LockBeside(path_)) {
+    const std::optional<std::string> saved = ReadState(path_);
+    // Only a missing file starts a new demo; an empty one may be a state
+    // the user expects, lost elsewhere, and is not to be replaced unasked.
+    if (saved && saved->empty()) {
+      throw BackendError("state file " + path_ +
+                         " is empty: remove it to start afresh with the "
+                         "demo domain");
+    }
+    try {
+      network_ = saved ? netapi::simulated::LoadState(*saved)
+                       : netapi::simulated::NewDemoNetwork();
+    } catch (const netapi::simulated::StateFileError& error) {
+      throw BackendError("state file " + path_ +
+                         " is unusable: " + error.what());
+    }
+  }
+
+  netapi::Api& api() override { return *network_.controller; }
+
+  void Finish() override {
+    WriteState(path_, netapi::simulated::SaveState(network_));
+  }
+
+ private:
+  std::string path_;
+  UniqueFd lock_;
+  SimulatedNetwork network_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file) {
+  return std::make_unique<SimulatedBackend>(state_file);
+}
+
+}  // namespace corvane::cli

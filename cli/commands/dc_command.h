@@ -1,0 +1,13 @@
+// corvane dc DOMAIN: the controller lookup of NTDomain.sDomain.
+#pragma once
+
+#include "cli/commands/late_bound.h"
+#include "cli/parsing/request.h"
+#include "cli/report/report.h"
+
+namespace corvane::cli {
+
+int RunDcCommand(const Request& request, const ObjectRef& domain,
+                 Report& report);
+
+}  // namespace corvane::cli

@@ -1,0 +1,56 @@
+#include "cli/commands/task_command.h"
+
+#include "cli/commands/account_files.h"
+#include "cli/commands/group_commands.h"
+#include "cli/commands/user_commands.h"
+#include "cli/exit_status.h"
+
+namespace corvane::cli {
+namespace {
+
+bool IsUserCommand(Command command) {
+  return command >= Command::kUserList && command <= Command::kUserExport;
+}
+bool IsGroupCommand(Command command) {
+  return command >= Command::kGroupList &&
+         command <= Command::kGroupRemoveMember;
+}
+
+}  // namespace
+
+bool IsTaskCommand(Command command) {
+  return IsUserCommand(command) || IsGroupCommand(command);
+}
+
+void CheckRequest(const Request& request) {
+  // A named controller is worked on directly; the simulated network must
+  // be told which of its domains is meant.
+  const GlobalOptions& options = request.options;
+  if ((IsTaskCommand(request.command) || request.command == Command::kBatch) &&
+      options.domain.empty() &&
+      (options.server.empty() || !options.simulate_file.empty())) {
+    throw UsageError(
+        "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "
+        "simulated demo domain is CORVANE");
+  }
+}
+
+int RunTaskCommand(const Request& request, const ObjectRef& domain,
+                   netapi::Api& api, Report& report,
+                   PasswordSupply& passwords) {
+  if (request.command == Command::kUserImport) {
+    return RunUserImport(request, domain, api, report);
+  }
+  if (request.command == Command::kUserExport) {
+    return RunUserExport(request, domain, api, report);
+  }
+  if (IsUserCommand(request.command)) {
+    return RunUserCommand(request, domain, api, report, passwords);
+  }
+  if (IsGroupCommand(request.command)) {
+    return RunGroupCommand(request, domain, api, report);
+  }
+  throw UsageError("not a user or group command");
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,28 @@
+// The accounts file of `user import`: a header row naming the columns
+// (tasks/account_rows.h), one account a row. Every row is checked here,
+// before the controller is asked anything.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tasks/account_rows.h"
+
+namespace corvane::cli {
+
+using ImportRow = tasks::AccountRow;
+
+struct ImportFile {
+  std::vector<ImportRow> rows;
+  // One message for each row that cannot be imported, naming it.
+  std::vector<std::string> problems;
+};
+
+// Reads FILE, or standard input for "-". Throws UsageError for a file that
+// cannot be read or parsed, a missing name column, an unknown column, and
+// a password column in a file others can read or the caller does not own.
+ImportFile ReadImportFile(const std::string& path);
+
+}  // namespace corvane::cli

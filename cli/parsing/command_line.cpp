@@ -1,0 +1,464 @@
+#include "cli/parsing/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <map>
+#include <sstream>
+
+#include "automation/text.h"
+#include "cli/backends/backend.h"
+#include "cli/exit_status.h"
+#include "cli/parsing/command_suggestions.h"
+#include "cli/parsing/command_tree.h"
+
+namespace corvane::cli {
+namespace {
+
+const std::map<std::string, std::int32_t> kLogLevels = {
+    {"none", 0}, {"adddel", 1}, {"full", 2}};
+const std::map<std::string, std::int32_t> kPrivileges = {
+    {"guest", 0}, {"user", 1}, {"admin", 2}};
+
+constexpr const char* kDescription =
+    "Administers the user accounts and global groups of an NT or Active "
+    "Directory domain through the Corvane automation classes (NTDomain, "
+    "NTGroup, NTUser), reached late-bound by member name as a script "
+    "reaches them.\n\nExit status: 0 when the object's sLastError reads "
+    "SUCCESS, 1 when it holds an error text (printed to standard error) or "
+    "an automation error occurred, 2 for a usage error.";
+
+constexpr const char* kInvokeHelp =
+    "Evaluates member paths in order on one NTDomain object. NAME=VALUE "
+    "assigns a property (Users.sUserName=bob); a bare path reads and prints "
+    "one (Users.sFullName); NAME(ARGS) calls a method and prints its result "
+    "(Users.Add(dave,@password,\"\",\"\",\"\",\"Dave\",1,false)); a string "
+    "array the method fills is printed one element a line "
+    "(Users.Enumerate()). Dotted paths reach objects "
+    "(Groups.Users.Enumerate() after Groups.sGroupName=Sales). Arguments: "
+    "\"quoted text\", numbers, "
+    "true/false, bare words as text, nothing for an omitted optional "
+    "argument, and @password for a password read from the terminal or "
+    "standard input; a password is never taken from the command line. "
+    "With -f, the statements of FILE (one a line, # starting a comment) run "
+    "first, then those given as arguments.";
+
+constexpr const char* kBatchHelp =
+    "Each line of FILE (- for standard input) is a task command as it is "
+    "written after corvane's own options (user show bob; group add-member "
+    "Sales \"Night Shift\"), quoted as a shell quotes; # starts a comment. "
+    "Every line is read and checked, and every password its user add and "
+    "user password lines need is read, before the first runs; then all "
+    "run on one connection. Options such as --domain or --json are given "
+    "before batch, not on a line.";
+
+constexpr const char* kKeepGoingHelp =
+    "Carry on past a failure; the exit status is 1 if any failed";
+constexpr const char* kPasswordsFromHelp =
+    "Read the passwords from FILE (one a line, in the order they are used) "
+    "instead of the terminal or standard input";
+
+constexpr const char* kImportHelp =
+    "Columns: name, full name, comment, home dir, script, disabled (yes or "
+    "no), groups (separated by ;), and password, accepted only in a file "
+    "of yours with mode 600. Every row is checked before the controller is "
+    "asked anything; a row that fails is reported and the next one goes on "
+    "(exit status 1). With --exist-ok an account's attributes are set to "
+    "the row's and the row's groups are added; its password is changed "
+    "only when the row gives one.";
+
+class Parser {
+ public:
+  // A batch line takes no global options: those of the batch hold.
+  Parser(Request& request, bool batch_line)
+      : request_(request), batch_line_(batch_line) {
+    app_.name("corvane");
+    app_.description(kDescription);
+    app_.set_version_flag("-V,--version", VersionText());
+    app_.fallthrough();
+    app_.require_subcommand(1);
+    AddGlobalOptions();
+    AddDc();
+    AddUser();
+    AddGroup();
+    AddInvoke();
+    AddBatch();
+    // Hidden: read at build time by the man page and completion generators.
+    app_.add_flag_callback("--command-tree",
+                           [this] {
+                             std::ostringstream tree;
+                             PrintCommandTree(app_, tree);
+                             command_tree_ = tree.str();
+                             throw CLI::Success();
+                           })
+        ->group("");
+    help_ = app_.add_subcommand("help", "Show the help of a command");
+    help_->add_option("COMMAND", help_words_, "Command, e.g. user add");
+  }
+
+  // The help text or version that parsing answered with, if any.
+  std::optional<ParseEnd> Parse(int argc, const char* const* argv) {
+    try {
+      app_.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+      CLI::App* chosen = Chosen();
+      if (chosen == help_) chosen = FindCommand(app_, help_words_);
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(chosen)};
+    } catch (const CLI::CallForAllHelp&) {
+      return ParseEnd{ParseEnd::Kind::kHelp, HelpOf(&app_)};
+    } catch (const CLI::CallForVersion&) {
+      return ParseEnd{ParseEnd::Kind::kVersion, VersionText()};
+    } catch (const CLI::Success&) {
+      return ParseEnd{ParseEnd::Kind::kHelp, command_tree_};
+    } catch (const CLI::ParseError& error) {
+      const std::string diagnosis = DiagnoseCommandLine(app_, argc, argv);
+      if (!diagnosis.empty()) throw UsageError(diagnosis);
+      // Not echoed: a stray argument may be a secret typed by mistake.
+      if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
+        throw UsageError(
+            "unexpected arguments (not shown); see corvane --help");
+      }
+      throw UsageError(std::string(error.what()) + "; see corvane --help");
+    }
+    if (help_->parsed()) {
+      return ParseEnd{ParseEnd::Kind::kHelp,
+                      HelpOf(FindCommand(app_, help_words_))};
+    }
+    if (log_level_)
+      request_.options.log_level =
+          kLogLevels.at(automation::AsciiLower(*log_level_));
+    request_.privilege = kPrivileges.at(automation::AsciiLower(privilege_));
+    return std::nullopt;
+  }
+
+  // The first option of corvane itself the command line gave, if any.
+  std::optional<std::string> GlobalOptionGiven() const {
+    for (const CLI::Option* option : app_.get_options()) {
+      if (option->count() > 0) return option->get_name();
+    }
+    return std::nullopt;
+  }
+
+ private:
+  void AddGlobalOptions() {
+    GlobalOptions& o = request_.options;
+    const std::string target = "Domain and controller";
+    app_.add_option("--domain,-W,--workgroup", o.domain,
+                    "Domain to work on; its controller is located through "
+                    "NTDomain.sDomain")
+        ->envname(batch_line_ ? "" : "CORVANE_DOMAIN")
+        ->group(target);
+    app_.add_option("--server,-S", o.server,
+                    "Domain controller to use directly (host name or "
+                    "address; Samba backend)")
+        ->envname(batch_line_ ? "" : "CORVANE_SERVER")
+        ->group(target);
+    app_.add_option("--realm", o.realm,
+                    "DNS name (realm) of the domain (Samba backend)")
+        ->group(target);
+    app_.add_option("--simulate", o.simulate_file,
+                    "Use the simulated controller, seeded with a demo domain "
+                    "(CORVANE on DC1); its state is kept in FILE between "
+                    "commands")
+        ->type_name("FILE")
+        ->group(target);
+
+    const std::string credentials =
+        "Credentials (as Samba's clients take them)";
+    app_.add_option("-U,--user", o.user,
+                    "User name (DOMAIN\\USER or USER@REALM); the password is "
+                    "asked for, never given here")
+        ->type_name("USER")
+        ->group(credentials);
+    app_.add_option("-A,--authentication-file", o.auth_file,
+                    "Authentication file with username, password and domain "
+                    "lines")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile.description(""))
+        ->group(credentials);
+    app_.add_option("--use-krb5-ccache", o.krb5_ccache,
+                    "Kerberos credentials cache to use (default: the one "
+                    "kinit fills)")
+        ->type_name("CCACHE")
+        ->group(credentials);
+    app_.add_option("--use-kerberos", o.use_kerberos,
+                    "Use Kerberos: required, desired or off (default: off "
+                    "with -U or -A, else required)")
+        ->check(CLI::IsMember({"required", "desired", "off"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("required|desired|off")
+        ->group(credentials);
+    app_.add_flag_callback(
+            "-k", [&o] { o.use_kerberos = "required"; },
+            "Same as --use-kerberos=required")
+        ->group(credentials);
+    app_.add_option("-s,--configfile", o.configfile,
+                    "smb.conf for the Samba client library; its workgroup, "
+                    "realm and password server give the defaults of "
+                    "--domain, --realm and --server")
+        ->type_name("FILE")
+        ->check(CLI::ExistingFile.description(""))
+        ->group(credentials);
+
+    const std::string output = "Output and logging";
+    app_.add_option("--log-level", log_level_,
+                    "NTDomain.eLogging: which changes are written to the "
+                    "event log")
+        ->check(CLI::IsMember({"none", "adddel", "full"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("none|adddel|full")
+        ->group(output);
+    app_.add_flag("--json", o.json, "Machine-readable output (JSON)")
+        ->group(output);
+    app_.add_option("--audit", o.audit,
+                    "Also copy the event messages to a file, or to standard "
+                    "error with -")
+        ->type_name("FILE|-")
+        ->group(output);
+    app_.add_option("-d,--debug-level", o.debug_level,
+                    "Above 0: trace every call to the controller on standard "
+                    "error (never a password)")
+        ->check(CLI::Range(0, 10).description(""))
+        ->type_name("N")
+        ->group(output);
+  }
+
+  CLI::App* Command(CLI::App& parent, const std::string& name,
+                    const std::string& help, cli::Command command) {
+    CLI::App* sub = parent.add_subcommand(name, help);
+    sub->callback([this, command] { request_.command = command; });
+    return sub;
+  }
+
+  void AddName(CLI::App* sub, const std::string& what) {
+    sub->add_option(what, request_.name, what)->required();
+  }
+
+  void AddUserFields(CLI::App* sub) {
+    UserFields& f = request_.fields;
+    sub->add_option("--full-name", f.full_name, "Full name");
+    sub->add_option("--comment", f.comment, "Account comment");
+    sub->add_option("--home-dir", f.home_dir, "Home directory");
+    sub->add_option("--script", f.script, "Logon script path");
+  }
+
+  void AddDc() {
+    CLI::App* dc = Command(app_, "dc", "Show the domain controller of DOMAIN",
+                           Command::kDc);
+    dc->add_option("DOMAIN", request_.name, "Domain name")->required();
+  }
+
+  void AddUser() {
+    CLI::App* user = app_.add_subcommand("user", "User accounts");
+    user->require_subcommand(1);
+    Command(*user, "list", "List the normal user accounts, one a line",
+            Command::kUserList);
+    AddName(Command(*user, "show", "Show an account's attributes",
+                    Command::kUserShow),
+            "USER");
+    CLI::App* add = Command(*user, "add",
+                            "Create an account; its password is read from "
+                            "the terminal (without echo) or standard input",
+                            Command::kUserAdd);
+    AddName(add, "USER");
+    AddUserFields(add);
+    add->add_option("--privilege", privilege_, "Privilege level")
+        ->check(CLI::IsMember({"guest", "user", "admin"}, CLI::ignore_case)
+                    .description(""))
+        ->type_name("guest|user|admin");
+    add->add_flag("--disabled", request_.disabled, "Create it disabled");
+    CLI::App* set = Command(*user, "set", "Change an account's attributes",
+                            Command::kUserSet);
+    AddName(set, "USER");
+    AddUserFields(set);
+    AddName(Command(*user, "password",
+                    "Set an account's password, read from the terminal "
+                    "(without echo) or standard input",
+                    Command::kUserPassword),
+            "USER");
+    AddName(
+        Command(*user, "disable", "Disable an account", Command::kUserDisable),
+        "USER");
+    AddName(Command(*user, "enable", "Enable an account", Command::kUserEnable),
+            "USER");
+    AddName(Command(*user, "unlock", "Unlock a locked-out account",
+                    Command::kUserUnlock),
+            "USER");
+    AddName(Command(*user, "sid", "Show an account's SID text (NTUser.sSID)",
+                    Command::kUserSid),
+            "USER");
+    AddName(Command(*user, "groups",
+                    "List the global groups an account belongs to, its "
+                    "primary group marked",
+                    Command::kUserGroups),
+            "USER");
+    AddName(Command(*user, "delete", "Delete an account", Command::kUserDelete),
+            "USER");
+    AddImportExport(*user);
+  }
+
+  void AddImportExport(CLI::App& user) {
+    ImportOptions& o = request_.import;
+    CLI::App* import =
+        Command(user, "import",
+                "Create or update accounts from a CSV file with a header row",
+                Command::kUserImport);
+    import
+        ->add_option("FILE", request_.name, "CSV file, or - for standard input")
+        ->required();
+    import->add_flag("--dry-run", o.dry_run,
+                     "Check every row and say what would be done; change "
+                     "nothing");
+    import->add_flag("--exist-ok", o.exist_ok,
+                     "Update an existing account to match its row");
+    import
+        ->add_option("--generate-passwords", o.generate_passwords,
+                     "Generate the passwords of new accounts without one "
+                     "and write them to this new file (mode 600)")
+        ->type_name("OUTFILE");
+    import->footer(kImportHelp);
+    Command(user, "export",
+            "Write the normal accounts as CSV, in the columns import reads",
+            Command::kUserExport)
+        ->add_option("FILE", request_.name,
+                     "New file to write, or - for standard output (default)");
+  }
+
+  void AddGroup() {
+    CLI::App* group = app_.add_subcommand("group", "Global groups");
+    group->require_subcommand(1);
+    Command(*group, "list", "List the global groups, one a line",
+            Command::kGroupList);
+    AddName(
+        Command(*group, "show", "Show a group's comment", Command::kGroupShow),
+        "GROUP");
+    CLI::App* add =
+        Command(*group, "add", "Create a global group", Command::kGroupAdd);
+    AddName(add, "GROUP");
+    add->add_option("--comment", request_.comment, "Group comment");
+    CLI::App* set =
+        Command(*group, "set", "Change a group's comment", Command::kGroupSet);
+    AddName(set, "GROUP");
+    set->add_option("--comment", request_.comment, "New comment")->required();
+    AddName(Command(*group, "delete", "Delete a global group",
+                    Command::kGroupDelete),
+            "GROUP");
+    AddName(Command(*group, "members", "List a group's members, one a line",
+                    Command::kGroupMembers),
+            "GROUP");
+    CLI::App* add_member =
+        Command(*group, "add-member", "Add a user to a group",
+                Command::kGroupAddMember);
+    AddName(add_member, "GROUP");
+    add_member->add_option("USER", request_.member, "User")->required();
+    CLI::App* remove_member =
+        Command(*group, "remove-member", "Remove a user from a group",
+                Command::kGroupRemoveMember);
+    AddName(remove_member, "GROUP");
+    remove_member->add_option("USER", request_.member, "User")->required();
+  }
+
+  void AddInvoke() {
+    CLI::App* invoke =
+        Command(app_, "invoke", "Evaluate member paths on a domain object",
+                Command::kInvoke);
+    invoke->footer(kInvokeHelp);
+    invoke->add_option("PATH", request_.statements, "Member paths, in order");
+    invoke
+        ->add_option("-f,--file", request_.statements_file,
+                     "Read statements from FILE, one a line (- for "
+                     "standard input)")
+        ->type_name("FILE|-");
+    AddRunOptions(invoke);
+  }
+
+  void AddBatch() {
+    CLI::App* batch = Command(app_, "batch",
+                              "Run task commands from a file, one a line, "
+                              "on one connection",
+                              Command::kBatch);
+    batch->footer(kBatchHelp);
+    batch->add_option("FILE", request_.batch_file, "Command file, or -")
+        ->required();
+    AddRunOptions(batch);
+  }
+
+  void AddRunOptions(CLI::App* sub) {
+    sub->add_flag("--keep-going", request_.keep_going, kKeepGoingHelp);
+    sub->add_option("--passwords-from", request_.passwords_from,
+                    kPasswordsFromHelp)
+        ->type_name("FILE|-");
+  }
+
+  // The deepest command given, for its --help.
+  CLI::App* Chosen() {
+    CLI::App* chosen = &app_;
+    while (true) {
+      const std::vector<CLI::App*> parsed = chosen->get_subcommands();
+      if (parsed.empty()) return chosen;
+      chosen = parsed.front();
+    }
+  }
+
+  // Straight from the formatter: App::help would show the help of a
+  // command parsed below this one (`help` itself).
+  static std::string HelpOf(CLI::App* command) {
+    std::string path = command->get_name();
+    for (const CLI::App* parent = command->get_parent(); parent;
+         parent = parent->get_parent()) {
+      path = parent->get_name() + " " + path;
+    }
+    return command->get_formatter()->make_help(command, path,
+                                               CLI::AppFormatMode::Normal);
+  }
+
+  Request& request_;
+  bool batch_line_;
+  CLI::App app_;
+  CLI::App* help_ = nullptr;
+  std::vector<std::string> help_words_;
+  std::string command_tree_;  // what --command-tree prints
+  std::optional<std::string> log_level_;
+  std::string privilege_ = "user";
+};
+
+}  // namespace
+
+std::variant<Request, ParseEnd> ParseCommandLine(int argc,
+                                                 const char* const* argv) {
+  Request request;
+  Parser parser(request, false);
+  if (std::optional<ParseEnd> ended = parser.Parse(argc, argv)) {
+    return std::move(*ended);
+  }
+  return request;
+}
+
+Request ParseBatchLine(const std::vector<std::string>& words) {
+  std::vector<const char*> argv = {"corvane"};
+  for (const std::string& word : words) argv.push_back(word.c_str());
+  Request request;
+  Parser parser(request, true);
+  if (parser.Parse(static_cast<int>(argv.size()), argv.data())) {
+    throw UsageError("help, --version and --command-tree are not commands");
+  }
+  if (const std::optional<std::string> option = parser.GlobalOptionGiven()) {
+    throw UsageError(*option +
+                     " is an option of corvane itself: give it before "
+                     "`batch`, not on a line");
+  }
+  if (request.command == Command::kBatch ||
+      request.command == Command::kInvoke) {
+    throw UsageError(
+        "batch and invoke do not run inside a batch (use invoke -f for "
+        "statements)");
+  }
+  return request;
+}
+
+std::string VersionText() {
+  std::string text = "corvane 2.6.2\nbackends:";
+  for (const std::string& backend : BuiltInBackends()) text += " " + backend;
+  return text;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,30 @@
+// The file that hands generated passwords to the administrator: created
+// new, mode 600, never through a symbolic link.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "automation/secret.h"
+#include "cli/inputs/unique_fd.h"
+#include "tasks/provisioning.h"
+
+namespace corvane::cli {
+
+class PasswordFile final : public tasks::GeneratedPasswords {
+ public:
+  // Throws UsageError when the file exists or cannot be created.
+  explicit PasswordFile(const std::string& path);
+  // Appends "name,password"; false when the line could not be written.
+  bool Keep(std::string_view name, const automation::Secret& password) override;
+  std::string Where() const override { return path_; }
+
+ private:
+  std::string path_;
+  UniqueFd fd_;
+};
+
+// Throws UsageError when `path` exists, as PasswordFile would.
+void CheckPasswordFileIsNew(const std::string& path);
+
+}  // namespace corvane::cli

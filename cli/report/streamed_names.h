@@ -1,0 +1,19 @@
+// A listing of any length shown as it arrives: each batch's names are
+// written before the next batch is asked for, so that the first names
+// appear at once and one batch is held at a time.
+#pragma once
+
+#include <string>
+
+#include "cli/report/report.h"
+#include "tasks/listings.h"
+
+namespace corvane::cli {
+
+// Shows every name under `key`; returns the result text, "SUCCESS" or the
+// failure as the classes word it (`kind`: "user" or "group").
+std::string ShowNames(netapi::Api& api, const common::BatchCall& next_batch,
+                      Report& report, const std::string& key,
+                      std::u16string_view kind);
+
+}  // namespace corvane::cli
