@@ -65,9 +65,7 @@ std::u16string ToString(const Variant& value) {
   if (value.Is<std::int16_t>()) return Decimal(value.As<std::int16_t>());
   if (value.Is<std::int32_t>()) return Decimal(value.As<std::int32_t>());
   if (value.Is<Boolean>()) return BooleanText(value.As<Boolean>().value);
-  if (value.Is<SecretRef>() && value.As<SecretRef>()) {
-    return std::u16string(value.As<SecretRef>()->view());
-  }
+  // A secret never becomes plain text: only a secret parameter takes it.
   Mismatch();
 }
 

@@ -12,7 +12,8 @@
 namespace corvane::automation {
 
 // Empty gives "", numbers their decimal text, booleans "True" / "False".
-// A secret gives its text: only for a parameter that is not a secret.
+// A secret is refused (DISP_E_TYPEMISMATCH): it is never copied into plain
+// text.
 std::u16string ToString(const Variant& value);
 // A parameter that takes a secret: a secret is shared, never copied; any
 // other value is converted as ToString converts it, straight into a new

@@ -11,7 +11,7 @@
 #include <span>
 #include <string_view>
 
-#include "automation/guid.h"
+#include "contract/guid.h"
 
 namespace corvane::contract {
 
@@ -55,7 +55,7 @@ struct Member {
 
 struct Interface {
   std::string_view name;
-  automation::Guid iid;
+  contract::Guid iid;
   std::string_view help;
   bool hidden;
   std::span<const Member> members;
@@ -69,13 +69,13 @@ struct EnumConstant {
 
 struct Enumeration {
   std::string_view name;
-  automation::Guid uuid;
+  contract::Guid uuid;
   std::span<const EnumConstant> constants;
 };
 
 struct Library {
   std::string_view name;
-  automation::Guid libid;
+  contract::Guid libid;
   int major_version;
   int minor_version;
   int lcid;
@@ -84,7 +84,7 @@ struct Library {
 
 struct CreatableClass {
   std::string_view name;
-  automation::Guid clsid;
+  contract::Guid clsid;
   std::string_view prog_id;
   const Interface* default_interface;
 };
@@ -92,7 +92,7 @@ struct CreatableClass {
 // Classes that exist only as children of a domain; the factory refuses them.
 struct ChildClass {
   std::string_view name;
-  automation::Guid clsid;
+  contract::Guid clsid;
 };
 
 // The component's own version: the start message reports major and minor,

@@ -9,7 +9,7 @@ namespace corvane {
 namespace {
 
 bool Names(std::u16string_view name, std::string_view class_name,
-           const automation::Guid& clsid) {
+           const contract::Guid& clsid) {
   return automation::EqualsIgnoringAsciiCase(
              name, "Corvane." + std::string(class_name)) ||
          clsid.Matches(automation::ToUtf8(name));

@@ -72,7 +72,7 @@ RegistryKey ClassesOf(Scope scope, bool create) {
       L"Software\\Classes", create);
 }
 
-std::wstring ClassKey(const automation::Guid& clsid) {
+std::wstring ClassKey(const contract::Guid& clsid) {
   return L"CLSID\\" + Wide(clsid.text);
 }
 
@@ -100,7 +100,7 @@ const contract::Interface* const kInterfaces[] = {&contract::kNTDomainInterface,
                                                   &contract::kNTGroupInterface,
                                                   &contract::kNTUserInterface};
 
-void RegisterClassKeys(HKEY classes, const automation::Guid& clsid,
+void RegisterClassKeys(HKEY classes, const contract::Guid& clsid,
                        std::string_view name,
                        const std::wstring& server_command) {
   RegistryKey(classes, ClassKey(clsid)).SetText(L"", L"Corvane " + Wide(name));

@@ -102,7 +102,7 @@ void Serve() {
 
   const common::Environment environment = platform->environment();
   std::vector<ClassRegistrations::Entry> entries;
-  const auto add = [&](const automation::Guid& clsid, bool creatable) {
+  const auto add = [&](const contract::Guid& clsid, bool creatable) {
     ClassRegistrations::Entry entry;
     const std::wstring text(clsid.text.begin(), clsid.text.end());
     const HRESULT parsed = CLSIDFromString(text.c_str(), &entry.clsid);

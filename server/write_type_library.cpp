@@ -42,7 +42,7 @@ std::wstring Wide(std::string_view ascii) {
   return std::wstring(ascii.begin(), ascii.end());
 }
 
-GUID GuidOf(const corvane::automation::Guid& guid) {
+GUID GuidOf(const corvane::contract::Guid& guid) {
   GUID value;
   Check(CLSIDFromString(Wide(guid.text).c_str(), &value),
         "parse " + std::string(guid.text));
@@ -99,7 +99,7 @@ class LibraryWriter {
     return entry;
   }
 
-  void Describe(const Entry& entry, const corvane::automation::Guid& guid,
+  void Describe(const Entry& entry, const corvane::contract::Guid& guid,
                 std::string_view help, UINT flags) {
     Check(entry.info->SetGuid(GuidOf(guid)), std::string(entry.name));
     Check(entry.info->SetVersion(1, 0), std::string(entry.name));

@@ -26,7 +26,8 @@ TEST(Coercion, ToStringFollowsAutomationRules) {
   EXPECT_EQ(ToString(Variant{std::u16string(u"a\0b", 3)}),
             std::u16string(u"a\0b", 3));
   for (const Variant& bad :
-       {Variant{Missing{}}, Variant{Null{}}, Variant{ObjectRef{}}}) {
+       {Variant{Missing{}}, Variant{Null{}}, Variant{ObjectRef{}},
+        Variant{Share(Secret(u"pw"))}}) {
     EXPECT_THROW(ToString(bad), AutomationError);
   }
 }

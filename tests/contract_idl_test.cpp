@@ -198,7 +198,7 @@ std::string KindAttribute(Kind kind) {
   return kind == Kind::kGet ? "propget" : kind == Kind::kLet ? "propput" : "";
 }
 
-std::string Braced(const automation::Guid& guid) {
+std::string Braced(const contract::Guid& guid) {
   return std::string(guid.text.substr(1, guid.text.size() - 2));
 }
 

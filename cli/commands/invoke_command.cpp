@@ -30,6 +30,17 @@ const Member* FindMember(const Interface& contract, std::string_view name) {
   return found;
 }
 
+// The member an assignment reaches: the let of that name.
+const Member* FindLet(const Interface& contract, std::string_view name) {
+  for (const Member& member : contract.members) {
+    if (member.kind == Kind::kLet &&
+        automation::EqualsIgnoringAsciiCase(member.name, name)) {
+      return &member;
+    }
+  }
+  return nullptr;
+}
+
 const Interface* InterfaceOf(contract::Type type) {
   switch (type) {
     case contract::Type::kDomain:
@@ -59,17 +70,15 @@ bool IsLiteral(const Argument& argument) {
 // never taken from the command line, where the process list shows them.
 void RefuseLiteralPassword(const Interface& contract, const Segment& segment,
                            const std::optional<Argument>& assigned) {
-  const Member* member = FindMember(contract, segment.name);
-  if (!member) return;
   bool literal = false;
   if (assigned) {
-    literal = automation::EqualsIgnoringAsciiCase(member->name, "sPassword") &&
+    const Member* let = FindLet(contract, segment.name);
+    literal = let && !let->params.empty() && let->params.back().secret &&
               IsLiteral(*assigned);
-  } else {
+  } else if (const Member* member = FindMember(contract, segment.name)) {
     for (std::size_t i = 0;
          i < member->params.size() && i < segment.arguments.size(); ++i) {
-      literal |=
-          member->params[i].name == "sPWD" && IsLiteral(segment.arguments[i]);
+      literal |= member->params[i].secret && IsLiteral(segment.arguments[i]);
     }
   }
   if (literal) {

@@ -253,7 +253,7 @@ void Resources(const corvane::server::TypeLibrary& library) {
             std::wstring(text) == L"2.06.0002");
 }
 
-std::wstring ClassesKey(const corvane::automation::Guid& clsid) {
+std::wstring ClassesKey(const corvane::contract::Guid& clsid) {
   return L"Software\\Classes\\CLSID\\" +
          std::wstring(clsid.text.begin(), clsid.text.end());
 }

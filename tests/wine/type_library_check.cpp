@@ -26,7 +26,7 @@ std::string Take(BSTR text) {
   return ascii;
 }
 
-GUID GuidOf(const automation::Guid& guid) {
+GUID GuidOf(const contract::Guid& guid) {
   GUID value{};
   const std::wstring text(guid.text.begin(), guid.text.end());
   CLSIDFromString(text.c_str(), &value);
@@ -127,7 +127,7 @@ class Attributes {
 // `ignored_flags` are those the system may or may not add to a view it
 // derives.
 void CheckDescribed(const std::string& entry, ITypeInfo* info,
-                    const automation::Guid& guid, TYPEKIND kind, WORD flags,
+                    const contract::Guid& guid, TYPEKIND kind, WORD flags,
                     std::string_view help, WORD ignored_flags = 0) {
   const Attributes attributes(info);
   Check(entry + ": attributes", static_cast<bool>(attributes));

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace corvane::automation {
+namespace corvane::contract {
 
 struct Guid {
   std::string_view
@@ -13,4 +13,4 @@ struct Guid {
   bool Matches(std::string_view other) const;
 };
 
-}  // namespace corvane::automation
+}  // namespace corvane::contract

@@ -1,9 +1,9 @@
-#include "automation/guid.h"
+#include "contract/guid.h"
 
 #include <cctype>
 #include <string>
 
-namespace corvane::automation {
+namespace corvane::contract {
 namespace {
 
 std::string Canonical(std::string_view text) {
@@ -25,4 +25,4 @@ bool Guid::Matches(std::string_view other) const {
   return Canonical(text) == Canonical(other);
 }
 
-}  // namespace corvane::automation
+}  // namespace corvane::contract
