@@ -68,7 +68,8 @@ NET_API_STATUS SambaApi::NetGroupAdd(LPCWSTR servername, DWORD level,
     if (parm_err != nullptr) *parm_err = GROUP_NAME_PARMNUM;
     return ERROR_INVALID_PARAMETER;
   }
-  ::GROUP_INFO_1 record{name.c_str(), comment.c_str()};
+  ::GROUP_INFO_1 record{.grpi1_name = name.c_str(),
+                        .grpi1_comment = comment.c_str()};
   std::uint32_t samba_parm_err = 0;
   std::lock_guard lock(calls_);
   const NET_API_STATUS status = ToPlatformStatus(
@@ -151,7 +152,7 @@ NET_API_STATUS SambaApi::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
           samba::ToUtf8Argument(in.grpi1_comment, comment)) {
     return status;
   }
-  ::GROUP_INFO_1002 record{comment.c_str()};
+  ::GROUP_INFO_1002 record{.grpi1002_comment = comment.c_str()};
   std::uint32_t samba_parm_err = 0;
   std::lock_guard lock(calls_);
   const NET_API_STATUS status = ToPlatformStatus(
@@ -165,8 +166,10 @@ NET_API_STATUS SambaApi::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
   return status;
 }
 
-NET_API_STATUS SambaApi::NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
-                                         LPCWSTR username) {
+template <typename MembershipCall>
+NET_API_STATUS SambaApi::ChangeMembership(LPCWSTR servername, LPCWSTR groupname,
+                                          LPCWSTR username, MembershipCall call,
+                                          samba::Subject subject) {
   std::string host, group, user;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
   if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
@@ -176,25 +179,20 @@ NET_API_STATUS SambaApi::NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
     return status;
   }
   std::lock_guard lock(calls_);
-  return ToPlatformStatus(
-      ::NetGroupAddUser(host.c_str(), group.c_str(), user.c_str()),
-      Subject::kGroupMember);
+  return ToPlatformStatus(call(host.c_str(), group.c_str(), user.c_str()),
+                          subject);
+}
+
+NET_API_STATUS SambaApi::NetGroupAddUser(LPCWSTR servername, LPCWSTR groupname,
+                                         LPCWSTR username) {
+  return ChangeMembership(servername, groupname, username, ::NetGroupAddUser,
+                          Subject::kGroupMember);
 }
 
 NET_API_STATUS SambaApi::NetGroupDelUser(LPCWSTR servername, LPCWSTR groupname,
                                          LPCWSTR username) {
-  std::string host, group, user;
-  if (const NET_API_STATUS status = Route(servername, host)) return status;
-  if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
-    return status;
-  }
-  if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
-    return status;
-  }
-  std::lock_guard lock(calls_);
-  return ToPlatformStatus(
-      ::NetGroupDelUser(host.c_str(), group.c_str(), user.c_str()),
-      Subject::kGroupNonMember);
+  return ChangeMembership(servername, groupname, username, ::NetGroupDelUser,
+                          Subject::kGroupNonMember);
 }
 
 NET_API_STATUS SambaApi::FetchGroups(DWORD level, DWORD prefmaxlen,

@@ -216,7 +216,8 @@ NET_API_STATUS RpcChannel::ListGroupMembers(const std::string& group,
   }
   const std::vector<std::uint32_t>& rids = *listing.member_rids;
   // About 32 bytes a name; at most what one look-up takes.
-  const std::size_t run = std::clamp<std::size_t>(bytes / 32, 1, 1000);
+  const std::size_t run =
+      std::clamp<std::size_t>(bytes / 32, 1, CORVANE_RPC_RIDS_PER_LOOKUP);
   Collected collected{listing};
   while (collected.read == 0 && listing.resume < rids.size()) {
     const std::size_t first = listing.resume;

@@ -63,8 +63,8 @@ class RpcChannel {
   // accounts of the platform's `filter`, or global groups with comments.
   NET_API_STATUS ListUsers(DWORD filter, DWORD bytes, PendingListing& listing);
   NET_API_STATUS ListGroups(DWORD bytes, PendingListing& listing);
-  // The user accounts among `group`'s members, a run of at most 1,000
-  // relative ids named at a time.
+  // The user accounts among `group`'s members, a run of at most what one
+  // look-up takes (CORVANE_RPC_RIDS_PER_LOOKUP) named at a time.
   NET_API_STATUS ListGroupMembers(const std::string& group, DWORD bytes,
                                   PendingListing& listing);
 

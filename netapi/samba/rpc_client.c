@@ -3,6 +3,8 @@
 #include <string.h>
 #include <talloc.h>
 #include <tevent.h>
+
+#include "netapi/samba/rpc_replies.h"
 // clang-format off
 #include <util/data_blob.h>
 #include <util/discard.h>
@@ -92,8 +94,8 @@ static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   list.out.resume_handle = &resume;
   list.out.sam = &domains;
   list.out.num_entries = &count;
-  status =
-      Status(Samr(rpc, NDR_SAMR_ENUMDOMAINS, frame, &list), list.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_ENUMDOMAINS, frame, &list));
+  if (status == 0) status = corvane_reply_enum_domains(&list);
   if (status != 0) return status;
   const char* name = NULL;
   for (uint32_t i = 0; domains != NULL && i < domains->count; ++i) {
@@ -112,8 +114,8 @@ static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   lookup.in.connect_handle = &rpc->connection;
   lookup.in.domain_name = &domain_name;
   lookup.out.sid = &sid;
-  status = Status(Samr(rpc, NDR_SAMR_LOOKUPDOMAIN, frame, &lookup),
-                  lookup.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPDOMAIN, frame, &lookup));
+  if (status == 0) status = corvane_reply_lookup_domain(&lookup);
   if (status != 0) return status;
   rpc->domain_sid = talloc_memdup(rpc, sid, sizeof(*sid));
   if (rpc->domain_sid == NULL) return NT_STATUS_V(NT_STATUS_NO_MEMORY);
@@ -198,10 +200,10 @@ uint32_t corvane_rpc_dc_name(struct corvane_rpc* rpc, void* owner,
   const NTSTATUS transport =
       Call(rpc->netlogon, &ndr_table_netlogon, kNetrGetDcName, frame, &request);
   uint32_t status = NT_STATUS_IS_OK(transport)
-                        ? W_ERROR_V(request.out.result)
+                        ? corvane_reply_dc_name(&request)
                         : corvane_rpc_error_code(NT_STATUS_V(transport));
   if (status == 0) {
-    *name = talloc_strdup(owner, found != NULL ? found : "");
+    *name = talloc_strdup(owner, found);
     if (*name == NULL) status = W_ERROR_V(WERR_NOT_ENOUGH_MEMORY);
   }
   talloc_free(frame);
@@ -220,11 +222,9 @@ uint32_t corvane_rpc_lookup_name(struct corvane_rpc* rpc, const char* name,
   lookup.in.names = &wanted;
   lookup.out.rids = &rids;
   lookup.out.types = &types;
-  uint32_t status = Status(Samr(rpc, NDR_SAMR_LOOKUPNAMES, frame, &lookup),
-                           lookup.out.result);
-  if (status == 0 && (rids.count != 1 || types.count != 1)) {
-    status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
-  }
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPNAMES, frame, &lookup));
+  if (status == 0) status = corvane_reply_lookup_names(&lookup);
   if (status == 0) {
     *rid = rids.ids[0];
     *type = types.ids[0];
@@ -244,15 +244,10 @@ uint32_t corvane_rpc_lookup_rid(struct corvane_rpc* rpc, void* owner,
   lookup.in.rids = &rid;
   lookup.out.names = &names;
   lookup.out.types = &types;
-  uint32_t status = Status(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup),
-                           lookup.out.result);
-  if (status == 0 && (names.count != 1 || types.count != 1 ||
-                      names.names == NULL || types.ids == NULL)) {
-    status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
-  }
+  uint32_t status = NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup));
+  if (status == 0) status = corvane_reply_lookup_rids(&lookup);
   if (status == 0) {
-    const char* found = names.names[0].string;
-    *name = talloc_strdup(owner, found != NULL ? found : "");
+    *name = talloc_strdup(owner, names.names[0].string);
     *type = types.ids[0];
     if (*name == NULL) status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
   }
@@ -274,8 +269,8 @@ uint32_t corvane_rpc_query_group(struct corvane_rpc* rpc, void* owner,
   query.in.group_handle = &group;
   query.in.level = GROUPINFOALL2;
   query.out.info = &info;
-  status = Status(Samr(rpc, NDR_SAMR_QUERYGROUPINFO, frame, &query),
-                  query.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYGROUPINFO, frame, &query));
+  if (status == 0) status = corvane_reply_query_group_info(&query);
   if (status == 0) {
     const char* found_name = info->all2.name.string;
     const char* found_comment = info->all2.description.string;
@@ -311,8 +306,9 @@ uint32_t corvane_rpc_list_users(struct corvane_rpc* rpc, uint32_t account_bits,
   list.out.resume_handle = resume;
   list.out.sam = &users;
   list.out.num_entries = &count;
-  const NTSTATUS transport = Samr(rpc, NDR_SAMR_ENUMDOMAINUSERS, frame, &list);
-  uint32_t status = Status(transport, list.out.result);
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_ENUMDOMAINUSERS, frame, &list));
+  if (status == 0) status = corvane_reply_enum_users(&list);
   if (IsListingStatus(NT_STATUS(status)) && users != NULL) {
     for (uint32_t i = 0; i < users->count; ++i) {
       const char* name = users->entries[i].name.string;
@@ -341,9 +337,9 @@ uint32_t corvane_rpc_list_groups(struct corvane_rpc* rpc, uint32_t max_bytes,
   list.out.total_size = &total;
   list.out.returned_size = &returned;
   list.out.info = &info;
-  const NTSTATUS transport =
-      Samr(rpc, NDR_SAMR_QUERYDISPLAYINFO2, frame, &list);
-  uint32_t status = Status(transport, list.out.result);
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYDISPLAYINFO2, frame, &list));
+  if (status == 0) status = corvane_reply_display_info(&list);
   if (IsListingStatus(NT_STATUS(status))) {
     const struct samr_DispInfoFullGroups* groups = &info.info3;
     for (uint32_t i = 0; i < groups->count; ++i) {
@@ -417,9 +413,9 @@ static uint32_t OperatorFlags(struct corvane_rpc* rpc, TALLOC_CTX* frame,
   membership.in.domain_handle = &rpc->builtin;
   membership.in.sids = &sids;
   membership.out.rids = &aliases;
-  const uint32_t status =
-      Status(Samr(rpc, NDR_SAMR_GETALIASMEMBERSHIP, frame, &membership),
-             membership.out.result);
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_GETALIASMEMBERSHIP, frame, &membership));
+  if (status == 0) status = corvane_reply_alias_membership(&membership);
   for (uint32_t i = 0; status == 0 && i < aliases.count; ++i) {
     switch (aliases.ids[i]) {
       case 550:  // Print Operators
@@ -467,14 +463,15 @@ uint32_t corvane_rpc_query_user(struct corvane_rpc* rpc, void* owner,
   query.in.user_handle = &handle;
   query.in.level = UserAllInformation;
   query.out.info = &info;
-  status = Status(Samr(rpc, NDR_SAMR_QUERYUSERINFO, frame, &query),
-                  query.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYUSERINFO, frame, &query));
+  if (status == 0) status = corvane_reply_query_user_info(&query);
   struct samr_GetGroupsForUser member_of = {0};
   member_of.in.user_handle = &handle;
   member_of.out.rids = &groups;
   if (status == 0) {
-    status = Status(Samr(rpc, NDR_SAMR_GETGROUPSFORUSER, frame, &member_of),
-                    member_of.out.result);
+    status =
+        NT_STATUS_V(Samr(rpc, NDR_SAMR_GETGROUPSFORUSER, frame, &member_of));
+    if (status == 0) status = corvane_reply_groups_for_user(&member_of);
   }
   Close(rpc, frame, &handle);
   if (status != 0) goto done;
@@ -537,31 +534,35 @@ uint32_t corvane_rpc_query_policy(struct corvane_rpc* rpc,
   query.in.domain_handle = &rpc->domain;
   query.in.level = DomainPasswordInformation;
   query.out.info = &info;
-  uint32_t status = Status(Samr(rpc, NDR_SAMR_QUERYDOMAININFO, frame, &query),
-                           query.out.result);
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYDOMAININFO, frame, &query));
+  if (status == 0) status = corvane_reply_query_domain_info(&query);
   if (status == 0) {
     policy->min_password_length = info->info1.min_password_length;
     policy->password_history_length = info->info1.password_history_length;
     policy->max_password_age = info->info1.max_password_age;
     policy->min_password_age = info->info1.min_password_age;
     query.in.level = DomainLogoffInformation;
-    status = Status(Samr(rpc, NDR_SAMR_QUERYDOMAININFO, frame, &query),
-                    query.out.result);
+    status = NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYDOMAININFO, frame, &query));
+    if (status == 0) status = corvane_reply_query_domain_info(&query);
   }
   if (status == 0) policy->force_logoff_time = info->info3.force_logoff_time;
   talloc_free(frame);
   return status;
 }
 
-// The names of `rids` in the account domain, in runs of at most 1,000, the
-// most one call takes; with `only_type`, only accounts of that kind.
+// The names of `rids` in the account domain, in runs of at most what one
+// call takes; with `only_type`, only accounts of that kind.
 static uint32_t NamesOfRids(struct corvane_rpc* rpc, TALLOC_CTX* frame,
                             const uint32_t* rids, uint32_t count,
                             uint32_t only_type, corvane_rpc_entry each,
                             void* context) {
   uint32_t status = 0;
-  for (uint32_t first = 0; status == 0 && first < count; first += 1000) {
-    const uint32_t run = count - first < 1000 ? count - first : 1000;
+  for (uint32_t first = 0; status == 0 && first < count;
+       first += CORVANE_RPC_RIDS_PER_LOOKUP) {
+    const uint32_t run = count - first < CORVANE_RPC_RIDS_PER_LOOKUP
+                             ? count - first
+                             : CORVANE_RPC_RIDS_PER_LOOKUP;
     struct lsa_Strings names = {0};
     struct samr_Ids types = {0};
     struct samr_LookupRids lookup = {0};
@@ -570,15 +571,11 @@ static uint32_t NamesOfRids(struct corvane_rpc* rpc, TALLOC_CTX* frame,
     lookup.in.rids = discard_const_p(uint32_t, rids + first);
     lookup.out.names = &names;
     lookup.out.types = &types;
-    status = Status(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup),
-                    lookup.out.result);
-    if (status == 0 && (names.count != run || types.count != run)) {
-      status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
-    }
+    status = NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPRIDS, frame, &lookup));
+    if (status == 0) status = corvane_reply_lookup_rids(&lookup);
     for (uint32_t i = 0; status == 0 && i < run; ++i) {
       if (only_type != 0 && types.ids[i] != only_type) continue;
-      const char* name = names.names[i].string;
-      if (!each(context, name != NULL ? name : "", "")) return status;
+      if (!each(context, names.names[i].string, "")) return status;
     }
   }
   return status;
@@ -596,8 +593,8 @@ uint32_t corvane_rpc_list_user_groups(struct corvane_rpc* rpc, const char* name,
   struct samr_GetGroupsForUser member_of = {0};
   member_of.in.user_handle = &handle;
   member_of.out.rids = &groups;
-  status = Status(Samr(rpc, NDR_SAMR_GETGROUPSFORUSER, frame, &member_of),
-                  member_of.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_GETGROUPSFORUSER, frame, &member_of));
+  if (status == 0) status = corvane_reply_groups_for_user(&member_of);
   Close(rpc, frame, &handle);
   if (status != 0 || groups == NULL || groups->count == 0) goto done;
 
@@ -630,8 +627,8 @@ uint32_t corvane_rpc_group_members(struct corvane_rpc* rpc, void* owner,
   if (status != 0) goto done;
   query.in.group_handle = &group;
   query.out.rids = &members;
-  status = Status(Samr(rpc, NDR_SAMR_QUERYGROUPMEMBER, frame, &query),
-                  query.out.result);
+  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_QUERYGROUPMEMBER, frame, &query));
+  if (status == 0) status = corvane_reply_group_members(&query);
   Close(rpc, frame, &group);
   if (status != 0 || members == NULL || members->count == 0) goto done;
   *rids = talloc_memdup(owner, members->rids,

@@ -120,8 +120,11 @@ uint32_t corvane_rpc_list_user_groups(struct corvane_rpc* rpc, const char* name,
 uint32_t corvane_rpc_group_members(struct corvane_rpc* rpc, void* owner,
                                    const char* name, uint32_t** rids,
                                    uint32_t* count);
-// The names of the user accounts among `rids`, each given to `each`; an
-// NT status.
+// The most relative ids one SAMR look-up names.
+enum { CORVANE_RPC_RIDS_PER_LOOKUP = 1000 };
+
+// The names of the user accounts among `rids`, each given to `each`, named
+// CORVANE_RPC_RIDS_PER_LOOKUP at a time; an NT status.
 uint32_t corvane_rpc_user_names(struct corvane_rpc* rpc, const uint32_t* rids,
                                 uint32_t count, corvane_rpc_entry each,
                                 void* context);

@@ -18,6 +18,7 @@
 #include "netapi/samba/samba_config.h"
 #include "netapi/samba/server_route.h"
 #include "netapi/samba/session.h"
+#include "netapi/samba/statuses.h"
 
 namespace corvane::netapi {
 
@@ -98,6 +99,13 @@ class SambaApi final : public Api {
                              samba::PendingListing& listing);
   NET_API_STATUS FetchGroupUsers(const std::string& group, DWORD prefmaxlen,
                                  samba::PendingListing& listing);
+
+  // NetGroupAddUser and NetGroupDelUser: `call` is libnetapi's, its
+  // statuses read as about `subject` (defined in groups.cpp).
+  template <typename MembershipCall>
+  NET_API_STATUS ChangeMembership(LPCWSTR servername, LPCWSTR groupname,
+                                  LPCWSTR username, MembershipCall call,
+                                  samba::Subject subject);
 
   // Account-control bits for a 1008 write: the caller's flags with the
   // account's current type bits when the caller gave none.

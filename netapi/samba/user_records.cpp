@@ -1,6 +1,11 @@
 #include "netapi/samba/user_records.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "netapi/samba/account_flags.h"
+#include "netapi/samba/text.h"
 
 namespace corvane::netapi::samba {
 namespace {
@@ -8,9 +13,12 @@ namespace {
 constexpr std::int64_t kTicksPerSecond = 10'000'000;
 constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 constexpr std::uint64_t kNtTimeInfinity = 0x8000000000000000ull;
-constexpr std::uint32_t kUnlimitedStorage = 0xFFFFFFFF;
+// The directory's "never expires": the largest NT time.
+constexpr std::uint64_t kNtTimeNever = 0x7FFFFFFFFFFFFFFFull;
+constexpr DWORD kUnlimitedStorage = 0xFFFFFFFF;
+constexpr char16_t kAnyLogonServer[] = u"\\\\*";
 
-std::uint32_t Privilege(std::uint32_t rid) {
+DWORD Privilege(std::uint32_t rid) {
   switch (rid) {
     case 500:  // Administrator
       return USER_PRIV_ADMIN;
@@ -21,9 +29,8 @@ std::uint32_t Privilege(std::uint32_t rid) {
   }
 }
 
-}  // namespace
-
-std::uint32_t UnixTime(std::uint64_t nt_time) {
+// An NT time as seconds since 1970 (0 for none), rounded to the second.
+DWORD UnixTime(std::uint64_t nt_time) {
   if (nt_time == 0 || nt_time == ~0ull) return 0;
   const auto ticks = static_cast<std::int64_t>(nt_time);
   std::int64_t seconds = ticks / kTicksPerSecond - kSecondsFrom1601To1970;
@@ -33,82 +40,185 @@ std::uint32_t UnixTime(std::uint64_t nt_time) {
     nanoseconds += 1'000'000'000;
   }
   if (nanoseconds > 500'000'000) ++seconds;
-  return static_cast<std::uint32_t>(seconds);
+  return static_cast<DWORD>(seconds);
 }
 
-std::uint32_t UnixInterval(std::uint64_t nt_interval) {
+DWORD ExpiryTime(std::uint64_t nt_time) {
+  return nt_time == kNtTimeNever ? TIMEQ_FOREVER : UnixTime(nt_time);
+}
+
+// A negative NT interval as seconds; "never" is TIMEQ_FOREVER.
+DWORD UnixInterval(std::uint64_t nt_interval) {
   if (nt_interval == 0) return 0;
   if (nt_interval == ~0ull || nt_interval == kNtTimeInfinity) {
     return TIMEQ_FOREVER;
   }
   // Intervals are negative: their complement counts the ticks.
-  return static_cast<std::uint32_t>((~nt_interval + kTicksPerSecond / 2) /
-                                    kTicksPerSecond);
+  return static_cast<DWORD>((~nt_interval + kTicksPerSecond / 2) /
+                            kTicksPerSecond);
 }
 
-::USER_INFO_4 UserInfo4(const corvane_rpc_user& user, ::domsid* sid,
-                        std::int64_t now) {
-  ::USER_INFO_4 info{};
-  info.usri4_name = user.account_name;
-  info.usri4_password_age =
-      static_cast<std::uint32_t>(now - UnixTime(user.last_password_change));
-  info.usri4_priv = Privilege(user.rid);
-  info.usri4_home_dir = user.home_directory;
-  info.usri4_comment = user.description;
-  info.usri4_flags = UF_SCRIPT | FromAccountControl(user.acct_flags);
-  info.usri4_script_path = user.logon_script;
-  info.usri4_auth_flags = user.operator_flags;
-  info.usri4_full_name = user.full_name;
-  info.usri4_usr_comment = user.comment;
-  info.usri4_parms = user.parameters;
-  info.usri4_workstations = user.workstations;
-  info.usri4_last_logon = UnixTime(user.last_logon);
-  info.usri4_last_logoff = UnixTime(user.last_logoff);
-  info.usri4_acct_expires = UnixTime(user.acct_expiry);
-  info.usri4_max_storage = kUnlimitedStorage;
-  info.usri4_units_per_week = user.units_per_week;
-  info.usri4_logon_hours = const_cast<std::uint8_t*>(user.logon_hours);
-  info.usri4_bad_pw_count = user.bad_password_count;
-  info.usri4_num_logons = user.logon_count;
-  info.usri4_logon_server = "\\\\*";
-  info.usri4_country_code = user.country_code;
-  info.usri4_code_page = user.code_page;
-  info.usri4_user_sid = sid;
-  info.usri4_primary_group_id = user.primary_gid;
-  info.usri4_profile = user.profile_path;
-  info.usri4_home_dir_drive = user.home_drive;
-  info.usri4_password_expired = user.password_expired;
-  return info;
+// The account as the records carry it: texts in the platform's form,
+// numbers in its units.
+struct Account {
+  std::u16string name, home_dir, comment, script_path, full_name, usr_comment,
+      parms, workstations, profile, home_dir_drive;
+  DWORD password_age = 0, priv = 0, flags = 0;
+  const corvane_rpc_user* user = nullptr;
+  std::span<const BYTE> sid;
+};
+
+std::optional<Account> AccountOf(const corvane_rpc_user& user,
+                                 std::span<const BYTE> sid, std::int64_t now) {
+  Account account;
+  const std::pair<const char*, std::u16string*> texts[] = {
+      {user.account_name, &account.name},
+      {user.home_directory, &account.home_dir},
+      {user.description, &account.comment},
+      {user.logon_script, &account.script_path},
+      {user.full_name, &account.full_name},
+      {user.comment, &account.usr_comment},
+      {user.parameters, &account.parms},
+      {user.workstations, &account.workstations},
+      {user.profile_path, &account.profile},
+      {user.home_drive, &account.home_dir_drive}};
+  for (const auto& [in, out] : texts) {
+    std::optional<std::u16string> converted = ToUtf16(in);
+    if (!converted) return std::nullopt;
+    *out = std::move(*converted);
+  }
+  account.password_age =
+      static_cast<DWORD>(now - UnixTime(user.last_password_change));
+  account.priv = Privilege(user.rid);
+  account.flags = UF_SCRIPT | FromAccountControl(user.acct_flags);
+  account.user = &user;
+  account.sid = sid;
+  return account;
 }
 
-::USER_INFO_2 UserInfo2(const ::USER_INFO_4& full) {
-  return {full.usri4_name,         nullptr,
-          full.usri4_password_age, full.usri4_priv,
-          full.usri4_home_dir,     full.usri4_comment,
-          full.usri4_flags,        full.usri4_script_path,
-          full.usri4_auth_flags,   full.usri4_full_name,
-          full.usri4_usr_comment,  full.usri4_parms,
-          full.usri4_workstations, full.usri4_last_logon,
-          full.usri4_last_logoff,  full.usri4_acct_expires,
-          full.usri4_max_storage,  full.usri4_units_per_week,
-          full.usri4_logon_hours,  full.usri4_bad_pw_count,
-          full.usri4_num_logons,   full.usri4_logon_server,
-          full.usri4_country_code, full.usri4_code_page};
+void Add(const Account& in, RecordBuilder<USER_INFO_0>& out) {
+  out.Add();
+  out.Text(&USER_INFO_0::usri0_name, in.name);
 }
 
-::USER_INFO_1 UserInfo1(const ::USER_INFO_4& full) {
-  return {full.usri4_name,         nullptr,
-          full.usri4_password_age, full.usri4_priv,
-          full.usri4_home_dir,     full.usri4_comment,
-          full.usri4_flags,        full.usri4_script_path};
+void Add(const Account& in, RecordBuilder<USER_INFO_1>& out) {
+  USER_INFO_1& record = out.Add();
+  record.usri1_password_age = in.password_age;
+  record.usri1_priv = in.priv;
+  record.usri1_flags = in.flags;
+  out.Text(&USER_INFO_1::usri1_name, in.name);
+  out.Text(&USER_INFO_1::usri1_home_dir, in.home_dir);
+  out.Text(&USER_INFO_1::usri1_comment, in.comment);
+  out.Text(&USER_INFO_1::usri1_script_path, in.script_path);
 }
 
-::USER_MODALS_INFO_0 ModalsInfo0(const corvane_rpc_policy& policy) {
-  return {policy.min_password_length,
+void Add(const Account& in, RecordBuilder<USER_INFO_2>& out) {
+  const corvane_rpc_user& user = *in.user;
+  USER_INFO_2& record = out.Add();
+  record.usri2_password_age = in.password_age;
+  record.usri2_priv = in.priv;
+  record.usri2_flags = in.flags;
+  record.usri2_auth_flags = user.operator_flags;
+  record.usri2_last_logon = UnixTime(user.last_logon);
+  record.usri2_last_logoff = UnixTime(user.last_logoff);
+  record.usri2_acct_expires = ExpiryTime(user.acct_expiry);
+  record.usri2_max_storage = kUnlimitedStorage;
+  record.usri2_units_per_week = user.units_per_week;
+  record.usri2_bad_pw_count = user.bad_password_count;
+  record.usri2_num_logons = user.logon_count;
+  record.usri2_country_code = user.country_code;
+  record.usri2_code_page = user.code_page;
+  out.Text(&USER_INFO_2::usri2_name, in.name);
+  out.Text(&USER_INFO_2::usri2_home_dir, in.home_dir);
+  out.Text(&USER_INFO_2::usri2_comment, in.comment);
+  out.Text(&USER_INFO_2::usri2_script_path, in.script_path);
+  out.Text(&USER_INFO_2::usri2_full_name, in.full_name);
+  out.Text(&USER_INFO_2::usri2_usr_comment, in.usr_comment);
+  out.Text(&USER_INFO_2::usri2_parms, in.parms);
+  out.Text(&USER_INFO_2::usri2_workstations, in.workstations);
+  out.Text(&USER_INFO_2::usri2_logon_server, kAnyLogonServer);
+  out.Bytes(&USER_INFO_2::usri2_logon_hours, user.logon_hours);
+}
+
+void Add(const Account& in, RecordBuilder<USER_INFO_4>& out) {
+  const corvane_rpc_user& user = *in.user;
+  USER_INFO_4& record = out.Add();
+  record.usri4_password_age = in.password_age;
+  record.usri4_priv = in.priv;
+  record.usri4_flags = in.flags;
+  record.usri4_auth_flags = user.operator_flags;
+  record.usri4_last_logon = UnixTime(user.last_logon);
+  record.usri4_last_logoff = UnixTime(user.last_logoff);
+  record.usri4_acct_expires = ExpiryTime(user.acct_expiry);
+  record.usri4_max_storage = kUnlimitedStorage;
+  record.usri4_units_per_week = user.units_per_week;
+  record.usri4_bad_pw_count = user.bad_password_count;
+  record.usri4_num_logons = user.logon_count;
+  record.usri4_country_code = user.country_code;
+  record.usri4_code_page = user.code_page;
+  record.usri4_primary_group_id = user.primary_gid;
+  record.usri4_password_expired = user.password_expired;
+  out.Text(&USER_INFO_4::usri4_name, in.name);
+  out.Text(&USER_INFO_4::usri4_home_dir, in.home_dir);
+  out.Text(&USER_INFO_4::usri4_comment, in.comment);
+  out.Text(&USER_INFO_4::usri4_script_path, in.script_path);
+  out.Text(&USER_INFO_4::usri4_full_name, in.full_name);
+  out.Text(&USER_INFO_4::usri4_usr_comment, in.usr_comment);
+  out.Text(&USER_INFO_4::usri4_parms, in.parms);
+  out.Text(&USER_INFO_4::usri4_workstations, in.workstations);
+  out.Text(&USER_INFO_4::usri4_logon_server, kAnyLogonServer);
+  out.Text(&USER_INFO_4::usri4_profile, in.profile);
+  out.Text(&USER_INFO_4::usri4_home_dir_drive, in.home_dir_drive);
+  out.Bytes(&USER_INFO_4::usri4_logon_hours, user.logon_hours);
+  out.Bytes(&USER_INFO_4::usri4_user_sid, in.sid);
+}
+
+template <typename Record>
+NET_API_STATUS Make(const Account& account, const BlockAllocator& allocate,
+                    LPBYTE* bufptr) {
+  RecordBuilder<Record> builder;
+  Add(account, builder);
+  *bufptr = builder.Build(allocate);
+  return *bufptr == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
+}
+
+}  // namespace
+
+NET_API_STATUS MakeUserRecord(const corvane_rpc_user& user,
+                              std::span<const BYTE> sid, std::int64_t now,
+                              DWORD level, const BlockAllocator& allocate,
+                              LPBYTE* bufptr) {
+  const std::optional<Account> account = AccountOf(user, sid, now);
+  if (!account) return ERROR_NO_UNICODE_TRANSLATION;
+  switch (level) {
+    case 0:
+      return Make<USER_INFO_0>(*account, allocate, bufptr);
+    case 1:
+      return Make<USER_INFO_1>(*account, allocate, bufptr);
+    case 2:
+      return Make<USER_INFO_2>(*account, allocate, bufptr);
+    case 4:
+      return Make<USER_INFO_4>(*account, allocate, bufptr);
+    default:
+      return ERROR_INVALID_LEVEL;
+  }
+}
+
+NET_API_STATUS MakeModalsRecord(const corvane_rpc_policy& policy,
+                                const BlockAllocator& allocate,
+                                LPBYTE* bufptr) {
+  RecordBuilder<USER_MODALS_INFO_0> builder;
+  builder.Add() = {
+      .usrmod0_min_passwd_len = policy.min_password_length,
+      .usrmod0_max_passwd_age =
           UnixInterval(static_cast<std::uint64_t>(policy.max_password_age)),
+      .usrmod0_min_passwd_age =
           UnixInterval(static_cast<std::uint64_t>(policy.min_password_age)),
-          UnixInterval(policy.force_logoff_time),
-          policy.password_history_length};
+      .usrmod0_force_logoff = UnixInterval(policy.force_logoff_time),
+      .usrmod0_password_hist_len = policy.password_history_length,
+  };
+  *bufptr = builder.Build(allocate);
+  return *bufptr == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
 }
 
 }  // namespace corvane::netapi::samba

@@ -4,13 +4,11 @@
 #include <mutex>
 #include <vector>
 
-#include "netapi/record_fields.h"
 #include "netapi/samba/account_flags.h"
 #include "netapi/samba/libnetapi.h"
 #include "netapi/samba/listing_batches.h"
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
-#include "netapi/samba/sid_bytes.h"
 #include "netapi/samba/statuses.h"
 #include "netapi/samba/text.h"
 #include "netapi/samba/user_records.h"
@@ -33,80 +31,6 @@ template <typename Text>
 NET_API_STATUS Convert(LPCWSTR in, TextField<Text>& out) {
   out.present = in != nullptr;
   return samba::ToUtf8Argument(in, out.text);
-}
-
-// Our record rebuilt from Samba's, field by field as record_fields.h
-// describes the level. Texts come back converted (null as ""), passwords
-// are never returned and stay null, logon hours are 168 bits.
-constexpr std::size_t kLogonHoursBytes = 21;
-
-template <typename Record>
-bool CopyText(const char* in, RecordBuilder<Record>& out,
-              LPWSTR Record::*field) {
-  std::optional<std::u16string> converted = samba::ToUtf16(in);
-  if (!converted) return false;
-  out.Text(field, *converted);
-  return true;
-}
-
-#define CORVANE_COPY_TEXT(R, f) ok = ok && CopyText(in.f, out, &R::f);
-#define CORVANE_NOT_RETURNED(R, f)
-#define CORVANE_COPY_NUMBER(R, f)                                       \
-  static_assert(sizeof(in.f) == sizeof(DWORD), #f " differs in Samba"); \
-  record.f = in.f;
-// Logon hours and SIDs; a SID Samba cannot give fails the record.
-template <typename Record, typename Pointer>
-bool CopyBytes(const std::uint8_t* in, RecordBuilder<Record>& out,
-               Pointer Record::*field) {
-  if (in != nullptr) out.Bytes(field, {in, kLogonHoursBytes});
-  return true;
-}
-template <typename Record, typename Pointer>
-bool CopyBytes(const ::domsid* in, RecordBuilder<Record>& out,
-               Pointer Record::*field) {
-  const std::optional<std::vector<BYTE>> sid = samba::SidBytes(in);
-  if (sid) out.Bytes(field, *sid);
-  return sid.has_value();
-}
-
-#define CORVANE_COPY_BYTES(R, f) ok = ok && CopyBytes(in.f, out, &R::f);
-#define CORVANE_REBUILD(R)                                                   \
-  bool Rebuild(const ::R& in, RecordBuilder<R>& out) {                       \
-    [[maybe_unused]] R& record = out.Add();                                  \
-    bool ok = true;                                                          \
-    CORVANE_##R##_FIELDS(CORVANE_COPY_TEXT, CORVANE_NOT_RETURNED,            \
-                         CORVANE_COPY_NUMBER, CORVANE_COPY_BYTES) return ok; \
-  }
-CORVANE_REBUILD(USER_INFO_0)
-CORVANE_REBUILD(USER_INFO_1)
-CORVANE_REBUILD(USER_INFO_2)
-CORVANE_REBUILD(USER_INFO_4)
-CORVANE_REBUILD(USER_MODALS_INFO_0)
-#undef CORVANE_REBUILD
-#undef CORVANE_COPY_BYTES
-#undef CORVANE_COPY_NUMBER
-#undef CORVANE_NOT_RETURNED
-#undef CORVANE_COPY_TEXT
-
-// libnetapi writes the directory's "never expires" (the largest NT time) as
-// seconds since 1970 cut to 32 bits; the platform's word for it is
-// TIMEQ_FOREVER.
-constexpr DWORD kSambaNeverExpires =
-    static_cast<DWORD>(0x7FFFFFFFFFFFFFFFull / 10'000'000 - 11'644'473'600ull);
-
-template <typename Record>
-void MendExpiry(LPBYTE block, DWORD Record::*acct_expires) {
-  DWORD& expires = reinterpret_cast<Record*>(block)->*acct_expires;
-  if (expires == kSambaNeverExpires) expires = TIMEQ_FOREVER;
-}
-
-// One record of Samba's buffer, rebuilt in a block of our own.
-template <typename Record, typename SambaRecord>
-NET_API_STATUS Rebuild(const SambaRecord* in, LPBYTE* bufptr) {
-  RecordBuilder<Record> builder;
-  if (!Rebuild(*in, builder)) return ERROR_NO_UNICODE_TRANSLATION;
-  *bufptr = builder.Build(samba::AllocateBlock);
-  return *bufptr == nullptr ? ERROR_NOT_ENOUGH_MEMORY : NERR_Success;
 }
 
 // The set levels whose record is one text member, laid out alike in both
@@ -191,49 +115,21 @@ NET_API_STATUS SambaApi::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
     return status;
   }
   // Over the direct RPC channel, so that a command that only reads never
-  // opens the SMB session; the records are libnetapi's (user_records.h).
+  // opens the SMB session; the records read as libnetapi's (user_records.h).
   const samba::TallocOwner strings = samba::NewTallocOwner();
   if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
   corvane_rpc_user account{};
-  dom_sid* sid = nullptr;
+  std::vector<BYTE> sid;
   {
     std::lock_guard lock(calls_);
     NET_API_STATUS status = ToPlatformStatus(
         rpc_.QueryUser(user, strings.get(), account), Subject::kUser);
-    if (status == NERR_Success) {
-      status = rpc_.AccountSid(account.rid, strings.get(), sid);
-    }
+    if (status == NERR_Success) status = rpc_.AccountSid(account.rid, sid);
     if (status != NERR_Success) return status;
   }
-  // Samba's RPC SID and libnetapi's domsid are the same structure.
-  const ::USER_INFO_4 full =
-      samba::UserInfo4(account, reinterpret_cast<::domsid*>(sid),
-                       static_cast<std::int64_t>(std::time(nullptr)));
-  switch (level) {
-    case 0: {
-      const ::USER_INFO_0 name{full.usri4_name};
-      return Rebuild<USER_INFO_0>(&name, bufptr);
-    }
-    case 1: {
-      const ::USER_INFO_1 record = samba::UserInfo1(full);
-      return Rebuild<USER_INFO_1>(&record, bufptr);
-    }
-    case 2: {
-      const ::USER_INFO_2 record = samba::UserInfo2(full);
-      const NET_API_STATUS status = Rebuild<USER_INFO_2>(&record, bufptr);
-      if (status == NERR_Success) {
-        MendExpiry(*bufptr, &USER_INFO_2::usri2_acct_expires);
-      }
-      return status;
-    }
-    default: {
-      const NET_API_STATUS status = Rebuild<USER_INFO_4>(&full, bufptr);
-      if (status == NERR_Success) {
-        MendExpiry(*bufptr, &USER_INFO_4::usri4_acct_expires);
-      }
-      return status;
-    }
-  }
+  return samba::MakeUserRecord(account, sid,
+                               static_cast<std::int64_t>(std::time(nullptr)),
+                               level, samba::AllocateBlock, bufptr);
 }
 
 NET_API_STATUS SambaApi::NetUserGetGroups(LPCWSTR servername, LPCWSTR username,
@@ -284,8 +180,7 @@ NET_API_STATUS SambaApi::NetUserModalsGet(LPCWSTR servername, DWORD level,
         ToPlatformStatus(rpc_.QueryPolicy(policy), Subject::kUser);
     if (status != NERR_Success) return status;
   }
-  const ::USER_MODALS_INFO_0 record = samba::ModalsInfo0(policy);
-  return Rebuild<USER_MODALS_INFO_0>(&record, bufptr);
+  return samba::MakeModalsRecord(policy, samba::AllocateBlock, bufptr);
 }
 
 NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,

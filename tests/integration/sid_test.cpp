@@ -72,6 +72,53 @@ TEST(SidLookup, GroupSidMatchesTheDirectory) {
   EXPECT_EQ(SidText(sid), ReportedSid("group", "Domain Admins"));
 }
 
+// A SID's name by the callers' two-step protocol; empty when not mapped.
+std::u16string NameOf(std::vector<netapi::BYTE> sid, SID_NAME_USE& use) {
+  DWORD name_size = 0, domain_size = 0;
+  if (TheApi().LookupAccountSid(u"", sid.data(), nullptr, &name_size, nullptr,
+                                &domain_size, &use)) {
+    ADD_FAILURE() << "no buffers, yet mapped";
+    return {};
+  }
+  if (TheApi().LastError() != netapi::ERROR_INSUFFICIENT_BUFFER) return {};
+  std::u16string name(name_size, u' '), domain(domain_size, u' ');
+  EXPECT_TRUE(TheApi().LookupAccountSid(u"", sid.data(), name.data(),
+                                        &name_size, domain.data(), &domain_size,
+                                        &use));
+  EXPECT_EQ(Narrow(domain.c_str()), TheController().domain);
+  name.resize(name_size);
+  return name;
+}
+
+// `sid` with its relative id (the last sub-authority) replaced.
+std::vector<netapi::BYTE> WithRid(std::vector<netapi::BYTE> sid,
+                                  std::uint32_t rid) {
+  for (int i = 0; i < 4; ++i) sid[sid.size() - 4 + i] = (rid >> 8 * i) & 0xFF;
+  return sid;
+}
+
+TEST(SidLookup, SidsOfTheDomainAreNamed) {
+  ScopedUser user(W(UniqueName("cvname")));
+  ASSERT_EQ(AddUser(user.name()), netapi::NERR_Success);
+  SID_NAME_USE use{};
+  const std::vector<netapi::BYTE> sid = LookUpSid(user.name(), use);
+  ASSERT_EQ(sid.size(), 28u);
+  EXPECT_EQ(NameOf(sid, use), user.name());
+  EXPECT_EQ(use, netapi::SidTypeUser);
+  EXPECT_EQ(NameOf(WithRid(sid, 513), use), u"Domain Users");
+  EXPECT_EQ(use, netapi::SidTypeGroup);
+
+  // A relative id no account has, and the same ids in another domain.
+  EXPECT_EQ(NameOf(WithRid(sid, 0x7FFFFFF0), use), u"");
+  EXPECT_EQ(TheApi().LastError(), netapi::ERROR_NONE_MAPPED);
+  std::vector<netapi::BYTE> foreign = sid;
+  foreign[12] ^= 1;  // the domain's first sub-authority
+  EXPECT_EQ(NameOf(foreign, use), u"");
+  EXPECT_EQ(TheApi().LastError(), netapi::ERROR_NONE_MAPPED);
+  EXPECT_EQ(NameOf(WithRid(foreign, 513), use), u"");
+  EXPECT_EQ(TheApi().LastError(), netapi::ERROR_NONE_MAPPED);
+}
+
 TEST(SidLookup, UnknownNamesAreNotMapped) {
   netapi::BYTE probe[1] = {};
   DWORD sid_size = 0, domain_size = 1;

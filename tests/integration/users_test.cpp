@@ -238,6 +238,13 @@ TEST(Users, RecordsReadAsLibnetapiGivesThem) {
     EXPECT_EQ(Narrow(got.usri4_script_path), want.usri4_script_path);
     EXPECT_EQ(Narrow(got.usri4_workstations), want.usri4_workstations);
     EXPECT_EQ(got.usri4_last_logon, want.usri4_last_logon);
+    // libnetapi gives "never expires" as the largest NT time in seconds cut
+    // to 32 bits; the platform's word for it is TIMEQ_FOREVER.
+    constexpr DWORD kLibnetapiNever = static_cast<DWORD>(
+        0x7FFFFFFFFFFFFFFFull / 10'000'000 - 11'644'473'600ull);
+    EXPECT_EQ(got.usri4_acct_expires, want.usri4_acct_expires == kLibnetapiNever
+                                          ? TIMEQ_FOREVER
+                                          : want.usri4_acct_expires);
     EXPECT_EQ(got.usri4_units_per_week, want.usri4_units_per_week);
     EXPECT_EQ(got.usri4_bad_pw_count, want.usri4_bad_pw_count);
     EXPECT_EQ(got.usri4_num_logons, want.usri4_num_logons);
