@@ -1,8 +1,7 @@
 // One description per information level: every field of the record, in
 // order, by name and by kind. A description is a macro taking one macro per
 // kind, so that the same list checks our records against the platform's
-// headers (netapi/windows/record_layout.cpp), rebuilds a library's records
-// in ours field by field (the Samba backend), and tells which fields a call
+// headers (netapi/windows/record_layout.cpp) and tells which fields a call
 // trace must never show.
 //
 //   TEXT(Record, field)    a string the caller may see

@@ -22,6 +22,10 @@ constexpr StatusInfo kStatuses[] = {
     {50, "ERROR_NOT_SUPPORTED", "the request is not supported", ""},
     {53, "ERROR_BAD_NETPATH", "the network path was not found",
      "check --server; only the configured controller is reached"},
+    {58, "ERROR_BAD_NET_RESP",
+     "the specified server cannot perform the requested operation",
+     "the controller sent a reply that is not well formed; try another "
+     "controller, or report it with the call trace (-d 3)"},
     {59, "ERROR_UNEXP_NET_ERR", "an unexpected network error occurred", ""},
     {64, "ERROR_NETNAME_DELETED",
      "the specified network name is no longer available", ""},

@@ -24,9 +24,9 @@ TEST(StatusTable, EveryStatusOnceWithNameAndMeaning) {
     EXPECT_EQ(FindStatus(info.number), &info) << info.number;
   }
   for (const std::int32_t returned :
-       {0,    5,    8,    53,   87,   122,  124,  234,  1113,
-        1168, 1316, 1317, 1318, 1319, 1320, 1332, 1358, 2202,
-        2220, 2221, 2223, 2224, 2236, 2237, 2245, 2453}) {
+       {0,    5,    8,    53,   58,   87,   122,  124,  234,
+        1113, 1168, 1316, 1317, 1318, 1319, 1320, 1332, 1358,
+        2202, 2220, 2221, 2223, 2224, 2236, 2237, 2245, 2453}) {
     EXPECT_NE(FindStatus(returned), nullptr) << returned;
   }
   EXPECT_EQ(FindStatus(2222), nullptr);
