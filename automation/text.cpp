@@ -184,27 +184,50 @@ std::optional<std::u16string> FromUtf8(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// Characters that are no control to UTF-8 but move, reorder or break what a
+// terminal shows: C1 controls (U+009B is CSI), bidirectional marks,
+// embeddings, overrides and isolates, and the line and paragraph separators.
+bool IsLayoutCharacter(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E ||
+         c == 0x200F || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+}  // namespace
+
 std::string EscapeControls(std::string_view text, std::size_t max_bytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   static constexpr std::string_view kEllipsis = "\u2026";
   std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
+    std::size_t next = i;
+    const std::optional<char32_t> c = DecodeUtf8(text, next);
     std::string piece;
-    if (byte < 0x20 || byte == 0x7F) {
+    if (!c || *c < 0x20 || *c == 0x7F) {
+      // A control, or a byte that is not UTF-8 (an 8-bit terminal may take
+      // it for a C1 control).
       piece = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+      next = i + 1;
+    } else if (IsLayoutCharacter(*c)) {
+      piece = {'\\',
+               'u',
+               kHex[(*c >> 12) & 0xF],
+               kHex[(*c >> 8) & 0xF],
+               kHex[(*c >> 4) & 0xF],
+               kHex[*c & 0xF]};
     } else {
       // A whole UTF-8 sequence at once, so that a cut never splits one.
-      std::size_t end = i + 1;
-      while (end < text.size() && (text[end] & 0xC0) == 0x80) ++end;
-      piece.assign(text.substr(i, end - i));
-      i = end - 1;
+      piece.assign(text.substr(i, next - i));
     }
     if (max_bytes != std::string::npos &&
         line.size() + piece.size() > max_bytes) {
       return line + std::string(kEllipsis);
     }
     line += piece;
+    i = next;
   }
   return line;
 }

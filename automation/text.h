@@ -26,9 +26,12 @@ std::optional<SecretUtf8> ToUtf8Secret(std::u16string_view text);
 std::optional<Secret> FromUtf8Secret(std::string_view text);
 
 // The text (UTF-8) on one line: each control character (below 0x20, and
-// 0x7F) becomes \xHH, so that it cannot start a line or move a terminal's
-// cursor. Longer than `max_bytes`, it is cut at a character boundary and
-// ends with an ellipsis.
+// 0x7F) and each byte that is not UTF-8 becomes \xHH, and each character
+// that moves or reorders what a terminal shows (C1 controls, bidirectional
+// marks, embeddings, overrides and isolates, U+2028 and U+2029) becomes
+// \uHHHH, so that no text can start a line, move the cursor or disguise
+// what follows. Longer than `max_bytes`, it is cut at a character boundary
+// and ends with an ellipsis.
 std::string EscapeControls(std::string_view text,
                            std::size_t max_bytes = std::string::npos);
 

@@ -115,6 +115,11 @@ TEST(Text, Utf8RoundTripsSurrogatesAndRefusesBadInput) {
   EXPECT_FALSE(ToUtf8Secret(lone_surrogate).has_value());
   EXPECT_FALSE(FromUtf8Secret("\xC3").has_value());
   EXPECT_EQ(EscapeControls("a\r\nb\x7F\xC3\xA9"), "a\\x0D\\x0Ab\\x7F\xC3\xA9");
+  // C1 controls (CSI), a bidirectional override and isolate, the line
+  // separator, and a byte that is not UTF-8 cannot reach a terminal raw.
+  EXPECT_EQ(EscapeControls("\xC2\x9B"
+                           "2J\xE2\x80\xAEx\xE2\x81\xA6\xE2\x80\xA8\x9B"),
+            "\\u009B2J\\u202Ex\\u2066\\u2028\\x9B");
 }
 
 // A secret leaves no copy of its text in any block it gives back: when it

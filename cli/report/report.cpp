@@ -13,19 +13,19 @@ namespace {
 // Enough for any real name; a longer one is shortened in messages.
 constexpr std::size_t kLongestShown = 256;
 
-// The two-line texts of the component use "\r\n"; a terminal wants "\n".
-// Each line is escaped on its own.
+// The component's one two-line text (NTUser's failed group change, whose
+// second line names the group) breaks its lines with "\r\n"; a terminal
+// wants "\n". Every other line break is escaped with the rest, so that no
+// name can print a line of its own.
 std::string TerminalText(const std::string& text) {
-  std::string shown;
-  std::string::size_type start = 0;
-  while (true) {
-    const auto end = text.find("\r\n", start);
-    shown += automation::EscapeControls(text.substr(start, end - start),
-                                        kLongestShown);
-    if (end == std::string::npos) return shown;
-    shown += "\n";
-    start = end + 2;
+  static constexpr std::string_view kSecondLine =
+      "\r\nThere is no **GLOBAL** group '";
+  const auto end = text.find(kSecondLine);
+  if (end == std::string::npos) {
+    return automation::EscapeControls(text, kLongestShown);
   }
+  return automation::EscapeControls(text.substr(0, end), kLongestShown) + "\n" +
+         automation::EscapeControls(text.substr(end + 2), kLongestShown);
 }
 
 // Invalid UTF-8 in a name is replaced, never an exception.

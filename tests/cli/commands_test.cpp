@@ -409,6 +409,10 @@ TEST_F(CorvaneSession, LogLevelGatesWhatTheAuditShows) {
             std::string::npos)
       << full.err;
   EXPECT_EQ(full.out, "");
+  // Only the component's own two-line text keeps its break.
+  const Outcome forged = Corvane({"user", "show", "x\r\ncorvane: forged"});
+  EXPECT_EQ(forged.err.find("\ncorvane: forged"), std::string::npos)
+      << forged.err;
 }
 
 TEST_F(CorvaneSession, ConcurrentCommandsLoseNoChange) {
