@@ -56,8 +56,8 @@ void ReadInputs(Request& request) {
   if (request.command == Command::kInvoke) ReadStatementFile(request);
   if (request.command == Command::kBatch) request.lines = ReadBatch(request);
   if (request.command == Command::kUserImport) {
-    request.import_file =
-        std::make_shared<ImportFile>(ReadImportFile(request.name));
+    request.import_file = std::make_shared<ImportFile>(
+        ReadImportFile(request.name, request.import.spreadsheet_safe));
   }
 }
 

@@ -64,8 +64,10 @@ class Import {
 
   int Run() {
     // Read before the backend opened, unless this is a line of a batch.
-    ImportFile file = request_.import_file ? std::move(*request_.import_file)
-                                           : ReadImportFile(request_.name);
+    ImportFile file =
+        request_.import_file
+            ? std::move(*request_.import_file)
+            : ReadImportFile(request_.name, options_.spreadsheet_safe);
     for (const std::string& problem : file.problems) {
       PrintError("", problem);
     }
@@ -211,7 +213,9 @@ int RunUserExport(const Request& request, const ObjectRef& domain,
         std::vector<std::string> cells;
         nlohmann::ordered_json row = nlohmann::ordered_json::object();
         for (std::size_t i = 0; i < std::size(fields); ++i) {
-          cells.push_back(CsvField(fields[i]));
+          cells.push_back(CsvField(request.import.spreadsheet_safe
+                                       ? SpreadsheetSafe(fields[i])
+                                       : fields[i]));
           row[tasks::kAccountColumns[i]] = fields[i];
         }
         target.Append(Joined(cells, ","));

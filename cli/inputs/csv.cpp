@@ -102,4 +102,25 @@ std::string CsvField(std::string_view text) {
   return field + "\"";
 }
 
+namespace {
+
+bool StartsFormula(std::string_view text) {
+  return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) !=
+                              std::string_view::npos;
+}
+
+}  // namespace
+
+std::string SpreadsheetSafe(std::string_view text) {
+  return StartsFormula(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::string FromSpreadsheetSafe(std::string_view text) {
+  if (text.size() > 1 && text.front() == '\'' &&
+      StartsFormula(text.substr(1))) {
+    text.remove_prefix(1);
+  }
+  return std::string(text);
+}
+
 }  // namespace corvane::cli

@@ -33,4 +33,11 @@ std::vector<CsvRecord> ParseCsv(std::string_view text);
 // or starts or ends with a space.
 std::string CsvField(std::string_view text);
 
+// A spreadsheet takes a cell starting with = + - @ (or a tab or carriage
+// return) for a formula. Spreadsheet-safe text starts such a cell with an
+// apostrophe, which the spreadsheet shows as text; FromSpreadsheetSafe
+// takes it off again.
+std::string SpreadsheetSafe(std::string_view text);
+std::string FromSpreadsheetSafe(std::string_view text);
+
 }  // namespace corvane::cli

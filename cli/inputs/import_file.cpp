@@ -86,7 +86,8 @@ std::string Text(const automation::SecretUtf8& field) {
 
 class RowReader {
  public:
-  explicit RowReader(const CsvRecord& header) {
+  RowReader(const CsvRecord& header, bool spreadsheet_safe)
+      : spreadsheet_safe_(spreadsheet_safe) {
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
       const std::string column =
           automation::AsciiLower(Trimmed(header.fields[i].view()));
@@ -178,16 +179,18 @@ class RowReader {
                                   const std::string& column) const {
     const auto found = columns_.find(column);
     if (found == columns_.end()) return std::nullopt;
-    return Text(record.fields[found->second]);
+    const std::string text = Text(record.fields[found->second]);
+    return spreadsheet_safe_ ? FromSpreadsheetSafe(text) : text;
   }
 
+  bool spreadsheet_safe_;
   std::map<std::string, std::size_t> columns_;
   std::size_t width_ = 0;
 };
 
 }  // namespace
 
-ImportFile ReadImportFile(const std::string& path) {
+ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe) {
   UniqueFd opened;
   int fd = STDIN_FILENO;
   if (path != "-") {
@@ -208,7 +211,7 @@ ImportFile ReadImportFile(const std::string& path) {
     throw UsageError(Describe(path) + " is empty: it needs a header row (" +
                      "name,full name,comment,home dir,script,disabled,groups)");
   }
-  RowReader reader(records.front());
+  RowReader reader(records.front(), spreadsheet_safe);
   if (reader.has_password()) CheckPrivate(fd, path);
 
   ImportFile file;

@@ -23,6 +23,9 @@ struct ImportFile {
 // Reads FILE, or standard input for "-". Throws UsageError for a file that
 // cannot be read or parsed, a missing name column, an unknown column, and
 // a password column in a file others can read or the caller does not own.
-ImportFile ReadImportFile(const std::string& path);
+// With `spreadsheet_safe`, the apostrophe SpreadsheetSafe (cli/inputs/csv.h)
+// put before a formula's first character is taken off.
+ImportFile ReadImportFile(const std::string& path,
+                          bool spreadsheet_safe = false);
 
 }  // namespace corvane::cli

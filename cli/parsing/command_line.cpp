@@ -315,12 +315,22 @@ class Parser {
                      "Generate the passwords of new accounts without one "
                      "and write them to this new file (mode 600)")
         ->type_name("OUTFILE");
+    import->add_flag("--spreadsheet-safe", o.spreadsheet_safe,
+                     "Read a file written by export --spreadsheet-safe: take "
+                     "the apostrophe off cells that start with ' and then "
+                     "= + - or @");
     import->footer(kImportHelp);
-    Command(user, "export",
-            "Write the normal accounts as CSV, in the columns import reads",
-            Command::kUserExport)
-        ->add_option("FILE", request_.name,
-                     "New file to write, or - for standard output (default)");
+    CLI::App* exported =
+        Command(user, "export",
+                "Write the normal accounts as CSV, in the columns import reads",
+                Command::kUserExport);
+    exported->add_option(
+        "FILE", request_.name,
+        "New file to write, or - for standard output (default)");
+    exported->add_flag("--spreadsheet-safe", o.spreadsheet_safe,
+                       "Start cells that begin with = + - or @ with an "
+                       "apostrophe, so that a spreadsheet shows them as text "
+                       "instead of running them as formulas");
   }
 
   void AddGroup() {

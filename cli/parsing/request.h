@@ -67,6 +67,9 @@ struct ImportOptions {
   bool dry_run = false;
   bool exist_ok = false;
   std::string generate_passwords;  // a new file for generated passwords
+  // Cells a spreadsheet would take for formulas start with an apostrophe
+  // (export), which import takes off.
+  bool spreadsheet_safe = false;
 };
 
 struct BatchLine;

@@ -1,5 +1,7 @@
 #include "cli/report/report.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 
@@ -26,6 +28,23 @@ std::string TerminalText(const std::string& text) {
   }
   return automation::EscapeControls(text.substr(0, end), kLongestShown) + "\n" +
          automation::EscapeControls(text.substr(end + 2), kLongestShown);
+}
+
+// The command's own text (an export's CSV) byte for byte into a file or
+// pipe; on a terminal each line escaped, so that no name in it can send the
+// terminal an escape sequence.
+std::string OwnTextShown(const std::string& text) {
+  if (::isatty(STDOUT_FILENO) == 0) return text;
+  std::string shown;
+  std::string::size_type start = 0;
+  while (start < text.size()) {
+    auto end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    shown += automation::EscapeControls(text.substr(start, end - start));
+    shown += '\n';
+    start = end + 1;
+  }
+  return shown;
 }
 
 // Invalid UTF-8 in a name is replaced, never an exception.
@@ -260,7 +279,7 @@ void Report::Print() const {
               << "\n";
     return;
   }
-  std::cout << own_text_;
+  std::cout << OwnTextShown(own_text_);
   std::size_t width = 0;
   for (const auto& [label, value] : fields_) {
     width = std::max(width, label.size());

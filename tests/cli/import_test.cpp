@@ -269,6 +269,19 @@ TEST_F(ImportSession, ExportImportsBackToTheSameAccounts) {
   Ok({"user", "export", target});
   EXPECT_EQ(ReadFile(target), exported);
   EXPECT_EQ(Corvane({"user", "export", target}).status, 2);
+
+  // Safe to open in a spreadsheet, and read back the same.
+  Ok({"user", "set", "plain", "--comment", "=HYPERLINK(\"x\")"});
+  const std::string safe = Ok({"user", "export", "--spreadsheet-safe"});
+  EXPECT_NE(safe.find("\nplain,\" spaced \",\"'=HYPERLINK(\"\"x\"\")\","),
+            std::string::npos)
+      << safe;
+  const std::string safe_file = Csv("safe.csv", safe);
+  state_ = dir_.File("third.json");
+  Ok({"group", "add", "Ops"});
+  Ok({"user", "import", "--exist-ok", "--spreadsheet-safe",
+      "--generate-passwords", dir_.File("p3"), safe_file});
+  EXPECT_EQ(Ok({"user", "export", "--spreadsheet-safe"}), safe);
 }
 
 // The rows are read before the session's state is locked: a slow writer

@@ -137,6 +137,29 @@ TEST(Terminal, APromptShowsANameEscaped) {
   EXPECT_EQ(session.screen().find('\x1b'), std::string::npos);
 }
 
+// What a name holds reaches a terminal escaped; a file gets it byte for byte.
+TEST(Terminal, AnExportShowsNamesEscaped) {
+  TempDir dir;
+  const std::vector<std::string> domain = {"--simulate", dir.File("state.json"),
+                                           "--domain", "CORVANE"};
+  auto with = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), domain.begin(), domain.end());
+    return args;
+  };
+  ASSERT_EQ(RunCorvane(with({"user", "set", "bob", "--full-name",
+                             "\x1b]0;owned\a\x1b[2J"}))
+                .status,
+            0);
+  TerminalSession session(with({"user", "export"}));
+  EXPECT_EQ(session.Finish(), 0) << session.screen();
+  EXPECT_EQ(session.screen().find('\x1b'), std::string::npos);
+  EXPECT_NE(session.screen().find("\\x1B]0;owned\\x07"), std::string::npos)
+      << session.screen();
+  const std::string file = dir.File("export.csv");
+  ASSERT_EQ(RunCorvane(with({"user", "export", file})).status, 0);
+  EXPECT_NE(ReadFile(file).find("\x1b]0;owned\a\x1b[2J"), std::string::npos);
+}
+
 // On a terminal, user import counts the rows as it goes and clears the
 // count at the end.
 TEST(Terminal, ImportShowsItsProgressAndClearsIt) {
