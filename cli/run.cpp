@@ -57,7 +57,8 @@ void ReadInputs(Request& request) {
   if (request.command == Command::kBatch) request.lines = ReadBatch(request);
   if (request.command == Command::kUserImport) {
     request.import_file = std::make_shared<ImportFile>(
-        ReadImportFile(request.name, request.import.spreadsheet_safe));
+        ReadImportFile(request.name, request.import.spreadsheet_safe,
+                       request.import.trust_pipe));
   }
 }
 

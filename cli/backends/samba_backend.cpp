@@ -12,6 +12,7 @@
 
 #include "automation/text.h"
 #include "cli/inputs/password_input.h"
+#include "cli/inputs/private_file.h"
 #include "netapi/samba/samba_module.h"
 #endif
 
@@ -129,6 +130,7 @@ std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options) {
   config.client_conf = options.configfile;
   config.username = options.user;
   config.auth_file = options.auth_file;
+  if (!options.auth_file.empty()) WarnIfOthersCanRead(options.auth_file, "-A");
   config.kerberos_ccache = options.krb5_ccache;
   config.kerberos = KerberosFrom(options.use_kerberos);
   config.ask_password = AskPassword;

@@ -67,7 +67,8 @@ class Import {
     ImportFile file =
         request_.import_file
             ? std::move(*request_.import_file)
-            : ReadImportFile(request_.name, options_.spreadsheet_safe);
+            : ReadImportFile(request_.name, options_.spreadsheet_safe,
+                             options_.trust_pipe);
     for (const std::string& problem : file.problems) {
       PrintError("", problem);
     }

@@ -13,6 +13,7 @@
 #include "automation/text.h"
 #include "cli/exit_status.h"
 #include "cli/inputs/csv.h"
+#include "cli/inputs/private_file.h"
 #include "cli/inputs/unique_fd.h"
 
 namespace corvane::cli {
@@ -49,27 +50,6 @@ automation::SecretUtf8 ReadAll(int fd, const std::string& path) {
   }
   automation::WipeMemory(chunk.data(), chunk.size());
   return text;
-}
-
-// Passwords are taken only from a file no one else can read or replace.
-void CheckPrivate(int fd, const std::string& path) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    throw UsageError("cannot check " + Describe(path) + ": " +
-                     std::strerror(errno));
-  }
-  if (info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%03o",
-                  static_cast<unsigned>(info.st_mode & 0777));
-    throw UsageError(
-        Describe(path) +
-        " has a password column, so it must be yours and mode "
-        "600 (it is mode " +
-        mode + (info.st_uid != ::geteuid() ? ", owned by another user" : "") +
-        "); run chmod 600, or drop the column and use "
-        "--generate-passwords FILE");
-  }
 }
 
 std::optional<bool> ParseFlag(const std::string& text) {
@@ -190,7 +170,8 @@ class RowReader {
 
 }  // namespace
 
-ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe) {
+ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe,
+                          bool trust_pipe) {
   UniqueFd opened;
   int fd = STDIN_FILENO;
   if (path != "-") {
@@ -212,7 +193,19 @@ ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe) {
                      "name,full name,comment,home dir,script,disabled,groups)");
   }
   RowReader reader(records.front(), spreadsheet_safe);
-  if (reader.has_password()) CheckPrivate(fd, path);
+  if (reader.has_password()) {
+    // Passwords are taken only from a file no one else can read or replace.
+    if (const std::string problem =
+            PrivacyProblem(fd, Describe(path), trust_pipe);
+        !problem.empty()) {
+      throw UsageError(Describe(path) +
+                       " has a password column, so it must be yours and "
+                       "mode 600 (" +
+                       problem +
+                       "); run chmod 600, or drop the column and use "
+                       "--generate-passwords FILE");
+    }
+  }
 
   ImportFile file;
   tasks::NamesSeen names;

@@ -24,8 +24,10 @@ struct ImportFile {
 // cannot be read or parsed, a missing name column, an unknown column, and
 // a password column in a file others can read or the caller does not own.
 // With `spreadsheet_safe`, the apostrophe SpreadsheetSafe (cli/inputs/csv.h)
-// put before a formula's first character is taken off.
+// put before a formula's first character is taken off; with `trust_pipe`, a
+// password column is taken from a pipe.
 ImportFile ReadImportFile(const std::string& path,
-                          bool spreadsheet_safe = false);
+                          bool spreadsheet_safe = false,
+                          bool trust_pipe = false);
 
 }  // namespace corvane::cli

@@ -8,6 +8,7 @@
 #include "cli/commands/invoke_command.h"
 #include "cli/exit_status.h"
 #include "cli/inputs/password_input.h"
+#include "cli/inputs/private_file.h"
 #include "cli/inputs/unique_fd.h"
 
 namespace corvane::cli {
@@ -61,6 +62,7 @@ UniqueFd OpenPasswordStream(const Request& request) {
     throw UsageError("cannot read the passwords from " + from + ": " +
                      std::strerror(errno));
   }
+  if (!from.empty()) WarnIfOthersCanRead(from, "--passwords-from");
   return stream;
 }
 

@@ -315,6 +315,9 @@ class Parser {
                      "Generate the passwords of new accounts without one "
                      "and write them to this new file (mode 600)")
         ->type_name("OUTFILE");
+    import->add_flag("--trust-pipe", o.trust_pipe,
+                     "Take a password column from a pipe, whose source "
+                     "cannot be checked for mode 600");
     import->add_flag("--spreadsheet-safe", o.spreadsheet_safe,
                      "Read a file written by export --spreadsheet-safe: take "
                      "the apostrophe off cells that start with ' and then "

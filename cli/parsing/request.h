@@ -70,6 +70,8 @@ struct ImportOptions {
   // Cells a spreadsheet would take for formulas start with an apostrophe
   // (export), which import takes off.
   bool spreadsheet_safe = false;
+  // A password column is accepted from a pipe, whose mode proves nothing.
+  bool trust_pipe = false;
 };
 
 struct BatchLine;

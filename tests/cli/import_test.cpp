@@ -150,6 +150,12 @@ TEST_F(ImportSession, PasswordColumnOnlyFromAPrivateFile) {
             std::string::npos)
       << refused.err;
   EXPECT_EQ(refused.err.find("netapi: NetUser"), std::string::npos);
+  // A pipe shows mode 600 whatever feeds it: taken only when trusted.
+  const Outcome piped = Corvane({"user", "import", "-"}, text);
+  EXPECT_EQ(piped.status, 2);
+  EXPECT_NE(piped.err.find("it is a pipe"), std::string::npos) << piped.err;
+  EXPECT_EQ(Corvane({"user", "import", "--trust-pipe", "-"}, text).status, 0);
+  Ok({"user", "delete", "ann"});
 
   const std::string audit = dir_.File("audit.log");
   const Outcome done =

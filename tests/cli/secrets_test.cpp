@@ -135,6 +135,15 @@ TEST_F(CorvaneSession, PasswordsOnTheCommandLineAreRefusedUnechoed) {
   const Outcome user_percent =
       RunCorvane({"--server", "127.0.0.9", "--domain", "CORVANE", "-U",
                   "Administrator%" + secret, "user", "list"});
+#ifdef CORVANE_WITH_SAMBA
+  const std::string auth = dir_.File("auth");
+  std::ofstream(auth) << "username = a\npassword = " << secret << "\n";
+  const Outcome readable = RunCorvane({"--server", "127.0.0.9", "--domain",
+                                       "CORVANE", "-A", auth, "user", "list"});
+  EXPECT_NE(readable.err.find("warning: -A " + auth), std::string::npos)
+      << readable.err;
+  EXPECT_EQ(readable.err.find(secret), std::string::npos);
+#endif
   EXPECT_EQ(user_percent.status, 2);
   EXPECT_EQ(user_percent.err.find(secret), std::string::npos);
 #ifdef CORVANE_WITH_SAMBA
@@ -166,6 +175,10 @@ TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
               "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)\n"
               "Users.sUserName=bob\nUsers.sPassword=@password\n");
   EXPECT_EQ(invoked.status, 0) << invoked.err;
+  // Mode 644: others may read it, which is said.
+  EXPECT_NE(invoked.err.find("warning: --passwords-from " + passwords),
+            std::string::npos)
+      << invoked.err;
   EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
   EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
 
