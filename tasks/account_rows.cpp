@@ -55,16 +55,21 @@ std::vector<std::string> CheckRows(std::vector<AccountRow>& rows) {
     const std::size_t known = problems.size();
     const std::optional<std::string>* texts[] = {&row.full_name, &row.comment,
                                                  &row.home_dir, &row.script};
-    bool utf8 = automation::FromUtf8(row.name).has_value();
+    // The controller takes no NUL in any text.
+    const auto text = [](std::string_view value) {
+      return automation::FromUtf8(value).has_value() &&
+             value.find('\0') == std::string_view::npos;
+    };
+    bool utf8 = text(row.name);
     for (const std::string& group : row.groups) {
-      utf8 = utf8 && automation::FromUtf8(group).has_value();
+      utf8 = utf8 && text(group);
     }
-    for (const auto* text : texts) {
-      utf8 = utf8 && (!*text || automation::FromUtf8(**text).has_value());
+    for (const auto* field : texts) {
+      utf8 = utf8 && (!*field || text(**field));
     }
     if (!utf8) {
       problems.push_back("line " + std::to_string(row.line) +
-                         ": the text is not UTF-8");
+                         ": the text is not UTF-8 or holds a NUL character");
     } else if (const std::string problem = LogonNameProblem(row.name);
                !problem.empty()) {
       problems.push_back("line " + std::to_string(row.line) + ": " + problem);

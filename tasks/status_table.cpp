@@ -14,6 +14,9 @@ constexpr std::string_view kCheckLogon =
 // or does not fit what the status means to these commands.
 constexpr StatusInfo kStatuses[] = {
     {0, "NERR_Success", "the operation completed successfully", ""},
+    {2, "ERROR_FILE_NOT_FOUND", "the system cannot find the file specified",
+     "Samba answers this when the controller's name cannot be found: give "
+     "--server as an address or a name the resolver knows"},
     {5, "ERROR_ACCESS_DENIED", "access is denied",
      "the account used lacks the right on the controller"},
     {6, "ERROR_INVALID_HANDLE", "the handle is invalid", ""},

@@ -33,6 +33,10 @@ std::string Describe(const std::string& path) {
   return path == "-" ? "standard input" : path;
 }
 
+// Bounded, so that no file can hold the command for long before its first
+// call: some 200,000 rows.
+constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
+
 // The whole file, as a secret: it may hold passwords.
 automation::SecretUtf8 ReadAll(int fd, const std::string& path) {
   automation::SecretUtf8 text;
@@ -46,6 +50,12 @@ automation::SecretUtf8 ReadAll(int fd, const std::string& path) {
                        std::strerror(errno));
     }
     if (got == 0) break;
+    if (text.size() + static_cast<std::size_t>(got) > kLargestFile) {
+      automation::WipeMemory(chunk.data(), chunk.size());
+      throw UsageError(Describe(path) +
+                       " is larger than 16 MiB; split it "
+                       "into smaller files");
+    }
     for (ssize_t i = 0; i < got; ++i) text.push_back(chunk[i]);
   }
   automation::WipeMemory(chunk.data(), chunk.size());
@@ -111,6 +121,11 @@ class RowReader {
       if (IsPassword(i)) continue;
       if (!automation::FromUtf8(record.fields[i].view())) {
         problems.push_back(where + ": the text is not UTF-8");
+        return row;
+      }
+      // The controller takes no NUL in any text: refused now, not half way.
+      if (record.fields[i].view().find('\0') != std::string_view::npos) {
+        problems.push_back(where + ": a field holds a NUL character");
         return row;
       }
     }

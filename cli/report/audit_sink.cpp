@@ -30,8 +30,15 @@ AuditSink::AuditSink(const std::string& copy_to) {
     to_stderr_ = true;
     return;
   }
+  // Never through a symbolic link, like every file the command writes.
   const int fd =
-      ::open(copy_to.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+      ::open(copy_to.c_str(),
+             O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0 && errno == ELOOP) {
+    throw UsageError("audit file " + copy_to +
+                     " is a symbolic link, which is not followed; give the "
+                     "file itself");
+  }
   if (fd < 0) {
     throw UsageError("cannot open audit file " + copy_to + ": " +
                      std::strerror(errno));

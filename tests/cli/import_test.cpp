@@ -84,6 +84,10 @@ TEST_F(ImportSession, DryRunSaysWhatItWouldDoAndChangesNothing) {
       Corvane({"-d", "1", "user", "import", "--exist-ok", file});
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(WriteCalls(again.err), 0) << again.err;
+  // A dry run only says what it would add.
+  EXPECT_EQ(Ok({"user", "import", "--dry-run", "--exist-ok", "-"},
+               "name,groups\nalice,Sales\n"),
+            "line 2 alice: would add to Sales\n");
   // Columns left out are left alone.
   EXPECT_EQ(
       Ok({"user", "import", "--exist-ok", "-"}, "name,groups\nalice,Sales\n"),
@@ -166,6 +170,10 @@ TEST_F(ImportSession, PasswordColumnOnlyFromAPrivateFile) {
   for (const std::string& shown : {done.out, done.err, ReadFile(audit)}) {
     EXPECT_EQ(shown.find("Imported-Pass-7"), std::string::npos) << shown;
   }
+  // An existing account takes the row's password.
+  Ok({"user", "import", "--exist-ok",
+      Csv("again.csv", "name,password\nann,Changed-Pass-8\n")});
+  EXPECT_EQ(StoredPassword("ann"), "Changed-Pass-8");
 }
 
 TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
@@ -178,7 +186,10 @@ TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
                          ". .,,,,,,\n"
                          "FINE,,,,,,\n"
                          "odd,,,,,maybe,\n"
-                         "short,,\n");
+                         "short,,\n"
+                         "twenty-chars-exactly,\"two\nlines\",,,,,\n"
+                         "at@sign,,,,,,\n" +
+                         std::string("nul,x\0y,,,,,\n", 13));
   const Outcome dry = Corvane({"-d", "1", "user", "import", "--dry-run",
                                "--generate-passwords", dir_.File("p"), file});
   EXPECT_EQ(dry.status, 1);
@@ -190,10 +201,15 @@ TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
         "line 6: \". .\" is only dots and spaces",
         "line 7 (FINE): the name is also on line 2",
         "line 8 (odd): \"disabled\" must be yes or no",
-        "line 9: 3 fields where the header has 7"}) {
+        "line 9: 3 fields where the header has 7",
+        "line 12: \"at@sign\" holds '@'",
+        "line 13: a field holds a NUL character"}) {
     EXPECT_NE(dry.err.find(message), std::string::npos) << message << dry.err;
   }
-  EXPECT_EQ(dry.out, "line 2 fine: would create with a generated password\n");
+  EXPECT_EQ(dry.out,
+            "line 2 fine: would create with a generated password\n"
+            "line 10 twenty-chars-exactly: would create with a generated "
+            "password\n");
 
   const Outcome real = Corvane({"-d", "1", "user", "import",
                                 "--generate-passwords", dir_.File("p"), file});
