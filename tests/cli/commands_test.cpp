@@ -400,6 +400,9 @@ TEST_F(CorvaneSession, LogLevelGatesWhatTheAuditShows) {
   Ok({"--audit", adddel, "group", "set", "Loud", "--comment", "x"});
   EXPECT_NE(ReadFile(adddel).find("Added group Loud"), std::string::npos);
   EXPECT_EQ(ReadFile(adddel).find("Changed comment"), std::string::npos);
+  const std::string link = dir_.File("link.log");
+  std::filesystem::create_symlink(adddel, link);
+  EXPECT_EQ(Corvane({"--audit", link, "group", "add", "Linked"}).status, 2);
 
   const Outcome full = Corvane({"--log-level", "FULL", "--audit", "-", "group",
                                 "set", "Loud", "--comment", "line\nforged"});
