@@ -354,7 +354,6 @@ class Connection:
     # -- lifetime -------------------------------------------------------
     def close(self):
         """Keeps a simulated state's changes and ends the connection."""
-        self._users = self._groups = self._domain = None
         self._session.close()
 
     @property
