@@ -7,6 +7,8 @@ import sys
 
 import pytest
 
+import corvane
+
 DOC = pathlib.Path(__file__).resolve().parents[2] / "docs" / "python.md"
 EXAMPLES = re.findall(r"^```python\n(.*?)^```", DOC.read_text(), re.S | re.M)
 
@@ -14,7 +16,9 @@ EXAMPLES = re.findall(r"^```python\n(.*?)^```", DOC.read_text(), re.S | re.M)
 @pytest.mark.parametrize("index", range(len(EXAMPLES)))
 def test_example_runs(index, tmp_path):
     source = EXAMPLES[index]
-    env = dict(os.environ, CORVANE_SIMULATE=str(tmp_path / "state.json"))
+    package = str(pathlib.Path(corvane.__file__).resolve().parents[1])
+    env = dict(os.environ, CORVANE_SIMULATE=str(tmp_path / "state.json"),
+               PYTHONPATH=package)
     command = [sys.executable, "-c", source]
     if "win32com" in source:
         (tmp_path / "script.py").write_text(source)
