@@ -22,6 +22,9 @@ MAY_INCLUDE = {
     "netapi/simulated/": [r"netapi/simulated/", PLATFORM, VALUES],
     "netapi/samba/": [r"netapi/samba/", PLATFORM, VALUES],
     "netapi/windows/": [r"netapi/windows/", PLATFORM, VALUES],
+    # The one loader of the Samba module, which every face uses.
+    "netapi/samba_loader": [r"netapi/samba/samba_module\.h", PLATFORM,
+                            VALUES],
     "netapi/": [PLATFORM, VALUES],
     "common/": [r"common/", r"automation/", PLATFORM_CALLS],
     "domain/": [r"(domain|group|user|common|automation|contract)/",
@@ -31,6 +34,7 @@ MAY_INCLUDE = {
     "tasks/": [r"(tasks|common|automation)/", PLATFORM_CALLS],
     "cli/": [r"(cli|tasks|domain|common|automation|contract|netapi)/"],
     "server/": [r"(server|domain|common|automation|contract|netapi)/"],
+    "python/": [r"(python|tasks|domain|common|automation|contract|netapi)/"],
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)

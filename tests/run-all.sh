@@ -43,6 +43,10 @@ run_tests() {
 build normal Debug
 run_tests normal
 
+echo "== python: pytest on the Debug build's package"
+PYTHONPATH="$root/build/normal/python" /usr/bin/python3 -m pytest -q \
+  -p no:cacheprovider "$root/tests/python"
+
 echo "== valgrind: unit suite"
 valgrind_log=$(mktemp)
 if ! valgrind -q --error-exitcode=99 "$root/build/normal/tests/corvane_tests" \
@@ -58,6 +62,13 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_tests sanitize
+
+echo "== python: pytest under AddressSanitizer (no leak check: the interpreter)"
+PYTHONPATH="$root/build/sanitize/python" \
+LD_PRELOAD="$(gcc -print-file-name=libasan.so)" \
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/python"
 
 # What users run: the optimised build, its unit suite and its package.
 build release Release

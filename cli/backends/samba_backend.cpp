@@ -1,10 +1,9 @@
 // The Samba backend, when the build has it: a module loaded when the
-// command talks to a controller (netapi/samba/samba_module.h).
+// command talks to a controller (netapi/samba_loader.h).
 #include "cli/backends/backend.h"
 #include "cli/exit_status.h"
 
 #ifdef CORVANE_WITH_SAMBA
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "cli/inputs/password_input.h"
 #include "cli/inputs/private_file.h"
 #include "netapi/samba/samba_module.h"
+#include "netapi/samba_loader.h"
 #endif
 
 namespace corvane::cli {
@@ -30,32 +30,20 @@ std::string ModulePath() {
   const std::filesystem::path folder =
       std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
   if (error) return kModuleFile;
-  const std::filesystem::path beside = folder / kModuleFile;
-  if (std::filesystem::exists(beside, error)) return beside.string();
-  return (folder / CORVANE_SAMBA_MODULE_DIR / kModuleFile)
-      .lexically_normal()
-      .string();
+  return netapi::FirstExistingPath(
+      {(folder / kModuleFile).string(),
+       (folder / CORVANE_SAMBA_MODULE_DIR / kModuleFile)
+           .lexically_normal()
+           .string()});
 }
 
 // Loaded once and kept for the life of the process.
 const netapi::samba::SambaModule& SambaModule() {
-  static const netapi::samba::SambaModule* module = [] {
-    const std::string path = ModulePath();
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-      const char* reason = ::dlerror();
-      throw BackendError("cannot load the Samba backend " + path + ": " +
-                         (reason ? reason : "unknown reason"));
-    }
-    using Entry = const netapi::samba::SambaModule* (*)();
-    auto entry = reinterpret_cast<Entry>(
-        ::dlsym(handle, netapi::samba::kSambaModuleEntry));
-    if (entry == nullptr) {
-      throw BackendError(path + " is not corvane's Samba backend");
-    }
-    return entry();
-  }();
-  return *module;
+  try {
+    return netapi::LoadSambaModule(ModulePath());
+  } catch (const std::runtime_error& error) {
+    throw BackendError(error.what());
+  }
 }
 
 class SambaBackend : public Backend {

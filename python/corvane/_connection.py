@@ -1,0 +1,419 @@
+"""The Pythonic face: a connection to a domain, its listings, an account's
+facts, changes made through the component's classes by member name, and
+bulk import through the task layer."""
+
+import csv
+import dataclasses
+import datetime
+import logging
+import os
+import pathlib
+
+from . import _corvane
+from ._dispatch import DISPATCH_METHOD, DISPATCH_PROPERTYGET, \
+    DISPATCH_PROPERTYPUT
+from ._errors import ConnectError, Error, com_error_from, error_for
+
+_logger = logging.getLogger("corvane")
+
+_MODULE_FILE = "corvane-samba.so"
+
+
+def samba_module_path():
+    """Where the Samba backend module is looked for: CORVANE_SAMBA_MODULE,
+    beside the package in a build tree, then the installed place."""
+    explicit = os.environ.get("CORVANE_SAMBA_MODULE")
+    if explicit:
+        return explicit
+    here = pathlib.Path(__file__).resolve().parent
+    candidates = [here.parent.parent / "cli" / _MODULE_FILE,
+                  pathlib.Path("/usr/lib/corvane") / _MODULE_FILE]
+    for candidate in candidates:
+        if candidate.exists():
+            return str(candidate)
+    return str(candidates[-1])
+
+
+def _time(seconds):
+    if seconds is None:
+        return None
+    return datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc)
+
+
+@dataclasses.dataclass(frozen=True)
+class AccountFacts:
+    """What the controller holds about a user account. Times are
+    timezone-aware (UTC); None means never."""
+    name: str
+    full_name: str
+    comment: str
+    home_dir: str
+    script_path: str
+    privilege: int
+    flags: int
+    disabled: bool
+    locked_out: bool
+    last_logon: "datetime.datetime | None"
+    password_last_set: "datetime.datetime | None"
+    password_expires: "datetime.datetime | None"
+    account_expires: "datetime.datetime | None"
+    must_change_password: bool
+    bad_password_count: int
+    primary_group_id: int
+    primary_group: str
+    sid: str
+
+
+@dataclasses.dataclass(frozen=True)
+class GroupMembership:
+    """One global group of a user; ``primary`` marks the primary group."""
+    name: str
+    primary: bool
+
+
+@dataclasses.dataclass(frozen=True)
+class RowOutcome:
+    """What bulk import did with one row (or, on a dry run, would do)."""
+    line: int
+    user: str
+    action: str
+    done: tuple
+    not_done: tuple
+    error: str
+    status: str  # "ok", "unchanged" or "failed"
+
+    @property
+    def failed(self):
+        return self.status == "failed"
+
+
+_CSV_COLUMNS = {"name": "name", "full name": "full_name",
+                "comment": "comment", "home dir": "home_dir",
+                "script": "script", "disabled": "disabled",
+                "groups": "groups", "password": "password"}
+
+
+def _csv_rows(path):
+    rows = []
+    with open(path, newline="", encoding="utf-8") as file:
+        for record in csv.DictReader(file):
+            row = {}
+            for column, value in record.items():
+                key = _CSV_COLUMNS.get((column or "").strip().lower())
+                if key is None or value is None:
+                    continue
+                value = value.strip()
+                if key == "groups":
+                    row[key] = [g.strip() for g in value.split(";")
+                                if g.strip()]
+                elif key == "disabled":
+                    row[key] = value.lower() in ("1", "yes", "true")
+                elif value or key == "name":
+                    row[key] = value
+            rows.append(row)
+    return rows
+
+
+def _normalised(row):
+    out = {}
+    for key, value in row.items():
+        key = _CSV_COLUMNS.get(key.replace("_", " ").lower(), key)
+        if key == "groups" and isinstance(value, str):
+            value = [g.strip() for g in value.split(";") if g.strip()]
+        out[key] = value
+    return out
+
+
+class Connection:
+    """A connection to one domain. Use it as a context manager; one thread
+    at a time (another thread's call meanwhile raises ConnectionBusy)."""
+
+    def __init__(self, session, domain=None):
+        self._session = session
+        try:
+            self._domain = _corvane.create_object(session, "Corvane.NTDomain")
+            if domain:
+                self._put(self._domain, "sDomain", domain)
+                self._check(self._domain)
+            self._users = self._get(self._domain, "Users")
+            self._groups = self._get(self._domain, "Groups")
+        except BaseException:
+            session.close()
+            raise
+
+    # -- plumbing -------------------------------------------------------
+    @staticmethod
+    def _invoke(obj, name, kind, args=()):
+        try:
+            result, _ = obj.invoke(name, kind, list(args),
+                                   [False] * len(args))
+        except _corvane.AutomationFault as fault:
+            error = com_error_from(fault)
+            raise Error(str(error.excepinfo[2] if error.excepinfo
+                            else error.strerror or error.hresult)) from error
+        return result
+
+    def _get(self, obj, name):
+        return self._invoke(obj, name, DISPATCH_PROPERTYGET)
+
+    def _put(self, obj, name, value):
+        self._invoke(obj, name, DISPATCH_PROPERTYPUT, [value])
+
+    def _call(self, obj, name, *args):
+        return self._invoke(obj, name, DISPATCH_METHOD, args)
+
+    def _check(self, obj):
+        last = self._get(obj, "sLastError")
+        if last and last != "SUCCESS":
+            raise error_for(last)
+
+    def _select_user(self, name):
+        self._put(self._users, "sUserName", name)
+        self._check(self._users)
+
+    def _select_group(self, name):
+        self._put(self._groups, "sGroupName", name)
+        self._check(self._groups)
+
+    @property
+    def dc(self):
+        """The domain controller every call goes to."""
+        return self._get(self._domain, "sDC")
+
+    @property
+    def domain(self):
+        """The domain's name."""
+        return self._get(self._domain, "sDomain")
+
+    @property
+    def domain_object(self):
+        """The late-bound NTDomain object of this connection."""
+        from ._dispatch import CDispatch
+        return CDispatch(self._domain, "Corvane.NTDomain")
+
+    # -- listings -------------------------------------------------------
+    def _names(self, kind, group=""):
+        listing = _corvane.list_names(self._session, kind, self.dc, group)
+        while True:
+            step = listing.next()
+            if step is None:
+                return
+            names, error = step
+            if error is not None:
+                raise error_for(error)
+            yield from names
+
+    def users(self):
+        """Every normal user account's name, one batch held at a time."""
+        return self._names("users")
+
+    def groups(self):
+        """Every global group's name."""
+        return self._names("groups")
+
+    def members(self, group):
+        """The names of a global group's members."""
+        return self._names("members", group)
+
+    # -- facts ----------------------------------------------------------
+    def user(self, name):
+        """The account's facts (AccountFacts)."""
+        facts, error = _corvane.account_facts(self._session, self.dc, name)
+        if error is not None:
+            raise error_for(error)
+        for key in ("last_logon", "password_last_set", "password_expires",
+                    "account_expires"):
+            facts[key] = _time(facts[key])
+        return AccountFacts(**facts)
+
+    def user_groups(self, name):
+        """The user's global groups, the primary one marked."""
+        found, error = _corvane.user_groups(self._session, self.dc, name)
+        if error is not None:
+            raise error_for(error)
+        names, primary = found
+        if primary and primary not in names:
+            names = [primary] + names
+        return [GroupMembership(n, n == primary) for n in names]
+
+    # -- changes, through the classes -----------------------------------
+    def create_user(self, name, password=None, *, full_name="", comment="",
+                    home_dir="", script="", disabled=False, groups=(),
+                    wipe=False):
+        """Creates the account as NTUser.Add does. A bytearray password is
+        zeroed afterwards when ``wipe`` is true."""
+        try:
+            created = self._call(self._users, "Add", name, password,
+                                 home_dir, comment, script, full_name, 1,
+                                 bool(disabled))
+        finally:
+            if wipe:
+                _corvane.wipe(password)
+        self._check(self._users)
+        if not created:
+            raise Error("the account %s was not created" % name)
+        for group in groups:
+            self.add_member(group, name)
+
+    def change_user(self, name, *, full_name=None, comment=None,
+                    home_dir=None, script=None):
+        """Sets the attributes given; the others stay as they are."""
+        self._select_user(name)
+        for member, value in (("sFullName", full_name), ("sComment", comment),
+                              ("sHomeDir", home_dir),
+                              ("sScriptPath", script)):
+            if value is not None:
+                self._put(self._users, member, value)
+                self._check(self._users)
+
+    def set_password(self, name, password, *, wipe=False):
+        """Sets the account's password (str, bytes or bytearray)."""
+        try:
+            self._select_user(name)
+            self._put(self._users, "sPassword", password)
+        finally:
+            if wipe:
+                _corvane.wipe(password)
+        self._check(self._users)
+
+    def _set_disabled(self, name, disabled):
+        self._select_user(name)
+        self._put(self._users, "bDisabled", disabled)
+        self._check(self._users)
+
+    def disable_user(self, name):
+        self._set_disabled(name, True)
+
+    def enable_user(self, name):
+        self._set_disabled(name, False)
+
+    def unlock_user(self, name):
+        self._select_user(name)
+        self._call(self._users, "UnlockAccount")
+        self._check(self._users)
+
+    def delete_user(self, name):
+        self._select_user(name)
+        self._call(self._users, "Delete")
+        self._check(self._users)
+
+    def create_group(self, name, comment=""):
+        self._call(self._groups, "Add", name, comment)
+        self._check(self._groups)
+
+    def delete_group(self, name):
+        self._call(self._groups, "Delete", name)
+        self._check(self._groups)
+
+    def add_member(self, group, user):
+        self._select_group(group)
+        members = self._get(self._groups, "Users")
+        self._call(members, "Add", user)
+        self._check(members)
+
+    def remove_member(self, group, user):
+        self._select_group(group)
+        members = self._get(self._groups, "Users")
+        self._put(members, "sUserName", user)
+        self._check(members)
+        self._call(members, "Delete")
+        self._check(members)
+
+    # -- bulk import ----------------------------------------------------
+    def import_users(self, rows, *, dry_run=False, exist_ok=False,
+                     generated_passwords=None):
+        """Makes every row's account exist as the row says; one RowOutcome
+        per row. ``rows`` are dicts (name, full_name, comment, home_dir,
+        script, disabled, groups, password) or a CSV file's path. A new
+        account without a password gets a generated one, handed to
+        ``generated_passwords(name, bytearray)``."""
+        if isinstance(rows, (str, os.PathLike)):
+            rows = _csv_rows(rows)
+        else:
+            rows = [_normalised(row) for row in rows]
+        run = _corvane.Import(self._domain, dry_run, exist_ok,
+                              generated_passwords)
+        messages, refused = run.check(rows)
+        outcomes = []
+        for index, row in enumerate(rows):
+            if refused[index]:
+                mine = [m for m in messages if ("line %d" % (index + 1)) in m
+                        or ("row %d" % (index + 1)) in m]
+                outcomes.append(RowOutcome(index + 1, row.get("name", ""),
+                                           "check", (), (),
+                                           "; ".join(mine) or "refused",
+                                           "failed"))
+                continue
+            outcome = run.apply(index)
+            outcomes.append(RowOutcome(
+                outcome["line"], outcome["user"], outcome["action"],
+                tuple(outcome["done"]), tuple(outcome["not_done"]),
+                outcome["error"], outcome["status"]))
+        return outcomes
+
+    # -- lifetime -------------------------------------------------------
+    def close(self):
+        """Keeps a simulated state's changes and ends the connection."""
+        self._session.close()
+
+    @property
+    def closed(self):
+        return self._session.closed
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+
+def _open_session(server=None, domain=None, realm=None, user=None,
+                  password=None, auth_file=None, krb5_ccache=None,
+                  kerberos=None, configfile=None, simulate=None, demo=False,
+                  _hold_calls=False):
+    trace = _logger.isEnabledFor(logging.DEBUG)
+    try:
+        if demo:
+            return _corvane.open_demo(trace, _hold_calls)
+        if simulate:
+            return _corvane.open_simulated(os.fspath(simulate), trace,
+                                           _hold_calls)
+        if not server:
+            raise ConnectError("no domain controller: give server=HOST (or "
+                               "simulate=FILE for the simulated demo domain)")
+        if user and "%" in user:
+            raise ConnectError("give the password as password=, never in "
+                               "the user name")
+        if sum(bool(x) for x in (user, auth_file, krb5_ccache)) > 1:
+            raise ConnectError("give one of user=, auth_file= and "
+                               "krb5_ccache=")
+        if not _corvane.has_samba:
+            raise ConnectError("this corvane was built without the Samba "
+                               "backend")
+        options = dict(server=server, domain=domain, realm=realm, user=user,
+                       auth_file=auth_file and os.fspath(auth_file),
+                       krb5_ccache=krb5_ccache, kerberos=kerberos or "",
+                       configfile=configfile and os.fspath(configfile))
+        return _corvane.open_samba(samba_module_path(), options, password,
+                                   trace)
+    except _corvane.BackendFailure as failure:
+        raise ConnectError(str(failure)) from None
+
+
+def connect(server=None, *, domain=None, realm=None, user=None,
+            password=None, auth_file=None, krb5_ccache=None, kerberos=None,
+            configfile=None, simulate=None, demo=False, _hold_calls=False):
+    """Opens a connection.
+
+    A controller takes credentials as Samba's tools do: ``user`` with
+    ``password`` (str, bytes, bytearray, or a callable asked for it),
+    ``auth_file`` (the -A format), or a Kerberos ticket cache
+    (``krb5_ccache``, or the default one when no credential is given).
+    ``simulate=PATH`` works on the simulated controller whose state the
+    file keeps (locked while connected, saved on close when changed);
+    ``demo=True`` on the simulated demo domain in memory."""
+    session = _open_session(server, domain, realm, user, password, auth_file,
+                            krb5_ccache, kerberos, configfile, simulate, demo,
+                            _hold_calls)
+    return Connection(session, domain)

@@ -1,0 +1,106 @@
+#include "python/src/session.h"
+
+#include "netapi/simulated/demo_domain.h"
+
+#ifdef CORVANE_WITH_SAMBA
+#include "netapi/samba_loader.h"
+#endif
+
+namespace corvane::python {
+namespace {
+constexpr int kDebug = 10;  // logging.DEBUG
+}
+
+Session::Session(std::unique_ptr<netapi::Api> owned, netapi::Api* backend,
+                 std::unique_ptr<SimulatedState> state, SessionOptions options)
+    : state_(std::move(state)),
+      owned_(std::move(owned)),
+      watch_(*backend),
+      trace_lines_(kDebug),
+      trace_stream_(&trace_lines_),
+      top_(Chain(options)),
+      factory_(common::Environment{*top_, events_}) {}
+
+netapi::Api* Session::Chain(SessionOptions options) {
+  netapi::Api* top = &watch_;
+  if (options.hold_calls) {
+    gate_ = std::make_unique<CallGate>(*top);
+    top = gate_.get();
+  }
+  if (options.trace) {
+    trace_ = std::make_unique<netapi::CallTrace>(*top, trace_stream_);
+    top = trace_.get();
+  }
+  return top;
+}
+
+Session::~Session() {
+  try {
+    Close();
+  } catch (const std::exception& error) {
+    constexpr int kError = 40;  // logging.ERROR
+    LogLine(kError, std::string("corvane: ") + error.what());
+  }
+}
+
+std::shared_ptr<Session> Session::Demo(SessionOptions options) {
+  netapi::simulated::SimulatedNetwork network =
+      netapi::simulated::NewDemoNetwork();
+  netapi::Api* backend = network.controller.get();
+  return std::shared_ptr<Session>(
+      new Session(std::move(network.controller), backend, nullptr, options));
+}
+
+std::shared_ptr<Session> Session::Simulated(const std::string& path,
+                                            SessionOptions options) {
+  std::unique_ptr<SimulatedState> state;
+  try {
+    state = std::make_unique<SimulatedState>(path);
+  } catch (const std::runtime_error& error) {
+    throw BackendFailure(error.what());
+  }
+  netapi::Api* backend = state->network().controller.get();
+  return std::shared_ptr<Session>(
+      new Session(nullptr, backend, std::move(state), options));
+}
+
+#ifdef CORVANE_WITH_SAMBA
+std::shared_ptr<Session> Session::Samba(const std::string& module_path,
+                                        netapi::SambaConfig config,
+                                        SessionOptions options) {
+  std::unique_ptr<netapi::Api> api;
+  try {
+    api = netapi::LoadSambaModule(module_path).open(std::move(config));
+  } catch (const std::runtime_error& error) {
+    throw BackendFailure(error.what());
+  }
+  netapi::Api* backend = api.get();
+  return std::shared_ptr<Session>(
+      new Session(std::move(api), backend, nullptr, options));
+}
+#endif
+
+void Session::Close() {
+  if (closed_.exchange(true)) return;
+  if (!state_) return;
+  try {
+    if (watch_.changed()) state_->Save();
+  } catch (const std::runtime_error& error) {
+    state_->Unlock();
+    throw BackendFailure(error.what());
+  }
+  state_->Unlock();
+}
+
+Session::Use::Use(Session& session) : session_(session) {
+  if (session_.closed_) throw ConnectionClosed("the connection is closed");
+  if (session_.in_use_.exchange(true)) {
+    throw ConnectionBusy(
+        "the connection is in use by another thread: give each thread a "
+        "connection of its own");
+  }
+}
+
+Session::Use::~Use() { session_.in_use_ = false; }
+
+}  // namespace corvane::python

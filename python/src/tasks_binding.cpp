@@ -1,0 +1,293 @@
+// The Pythonic face's work that goes through the task layer: listings
+// batch by batch, an account's facts and groups, bulk provisioning row by
+// row, and the meaning of a platform status.
+#include <pybind11/functional.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include "automation/late_bound.h"
+#include "automation/text.h"
+#include "netapi/sid_text.h"
+#include "python/src/bindings.h"
+#include "python/src/session.h"
+#include "python/src/values.h"
+#include "tasks/account_facts.h"
+#include "tasks/listings.h"
+#include "tasks/provisioning.h"
+#include "tasks/status_table.h"
+
+namespace py = pybind11;
+
+namespace corvane::python {
+namespace {
+
+using automation::Widen;
+
+// A listing read one platform batch per step: the batch walk of the tasks
+// (tasks::WalkNames) is run over a batch call that makes one real call and
+// then reports the end, so each step holds one batch and Python gets
+// control (and its signals) between batches.
+class Listing {
+ public:
+  Listing(std::shared_ptr<Session> session, common::BatchCall batches,
+          std::u16string kind)
+      : session_(std::move(session)),
+        batches_(std::move(batches)),
+        kind_(std::move(kind)) {}
+
+  // The next batch's names; None at the end. Raises RuntimeError with the
+  // failed call's text.
+  py::object Next() {
+    if (done_) return py::none();
+    std::vector<std::string> names;
+    std::string result;
+    {
+      Session::Use use(*session_);
+      py::gil_scoped_release release;
+      netapi::NET_API_STATUS status = 0;
+      netapi::DWORD read = 0, total = 0;
+      bool called = false;
+      const common::BatchCall once = [&](netapi::LPBYTE* buffer,
+                                         netapi::LPDWORD entries_read,
+                                         netapi::LPDWORD total_entries) {
+        if (called) {
+          *entries_read = 0;
+          *total_entries = 0;
+          return static_cast<netapi::NET_API_STATUS>(netapi::NERR_Success);
+        }
+        called = true;
+        status = batches_(buffer, entries_read, total_entries);
+        read = *entries_read;
+        total = *total_entries;
+        return status;
+      };
+      result = tasks::WalkNames(
+          session_->api(), once, kind_,
+          [&](std::string name) { names.push_back(std::move(name)); });
+      done_ = result != "SUCCESS" || status == netapi::NERR_Success ||
+              read == total || read == 0;
+    }
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    if (result != "SUCCESS") return py::make_tuple(py::none(), result);
+    return py::make_tuple(py::cast(names), py::none());
+  }
+
+ private:
+  std::shared_ptr<Session> session_;
+  common::BatchCall batches_;
+  std::u16string kind_;
+  bool done_ = false;
+};
+
+py::object Time(const std::optional<tasks::Time>& time) {
+  if (!time) return py::none();
+  return py::int_(time->time_since_epoch().count());
+}
+
+py::object Facts(const std::shared_ptr<Session>& session, const std::string& dc,
+                 const std::string& user) {
+  tasks::Read<tasks::AccountFacts> read;
+  {
+    Session::Use use(*session);
+    py::gil_scoped_release release;
+    read = tasks::ReadAccountFacts(session->api(), Widen(dc), Widen(user));
+  }
+  if (!read.value) return py::make_tuple(py::none(), read.error);
+  const tasks::AccountFacts& f = *read.value;
+  using automation::ToUtf8;
+  py::dict facts;
+  facts["name"] = ToUtf8(f.name);
+  facts["full_name"] = ToUtf8(f.full_name);
+  facts["comment"] = ToUtf8(f.comment);
+  facts["home_dir"] = ToUtf8(f.home_dir);
+  facts["script_path"] = ToUtf8(f.script_path);
+  facts["privilege"] = f.privilege;
+  facts["flags"] = f.flags;
+  facts["disabled"] = f.disabled;
+  facts["locked_out"] = f.locked_out;
+  facts["last_logon"] = Time(f.last_logon);
+  facts["password_last_set"] = Time(f.password_last_set);
+  facts["password_expires"] = Time(f.password_expires);
+  facts["account_expires"] = Time(f.account_expires);
+  facts["must_change_password"] = f.must_change_password;
+  facts["bad_password_count"] = f.bad_password_count;
+  facts["primary_group_id"] = f.primary_group_id;
+  facts["primary_group"] = ToUtf8(f.primary_group);
+  facts["sid"] = f.sid.empty() ? std::string() : netapi::SidText(f.sid);
+  return py::make_tuple(facts, py::none());
+}
+
+py::object Groups(const std::shared_ptr<Session>& session,
+                  const std::string& dc, const std::string& user) {
+  tasks::Read<tasks::UserGroups> read;
+  {
+    Session::Use use(*session);
+    py::gil_scoped_release release;
+    read = tasks::ReadUserGroups(session->api(), Widen(dc), Widen(user));
+  }
+  if (!read.value) return py::make_tuple(py::none(), read.error);
+  py::list names;
+  for (const auto& name : read.value->names) {
+    names.append(automation::ToUtf8(name));
+  }
+  return py::make_tuple(
+      py::make_tuple(names, automation::ToUtf8(read.value->primary)),
+      py::none());
+}
+
+// Generated passwords go to the caller's callable as a bytearray it may
+// wipe; nothing else keeps them.
+class PasswordsToCallable final : public tasks::GeneratedPasswords {
+ public:
+  explicit PasswordsToCallable(py::object keep) : keep_(std::move(keep)) {}
+  bool Keep(std::string_view name,
+            const automation::Secret& password) override {
+    py::gil_scoped_acquire gil;
+    std::optional<automation::SecretUtf8> utf8 =
+        automation::ToUtf8Secret(password.view());
+    if (!utf8) return false;
+    py::bytearray text(utf8->c_str(), utf8->size());
+    try {
+      keep_(std::string(name), text);
+    } catch (py::error_already_set& error) {
+      WipeIfBytearray(text);
+      error.discard_as_unraisable("corvane generated password");
+      errno = EIO;
+      return false;
+    }
+    return true;
+  }
+  std::string Where() const override { return "the caller"; }
+
+ private:
+  py::object keep_;
+};
+
+std::optional<std::string> OptionalText(const py::dict& row, const char* key) {
+  if (!row.contains(key) || row[key].is_none()) return std::nullopt;
+  return row[key].cast<std::string>();
+}
+
+tasks::AccountRow RowFrom(const py::dict& row, std::size_t line) {
+  tasks::AccountRow account;
+  account.line = line;
+  account.name = row.contains("name") ? row["name"].cast<std::string>() : "";
+  account.full_name = OptionalText(row, "full_name");
+  account.comment = OptionalText(row, "comment");
+  account.home_dir = OptionalText(row, "home_dir");
+  account.script = OptionalText(row, "script");
+  if (row.contains("disabled") && !row["disabled"].is_none()) {
+    account.disabled = row["disabled"].cast<bool>();
+  }
+  if (row.contains("groups")) {
+    account.groups = row["groups"].cast<std::vector<std::string>>();
+  }
+  if (row.contains("password") && !row["password"].is_none()) {
+    account.password = SecretFrom(row["password"]);
+  }
+  return account;
+}
+
+py::dict OutcomeDict(const tasks::RowOutcome& outcome) {
+  py::dict result;
+  result["line"] = outcome.line;
+  result["user"] = outcome.user;
+  result["action"] = outcome.action;
+  result["done"] = outcome.done;
+  result["not_done"] = outcome.not_done;
+  result["error"] = outcome.error;
+  result["status"] = outcome.status();
+  return result;
+}
+
+// One run of bulk provisioning over one domain object.
+class Import {
+ public:
+  Import(const ObjectHandle& domain, bool dry_run, bool exist_ok,
+         py::object keep)
+      : domain_(domain),
+        keep_(keep.is_none() ? nullptr
+                             : std::make_unique<PasswordsToCallable>(keep)) {
+    tasks::ProvisioningOptions options;
+    options.dry_run = dry_run;
+    options.exist_ok = exist_ok;
+    options.generated = keep_.get();
+    options.generated_to = "the caller";
+    Session::Use use(*domain_.session);
+    py::gil_scoped_release release;
+    provisioning_.emplace(domain_.object, domain_.session->api(), options);
+  }
+
+  // Checks every row first; a refused row's messages name it.
+  py::tuple Check(py::list rows) {
+    rows_.clear();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      rows_.push_back(RowFrom(rows[i].cast<py::dict>(), i + 1));
+    }
+    return py::make_tuple(tasks::CheckRows(rows_), Refused());
+  }
+
+  py::dict Apply(std::size_t index) {
+    tasks::AccountRow& row = rows_.at(index);
+    tasks::RowOutcome outcome;
+    {
+      Session::Use use(*domain_.session);
+      py::gil_scoped_release release;
+      outcome = provisioning_->Apply(row);
+    }
+    return OutcomeDict(outcome);
+  }
+
+ private:
+  std::vector<bool> Refused() const {
+    std::vector<bool> refused;
+    for (const auto& row : rows_) refused.push_back(row.refused);
+    return refused;
+  }
+
+  ObjectHandle domain_;
+  std::unique_ptr<PasswordsToCallable> keep_;
+  std::optional<tasks::Provisioning> provisioning_;
+  std::vector<tasks::AccountRow> rows_;
+};
+
+py::object Status(const std::string& last_error) {
+  const std::optional<std::int32_t> number = tasks::StatusInText(last_error);
+  const tasks::StatusInfo* info = number ? tasks::FindStatus(*number) : nullptr;
+  py::object status = number ? py::object(py::int_(*number)) : py::none();
+  if (!info) {
+    return py::make_tuple(status, py::none(), py::none(), py::none());
+  }
+  return py::make_tuple(status, std::string(info->name),
+                        std::string(info->meaning), std::string(info->hint));
+}
+
+}  // namespace
+
+void BindTasks(py::module_& m) {
+  py::class_<Listing>(m, "Listing").def("next", &Listing::Next);
+  m.def("list_names", [](std::shared_ptr<Session> session,
+                         const std::string& kind, const std::string& dc,
+                         const std::string& group) {
+    netapi::Api& api = session->api();
+    if (kind == "users") {
+      return Listing(session, tasks::UserBatches(api, Widen(dc)), u"user");
+    }
+    if (kind == "groups") {
+      return Listing(session, tasks::GroupBatches(api, Widen(dc)), u"group");
+    }
+    return Listing(session, tasks::MemberBatches(api, Widen(dc), Widen(group)),
+                   u"user");
+  });
+  m.def("account_facts", &Facts);
+  m.def("user_groups", &Groups);
+  m.def("status_of", &Status);
+  m.def("explained", &tasks::Explained);
+  m.def("wipe", [](py::handle value) { WipeIfBytearray(value); });
+  py::class_<Import>(m, "Import")
+      .def(py::init<const ObjectHandle&, bool, bool, py::object>())
+      .def("check", &Import::Check)
+      .def("apply", &Import::Apply);
+}
+
+}  // namespace corvane::python
