@@ -30,7 +30,8 @@ build() {
   shift 2
   echo "== build: $name"
   cmake -S "$root" -B "$root/build/$name" -DCMAKE_BUILD_TYPE="$type" \
-    -DCORVANE_WITH_SAMBA=ON -DCORVANE_WERROR=ON "$@" >/dev/null
+    -DCORVANE_WITH_SAMBA=ON -DCORVANE_WERROR=ON \
+    -DPython3_EXECUTABLE=/usr/bin/python3 "$@" >/dev/null
   cmake --build "$root/build/$name" -j "$jobs"
 }
 run_tests() {
