@@ -127,34 +127,41 @@ json SaveDirectory(const Directory& directory) {
 }
 
 // nlohmann keeps the last of two equal keys in an object: a document with
-// one is refused instead, as its meaning is not clear.
+// one is refused instead, as its meaning is not clear. The DOM builder is
+// extended rather than given a callback, which would take twice as long.
+class DuplicateKeyCheck : public nlohmann::detail::json_sax_dom_parser<json> {
+ public:
+  using Base = nlohmann::detail::json_sax_dom_parser<json>;
+  explicit DuplicateKeyCheck(json& result) : Base(result, true) {}
+
+  bool start_object(std::size_t elements) {
+    open_objects_.emplace_back();
+    return Base::start_object(elements);
+  }
+  bool end_object() {
+    open_objects_.pop_back();
+    return Base::end_object();
+  }
+  bool key(std::string& name) {
+    if (!open_objects_.back().insert(name).second && !duplicate_) {
+      duplicate_ = name;
+    }
+    return Base::key(name);
+  }
+  const std::optional<std::string>& duplicate() const { return duplicate_; }
+
+ private:
+  std::vector<std::set<std::string>> open_objects_;
+  std::optional<std::string> duplicate_;
+};
+
 json ParseWithoutDuplicateKeys(std::string_view document) {
-  std::vector<std::set<std::string>> open_objects;
-  std::optional<std::string> duplicate;
-  json parsed = json::parse(
-      document, [&](int, json::parse_event_t event, json& parsed_value) {
-        switch (event) {
-          case json::parse_event_t::object_start:
-            open_objects.emplace_back();
-            break;
-          case json::parse_event_t::object_end:
-            open_objects.pop_back();
-            break;
-          case json::parse_event_t::key:
-            if (!open_objects.back()
-                     .insert(parsed_value.get<std::string>())
-                     .second &&
-                !duplicate) {
-              duplicate = parsed_value.get<std::string>();
-            }
-            break;
-          default:
-            break;
-        }
-        return true;
-      });
-  if (duplicate) {
-    throw StateFileError("the key \"" + automation::EscapeControls(*duplicate) +
+  json parsed;
+  DuplicateKeyCheck check(parsed);
+  json::sax_parse(document, &check);
+  if (check.duplicate()) {
+    throw StateFileError("the key \"" +
+                         automation::EscapeControls(*check.duplicate()) +
                          "\" appears twice in one object");
   }
   return parsed;
