@@ -20,6 +20,7 @@ using corvane::netapi::simulated::SimulatedController;
 
 void Enumerate(benchmark::State& state, bool groups) {
   SimulatedController controller;
+  controller.journal().set_recording(false);
   auto& directory = corvane::netapi::simulated::SeedDemoDomain(controller);
   for (std::int64_t i = 0; i < state.range(0); ++i) {
     const std::u16string name =

@@ -2,6 +2,10 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 
+#include <exception>
+#include <iostream>
+
+#include "cli/exit_status.h"
 #include "cli/run.h"
 
 int main(int argc, char** argv) {
@@ -10,5 +14,12 @@ int main(int argc, char** argv) {
   const rlimit no_core{0, 0};
   ::setrlimit(RLIMIT_CORE, &no_core);
   ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-  return corvane::cli::Run(argc, argv);
+  try {
+    return corvane::cli::Run(argc, argv);
+  } catch (const std::exception& error) {
+    // What no layer foresaw (memory exhausted, say) ends the command
+    // with a reason rather than an abort.
+    std::cerr << "corvane: " << error.what() << "\n";
+    return corvane::cli::kExitFailure;
+  }
 }

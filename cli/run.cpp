@@ -114,7 +114,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
     // for the logon password (-U) first, then the command's are read.
     const bool takes_lock = !request.options.simulate_file.empty();
     if (takes_lock) passwords = PasswordSupply::ReadFor(request);
-    backend = OpenBackend(request.options);
+    backend = OpenBackend(request.options, AccessFor(request));
     if (InputsAfterLogon(request)) ReadInputs(request);
     if (!takes_lock) passwords = PasswordSupply::ReadFor(request);
     audit = std::make_unique<AuditSink>(request.options.audit);

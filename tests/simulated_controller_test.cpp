@@ -85,6 +85,7 @@ TEST_F(SimulatedControllerTest, StatusesByName) {
   LPBYTE buffer = nullptr;
   EXPECT_EQ(dc_.NetUserGetInfo(u"\\\\DC1", u"bob", 3, &buffer),
             ERROR_INVALID_LEVEL);
+  EXPECT_EQ(dc_.changes(), 0u) << "a refused call changes nothing";
 }
 
 TEST_F(SimulatedControllerTest, RejectedFieldIsNamedInParmErr) {
@@ -106,7 +107,9 @@ TEST_F(SimulatedControllerTest, FaultsHitTheNthCallOnly) {
   EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"bob"), ERROR_ACCESS_DENIED);
   EXPECT_NE(domain_.FindUser(u"bob"), nullptr)
       << "a failed call changes nothing";
+  EXPECT_EQ(dc_.changes(), 1u);
   EXPECT_EQ(dc_.NetUserDel(u"\\\\DC1", u"bob"), NERR_Success);
+  EXPECT_EQ(dc_.changes(), 2u);
 
   dc_.FailCall("NetApiBufferAllocate", 1, ERROR_NOT_ENOUGH_MEMORY);
   void* block = nullptr;

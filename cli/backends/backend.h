@@ -28,10 +28,19 @@ class Backend {
   virtual void Finish() {}
 };
 
+// Whether a command may change the domain. The simulated controller's
+// state is locked and saved only for one that may.
+enum class Access { kReadOnly, kMayWrite };
+
+// Read-only for the commands that only list and show, and for a batch of
+// such lines only.
+Access AccessFor(const Request& request);
+
 // --simulate FILE chooses the simulated controller; otherwise the Samba
 // backend. Throws UsageError for options that do not fit together and
 // BackendError when the backend cannot start.
-std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options);
+std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options,
+                                     Access access = Access::kMayWrite);
 
 // "simulated", and "samba" when the build has the Samba backend.
 std::vector<std::string> BuiltInBackends();
@@ -40,7 +49,8 @@ std::vector<std::string> BuiltInBackends();
 // leaves them out: domain, realm and server.
 void CompleteOptions(GlobalOptions& options);
 
-std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file);
+std::unique_ptr<Backend> OpenSimulatedBackend(const std::string& state_file,
+                                              Access access);
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options);
 
 }  // namespace corvane::cli

@@ -28,6 +28,12 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
                     [](char16_t x, char16_t y) { return Fold(x) == Fold(y); });
 }
 
+std::u16string NameKey(std::u16string_view name) {
+  std::u16string key(name);
+  std::transform(key.begin(), key.end(), key.begin(), Fold);
+  return key;
+}
+
 Sid MakeSid(std::uint64_t authority, std::vector<std::uint32_t> subs) {
   Sid sid = {1, static_cast<std::uint8_t>(subs.size())};
   for (int shift = 40; shift >= 0; shift -= 8) {

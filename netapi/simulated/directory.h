@@ -18,6 +18,8 @@ using Sid = std::vector<std::uint8_t>;
 inline constexpr DWORD kDomainUsersRid = 513;
 
 bool SameName(std::u16string_view a, std::u16string_view b);
+// The same for any two names SameName finds equal.
+std::u16string NameKey(std::u16string_view name);
 
 // Builds the binary form of S-1-<authority>-<sub authorities...>.
 Sid MakeSid(std::uint64_t authority, std::vector<std::uint32_t> subs);

@@ -20,6 +20,10 @@ std::uint64_t Call::Number(const std::string& key) const {
 }
 
 Call& Journal::Record(std::string operation) {
+  if (!recording_) {
+    unkept_ = Call{std::move(operation), {}, {}};
+    return unkept_;
+  }
   calls_.push_back(Call{std::move(operation), {}, {}});
   return calls_.back();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -27,14 +28,22 @@ struct Call {
 class Journal {
  public:
   Call& Record(std::string operation);
-  const std::vector<Call>& calls() const { return calls_; }
+  const std::deque<Call>& calls() const { return calls_; }
   // The calls of one operation, in order.
   std::vector<Call> Of(const std::string& operation) const;
   std::size_t Count(const std::string& operation) const;
   void Clear() { calls_.clear(); }
+  // Off, calls are not kept: a long run (a command, a benchmark) that no
+  // test reads would otherwise grow the heap with every call and slow
+  // every allocation after.
+  void set_recording(bool recording) { recording_ = recording; }
 
  private:
-  std::vector<Call> calls_;
+  // A deque: a recorded call stays where it is, and a long run never
+  // moves the whole journal to grow it.
+  std::deque<Call> calls_;
+  bool recording_ = true;
+  Call unkept_;
 };
 
 }  // namespace corvane::netapi::simulated

@@ -96,6 +96,22 @@ void SimulatedController::RecordText(Call& call, const std::string& key,
   call.texts[key] = text ? std::optional<std::u16string>(text) : std::nullopt;
 }
 
+SimulatedController::Opened SimulatedController::Open(
+    const std::string& operation, LPCWSTR servername) {
+  Call* call;
+  const NET_API_STATUS fault = Begin(call, operation);
+  RecordText(*call, "servername", servername);
+  return Opened{*call, fault, servername};
+}
+
+NET_API_STATUS SimulatedController::Reach(const Opened& opened,
+                                          Directory*& directory) {
+  directory = nullptr;
+  if (opened.fault) return opened.fault;
+  directory = FindServer(Text(opened.servername));
+  return directory ? NERR_Success : ERROR_BAD_NETPATH;
+}
+
 void SimulatedController::RecordField(Call& call, const std::string& key,
                                       LPCWSTR text) {
   RecordText(call, key, text);
@@ -142,12 +158,11 @@ NET_API_STATUS SimulatedController::ServeNames(
 NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
                                                  LPCWSTR domainname,
                                                  LPBYTE* bufptr) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGetDCName");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "domainname", domainname);
-  if (fault) return fault;
-  if (!FindServer(Text(servername))) return ERROR_BAD_NETPATH;
+  const Opened opened = Open("NetGetDCName", servername);
+  Call& call = opened.call;
+  RecordText(call, "domainname", domainname);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
 
   std::u16string domain = Text(domainname);
   if (domain.empty() && directories_.size() > 1) {
@@ -168,20 +183,17 @@ NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
 
 NET_API_STATUS SimulatedController::NetGroupAdd(LPCWSTR servername, DWORD level,
                                                 LPBYTE buf, LPDWORD parm_err) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupAdd");
-  RecordText(*call, "servername", servername);
-  call->numbers["level"] = level;
-  if (parm_err) call->numbers["parm_err"] = *parm_err;
+  const Opened opened = Open("NetGroupAdd", servername);
+  Call& call = opened.call;
+  call.numbers["level"] = level;
+  if (parm_err) call.numbers["parm_err"] = *parm_err;
   if (level != 0 && level != 1) return ERROR_INVALID_LEVEL;
   // Levels 0 and 1 both start with the name.
   const auto* record = reinterpret_cast<const GROUP_INFO_1*>(buf);
-  RecordField(*call, "grpi1_name", record->grpi1_name);
-  if (level == 1) RecordField(*call, "grpi1_comment", record->grpi1_comment);
-  if (fault) return fault;
-
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  RecordField(call, "grpi1_name", record->grpi1_name);
+  if (level == 1) RecordField(call, "grpi1_comment", record->grpi1_comment);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   const std::u16string name = Text(record->grpi1_name);
   if (HoldsControlCharacter(name)) return kControlCharacterRefused;
   if (!IsValidAccountName(name)) {
@@ -192,36 +204,34 @@ NET_API_STATUS SimulatedController::NetGroupAdd(LPCWSTR servername, DWORD level,
   if (directory->FindUser(name)) return NERR_UserExists;
   directory->AddGroup(
       Group{name, level == 1 ? Text(record->grpi1_comment) : u"", {}, {}});
+  ++changes_;
   return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetGroupDel(LPCWSTR servername,
                                                 LPCWSTR groupname) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupDel");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
-  return directory->DeleteGroup(Text(groupname)) ? NERR_Success
-                                                 : NERR_GroupNotFound;
+  const Opened opened = Open("NetGroupDel", servername);
+  Call& call = opened.call;
+  RecordText(call, "groupname", groupname);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
+  if (!directory->DeleteGroup(Text(groupname))) return NERR_GroupNotFound;
+  ++changes_;
+  return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetGroupEnum(
     LPCWSTR servername, DWORD level, LPBYTE* bufptr, DWORD prefmaxlen,
     LPDWORD entriesread, LPDWORD totalentries, PDWORD_PTR resume_handle) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupEnum");
-  RecordText(*call, "servername", servername);
-  call->numbers["level"] = level;
-  call->numbers["prefmaxlen"] = prefmaxlen;
-  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  const Opened opened = Open("NetGroupEnum", servername);
+  Call& call = opened.call;
+  call.numbers["level"] = level;
+  call.numbers["prefmaxlen"] = prefmaxlen;
+  call.numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
   Set(entriesread, 0);
   Set(totalentries, 0);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
   DWORD_PTR resume = resume_handle ? *resume_handle : 0;
@@ -237,14 +247,12 @@ NET_API_STATUS SimulatedController::NetGroupGetInfo(LPCWSTR servername,
                                                     LPCWSTR groupname,
                                                     DWORD level,
                                                     LPBYTE* bufptr) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupGetInfo");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  call->numbers["level"] = level;
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  const Opened opened = Open("NetGroupGetInfo", servername);
+  Call& call = opened.call;
+  RecordText(call, "groupname", groupname);
+  call.numbers["level"] = level;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0 && level != 1) return ERROR_INVALID_LEVEL;
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
@@ -261,22 +269,21 @@ NET_API_STATUS SimulatedController::NetGroupSetInfo(LPCWSTR servername,
                                                     LPCWSTR groupname,
                                                     DWORD level, LPBYTE buf,
                                                     LPDWORD parm_err) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupSetInfo");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  call->numbers["level"] = level;
-  if (level != 1) return fault ? fault : ERROR_INVALID_LEVEL;
+  const Opened opened = Open("NetGroupSetInfo", servername);
+  Call& call = opened.call;
+  RecordText(call, "groupname", groupname);
+  call.numbers["level"] = level;
+  if (level != 1) return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
   const auto* record = reinterpret_cast<const GROUP_INFO_1*>(buf);
-  RecordField(*call, "grpi1_name", record->grpi1_name);
-  RecordField(*call, "grpi1_comment", record->grpi1_comment);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  RecordField(call, "grpi1_name", record->grpi1_name);
+  RecordField(call, "grpi1_comment", record->grpi1_comment);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
   Set(parm_err, 0);
   group->comment = Text(record->grpi1_comment);
+  ++changes_;
   return NERR_Success;
 }
 
@@ -284,18 +291,16 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
     LPCWSTR servername, LPCWSTR groupname, DWORD level, LPBYTE* bufptr,
     DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries,
     PDWORD_PTR resume_handle) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetGroupGetUsers");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  call->numbers["level"] = level;
-  call->numbers["prefmaxlen"] = prefmaxlen;
-  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  const Opened opened = Open("NetGroupGetUsers", servername);
+  Call& call = opened.call;
+  RecordText(call, "groupname", groupname);
+  call.numbers["level"] = level;
+  call.numbers["prefmaxlen"] = prefmaxlen;
+  call.numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
   Set(entriesread, 0);
   Set(totalentries, 0);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0) return ERROR_INVALID_LEVEL;
   const Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
@@ -312,14 +317,10 @@ NET_API_STATUS SimulatedController::NetGroupGetUsers(
 NET_API_STATUS SimulatedController::BeginMembershipCall(
     const std::string& operation, LPCWSTR servername, LPCWSTR groupname,
     LPCWSTR username, Directory*& directory, Group*& group) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, operation);
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "groupname", groupname);
-  RecordText(*call, "username", username);
-  if (fault) return fault;
-  directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  const Opened opened = Open(operation, servername);
+  RecordText(opened.call, "groupname", groupname);
+  RecordText(opened.call, "username", username);
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
   if (!directory->FindUser(Text(username))) return NERR_UserNotFound;
@@ -341,6 +342,7 @@ NET_API_STATUS SimulatedController::NetGroupAddUser(LPCWSTR servername,
     if (SameName(member, account->name)) return NERR_UserInGroup;
   }
   group->members.push_back(account->name);
+  ++changes_;
   return NERR_Success;
 }
 
@@ -357,30 +359,29 @@ NET_API_STATUS SimulatedController::NetGroupDelUser(LPCWSTR servername,
   const auto erased = std::erase_if(group->members, [&](const auto& member) {
     return SameName(member, Text(username));
   });
-  return erased ? NERR_Success : NERR_UserNotInGroup;
+  if (!erased) return NERR_UserNotInGroup;
+  ++changes_;
+  return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
                                                LPBYTE buf, LPDWORD parm_err) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserAdd");
-  RecordText(*call, "servername", servername);
-  call->numbers["level"] = level;
-  if (parm_err) call->numbers["parm_err"] = *parm_err;
-  if (level != 1) return fault ? fault : ERROR_INVALID_LEVEL;
+  const Opened opened = Open("NetUserAdd", servername);
+  Call& call = opened.call;
+  call.numbers["level"] = level;
+  if (parm_err) call.numbers["parm_err"] = *parm_err;
+  if (level != 1) return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
   const auto* record = reinterpret_cast<const USER_INFO_1*>(buf);
-  RecordField(*call, "usri1_name", record->usri1_name);
-  RecordField(*call, "usri1_password", record->usri1_password);
-  call->numbers["usri1_password_age"] = record->usri1_password_age;
-  call->numbers["usri1_priv"] = record->usri1_priv;
-  RecordField(*call, "usri1_home_dir", record->usri1_home_dir);
-  RecordField(*call, "usri1_comment", record->usri1_comment);
-  call->numbers["usri1_flags"] = record->usri1_flags;
-  RecordField(*call, "usri1_script_path", record->usri1_script_path);
-  if (fault) return fault;
-
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  RecordField(call, "usri1_name", record->usri1_name);
+  RecordField(call, "usri1_password", record->usri1_password);
+  call.numbers["usri1_password_age"] = record->usri1_password_age;
+  call.numbers["usri1_priv"] = record->usri1_priv;
+  RecordField(call, "usri1_home_dir", record->usri1_home_dir);
+  RecordField(call, "usri1_comment", record->usri1_comment);
+  call.numbers["usri1_flags"] = record->usri1_flags;
+  RecordField(call, "usri1_script_path", record->usri1_script_path);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   const std::u16string name = Text(record->usri1_name);
   if (HoldsControlCharacter(name)) return kControlCharacterRefused;
   if (!IsValidAccountName(name)) return NERR_BadUsername;
@@ -408,20 +409,20 @@ NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
   account.script_path = Text(record->usri1_script_path);
   account.password_last_set = Now();
   directory->AddUser(std::move(account));
+  ++changes_;
   return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetUserDel(LPCWSTR servername,
                                                LPCWSTR username) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserDel");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "username", username);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
-  return directory->DeleteUser(Text(username)) ? NERR_Success
-                                               : NERR_UserNotFound;
+  const Opened opened = Open("NetUserDel", servername);
+  Call& call = opened.call;
+  RecordText(call, "username", username);
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
+  if (!directory->DeleteUser(Text(username))) return NERR_UserNotFound;
+  ++changes_;
+  return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
@@ -430,18 +431,16 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
                                                 LPDWORD entriesread,
                                                 LPDWORD totalentries,
                                                 LPDWORD resume_handle) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserEnum");
-  RecordText(*call, "servername", servername);
-  call->numbers["level"] = level;
-  call->numbers["filter"] = filter;
-  call->numbers["prefmaxlen"] = prefmaxlen;
-  call->numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
+  const Opened opened = Open("NetUserEnum", servername);
+  Call& call = opened.call;
+  call.numbers["level"] = level;
+  call.numbers["filter"] = filter;
+  call.numbers["prefmaxlen"] = prefmaxlen;
+  call.numbers["resume_handle"] = resume_handle ? *resume_handle : 0;
   Set(entriesread, 0);
   Set(totalentries, 0);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0) return ERROR_INVALID_LEVEL;
 
   // FILTER_* values are the UF_* account-type bits shifted down by 8. The
@@ -468,14 +467,12 @@ NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
                                                    LPCWSTR username,
                                                    DWORD level,
                                                    LPBYTE* bufptr) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserGetInfo");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "username", username);
-  call->numbers["level"] = level;
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  const Opened opened = Open("NetUserGetInfo", servername);
+  Call& call = opened.call;
+  RecordText(call, "username", username);
+  call.numbers["level"] = level;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level > 2 && level != 4) return ERROR_INVALID_LEVEL;
   const Account* account = directory->FindUser(Text(username));
   if (!account) return NERR_UserNotFound;
@@ -518,13 +515,11 @@ NET_API_STATUS SimulatedController::NetUserGetInfo(LPCWSTR servername,
 NET_API_STATUS SimulatedController::NetUserModalsGet(LPCWSTR servername,
                                                      DWORD level,
                                                      LPBYTE* bufptr) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserModalsGet");
-  RecordText(*call, "servername", servername);
-  call->numbers["level"] = level;
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  const Opened opened = Open("NetUserModalsGet", servername);
+  Call& call = opened.call;
+  call.numbers["level"] = level;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0) return ERROR_INVALID_LEVEL;
   RecordBuilder<USER_MODALS_INFO_0> builder;
   USER_MODALS_INFO_0& record = builder.Add();
@@ -537,17 +532,15 @@ NET_API_STATUS SimulatedController::NetUserModalsGet(LPCWSTR servername,
 NET_API_STATUS SimulatedController::NetUserGetGroups(
     LPCWSTR servername, LPCWSTR username, DWORD level, LPBYTE* bufptr,
     DWORD prefmaxlen, LPDWORD entriesread, LPDWORD totalentries) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserGetGroups");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "username", username);
-  call->numbers["level"] = level;
-  call->numbers["prefmaxlen"] = prefmaxlen;
+  const Opened opened = Open("NetUserGetGroups", servername);
+  Call& call = opened.call;
+  RecordText(call, "username", username);
+  call.numbers["level"] = level;
+  call.numbers["prefmaxlen"] = prefmaxlen;
   Set(entriesread, 0);
   Set(totalentries, 0);
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   if (level != 0) return ERROR_INVALID_LEVEL;
   const Account* account = directory->FindUser(Text(username));
   if (!account) return NERR_UserNotFound;
@@ -574,40 +567,38 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
                                                    LPCWSTR username,
                                                    DWORD level, LPBYTE buf,
                                                    LPDWORD parm_err) {
-  Call* call;
-  const NET_API_STATUS fault = Begin(call, "NetUserSetInfo");
-  RecordText(*call, "servername", servername);
-  RecordText(*call, "username", username);
-  call->numbers["level"] = level;
+  const Opened opened = Open("NetUserSetInfo", servername);
+  Call& call = opened.call;
+  RecordText(call, "username", username);
+  call.numbers["level"] = level;
 
   // Every supported level is a one-field record.
   LPWSTR* text_field = reinterpret_cast<LPWSTR*>(buf);
   switch (level) {
     case 1003:
-      RecordField(*call, "usri1003_password", *text_field);
+      RecordField(call, "usri1003_password", *text_field);
       break;
     case 1006:
-      RecordField(*call, "usri1006_home_dir", *text_field);
+      RecordField(call, "usri1006_home_dir", *text_field);
       break;
     case 1007:
-      RecordField(*call, "usri1007_comment", *text_field);
+      RecordField(call, "usri1007_comment", *text_field);
       break;
     case 1008:
-      call->numbers["usri1008_flags"] =
+      call.numbers["usri1008_flags"] =
           reinterpret_cast<const USER_INFO_1008*>(buf)->usri1008_flags;
       break;
     case 1009:
-      RecordField(*call, "usri1009_script_path", *text_field);
+      RecordField(call, "usri1009_script_path", *text_field);
       break;
     case 1011:
-      RecordField(*call, "usri1011_full_name", *text_field);
+      RecordField(call, "usri1011_full_name", *text_field);
       break;
     default:
-      return fault ? fault : ERROR_INVALID_LEVEL;
+      return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
   }
-  if (fault) return fault;
-  Directory* directory = FindServer(Text(servername));
-  if (!directory) return ERROR_BAD_NETPATH;
+  Directory* directory;
+  if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   Account* account = directory->FindUser(Text(username));
   if (!account) return NERR_UserNotFound;
 
@@ -642,6 +633,7 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
       account->full_name = Text(*text_field);
       break;
   }
+  ++changes_;
   return NERR_Success;
 }
 

@@ -43,6 +43,9 @@ class SimulatedController : public Api {
   void set_thread_id(DWORD id) { thread_id_ = id; }
 
   Journal& journal() { return journal_; }
+  // How many calls changed a database: a state that none changed need not
+  // be saved.
+  std::uint64_t changes() const { return changes_; }
   const BlockLedger& ledger() const { return ledger_; }
 
   NET_API_STATUS NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
@@ -103,6 +106,15 @@ class SimulatedController : public Api {
   // Journals the call and returns an injected status, or 0.
   NET_API_STATUS Begin(Call*& call, const std::string& operation);
   void RecordText(Call& call, const std::string& key, LPCWSTR text);
+  // The opening of every call on a server: journaled with its server name
+  // (Open), then the injected status or the server's database (Reach).
+  struct Opened {
+    Call& call;
+    NET_API_STATUS fault;
+    LPCWSTR servername;
+  };
+  Opened Open(const std::string& operation, LPCWSTR servername);
+  NET_API_STATUS Reach(const Opened& opened, Directory*& directory);
   // Journals a membership call and finds its server, group and user.
   NET_API_STATUS BeginMembershipCall(const std::string& operation,
                                      LPCWSTR servername, LPCWSTR groupname,
@@ -133,6 +145,7 @@ class SimulatedController : public Api {
   std::optional<DWORD> thread_id_;
   DWORD last_error_ = 0;
   std::uint32_t next_domain_sub_ = 1000;
+  std::uint64_t changes_ = 0;
 };
 
 }  // namespace corvane::netapi::simulated

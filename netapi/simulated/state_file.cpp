@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <vector>
 
 #include "automation/text.h"
 #include "netapi/sid_text.h"
@@ -123,15 +126,61 @@ json SaveDirectory(const Directory& directory) {
           {"groups", std::move(groups)}};
 }
 
+// nlohmann keeps the last of two equal keys in an object: a document with
+// one is refused instead, as its meaning is not clear. The DOM builder is
+// extended rather than given a callback, which would take twice as long.
+class DuplicateKeyCheck : public nlohmann::detail::json_sax_dom_parser<json> {
+ public:
+  using Base = nlohmann::detail::json_sax_dom_parser<json>;
+  explicit DuplicateKeyCheck(json& result) : Base(result, true) {}
+
+  bool start_object(std::size_t elements) {
+    open_objects_.emplace_back();
+    return Base::start_object(elements);
+  }
+  bool end_object() {
+    open_objects_.pop_back();
+    return Base::end_object();
+  }
+  bool key(std::string& name) {
+    if (!open_objects_.back().insert(name).second && !duplicate_) {
+      duplicate_ = name;
+    }
+    return Base::key(name);
+  }
+  const std::optional<std::string>& duplicate() const { return duplicate_; }
+
+ private:
+  std::vector<std::set<std::string>> open_objects_;
+  std::optional<std::string> duplicate_;
+};
+
+json ParseWithoutDuplicateKeys(std::string_view document) {
+  json parsed;
+  DuplicateKeyCheck check(parsed);
+  json::sax_parse(document, &check);
+  if (check.duplicate()) {
+    throw StateFileError("the key \"" +
+                         automation::EscapeControls(*check.duplicate()) +
+                         "\" appears twice in one object");
+  }
+  return parsed;
+}
+
 // nlohmann converts any number to any arithmetic type without complaint:
 // a negative one to unsigned, a fraction by cutting it, and one out of
 // range undefined. Only whole numbers parsed as such within [0, max] pass.
 std::uint64_t WholeNumber(const json& value, std::uint64_t max,
                           std::string_view what) {
   if (!value.is_number_unsigned() || value.get<std::uint64_t>() > max) {
-    throw StateFileError("expected a whole number from 0 to " +
-                         std::to_string(max) + " for " + std::string(what) +
-                         ", found " + value.dump());
+    // Only a number is shown: dumping a deeply nested value would
+    // recurse as deep.
+    throw StateFileError(
+        "expected a whole number from 0 to " + std::to_string(max) + " for " +
+        std::string(what) + ", found " +
+        (value.is_number()
+             ? value.dump()
+             : std::string("a value of type ") + value.type_name()));
   }
   return value.get<std::uint64_t>();
 }
@@ -140,7 +189,30 @@ DWORD Dword(const json& value, std::string_view what) {
   return static_cast<DWORD>(WholeNumber(value, 0xFFFFFFFF, what));
 }
 
-void RestoreDirectory(const json& saved, Directory& directory) {
+// `users[3] ("name")`, as an error message names an entry.
+std::string Entry(const std::string& where, std::size_t index,
+                  std::u16string_view name) {
+  return where + "[" + std::to_string(index) + "] (\"" +
+         automation::EscapeControls(Utf8(name)) + "\")";
+}
+
+// A name as a directory may hold it: a controller may already hold one
+// its own calls would refuse (a control character, say), but none holds
+// an empty name, one cut short by a NUL, or a second account of the same
+// name whatever the letter case, users and groups together.
+void CheckName(std::u16string_view name, const std::string& entry,
+               std::set<std::u16string>& taken) {
+  if (name.empty()) throw StateFileError(entry + ": an empty name");
+  if (name.find(u'\0') != std::u16string_view::npos) {
+    throw StateFileError(entry + ": a name holds a NUL character");
+  }
+  if (!taken.insert(NameKey(name)).second) {
+    throw StateFileError(entry + ": another account has the same name");
+  }
+}
+
+void RestoreDirectory(const json& saved, Directory& directory,
+                      const std::string& where) {
   if (SidText(directory.domain_sid()) !=
       saved.at("domainSid").get<std::string>()) {
     throw StateFileError("the SID of " + Utf8(directory.domain()) +
@@ -152,12 +224,20 @@ void RestoreDirectory(const json& saved, Directory& directory) {
         Dword(saved.at("maxPasswordAge"), "maxPasswordAge"));
   }
 
+  std::set<std::u16string> names;
   std::vector<Account> users;
   for (const json& user : saved.at("users")) {
     Account account;
     account.name = Utf16(user.at("name"), "a user name");
+    const std::string entry =
+        Entry(where + ".users", users.size(), account.name);
+    CheckName(account.name, entry, names);
     account.password = Utf16(user.at("password"), "a password");
     account.priv = Dword(user.at("priv"), "priv");
+    if (account.priv > USER_PRIV_ADMIN) {
+      throw StateFileError(entry + ": priv " + std::to_string(account.priv) +
+                           " is none of 0 (guest), 1 (user), 2 (admin)");
+    }
     account.home_dir = Utf16(user.at("homeDir"), "a home directory");
     account.comment = Utf16(user.at("comment"), "a comment");
     account.flags = Dword(user.at("flags"), "flags");
@@ -182,6 +262,8 @@ void RestoreDirectory(const json& saved, Directory& directory) {
   for (const json& saved_group : saved.at("groups")) {
     Group group;
     group.name = Utf16(saved_group.at("name"), "a group name");
+    CheckName(group.name, Entry(where + ".groups", groups.size(), group.name),
+              names);
     group.comment = Utf16(saved_group.at("comment"), "a group comment");
     for (const json& member : saved_group.at("members")) {
       group.members.push_back(Utf16(member, "a member name"));
@@ -223,7 +305,7 @@ std::string SaveState(SimulatedNetwork& network) {
 
 SimulatedNetwork LoadState(std::string_view document) {
   try {
-    const json saved = json::parse(document);
+    const json saved = ParseWithoutDuplicateKeys(document);
     if (saved.at("format").get<std::string>() != kFormat) {
       throw StateFileError("not a corvane simulated-state document");
     }
@@ -235,7 +317,8 @@ SimulatedNetwork LoadState(std::string_view document) {
     SimulatedNetwork network;
     network.controller = std::make_unique<SimulatedController>(
         Utf16(local.at("server"), "the local computer's name"));
-    RestoreDirectory(local, network.controller->local_computer());
+    RestoreDirectory(local, network.controller->local_computer(),
+                     "localComputer");
     for (const json& domain : saved.at("domains")) {
       std::u16string server = Utf16(domain.at("server"), "a server name");
       if (server.empty() || network.controller->FindServer(server)) {
@@ -244,7 +327,9 @@ SimulatedNetwork LoadState(std::string_view document) {
       Directory& directory = network.controller->AddDomain(
           Utf16(domain.at("domain"), "a domain name"), server,
           DomainSidSubs(domain.at("domainSid").get<std::string>()));
-      RestoreDirectory(domain, directory);
+      RestoreDirectory(
+          domain, directory,
+          "domains[" + std::to_string(network.domain_servers.size()) + "]");
       network.domain_servers.push_back(std::move(server));
     }
     return network;

@@ -1,11 +1,19 @@
-// The simulated controller's directory survives a save and load whole.
+// The simulated controller's directory survives a save and load whole; a
+// command reads the state file without touching it, and writes it only
+// when it changed something.
 #include "netapi/simulated/state_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <filesystem>
 #include <regex>
+#include <thread>
 
 #include "netapi/simulated/demo_domain.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace corvane::netapi::simulated {
 namespace {
@@ -96,9 +104,18 @@ TEST(StateFile, RefusesDocumentsItCannotHold) {
   EXPECT_THROW(LoadState(bad_sid), StateFileError);
   // Numbers are whole and in range, or the document is refused.
   const std::pair<std::string, std::string> numbers[] = {
-      {"flags", "-1"},      {"flags", "1e81"},      {"version", "1e81"},
-      {"version", "1.7"},   {"version", "-1"},      {"version", "2"},
-      {"nextRid", "1.5e3"}, {"priv", "4294967297"},
+      {"flags", "-1"},
+      {"flags", "1e81"},
+      {"version", "1e81"},
+      {"version", "1.7"},
+      {"version", "-1"},
+      {"version", "2"},
+      {"nextRid", "1.5e3"},
+      {"priv", "4294967297"},
+      {"priv", "4294967295"},
+      {"priv", "3"},
+      // Shown by its type: dumping it would recurse 60,000 deep.
+      {"priv", std::string(60000, '[') + std::string(60000, ']')},
   };
   for (const auto& [field, value] : numbers) {
     const std::string bad = std::regex_replace(
@@ -113,7 +130,109 @@ TEST(StateFile, RefusesDocumentsItCannotHold) {
           << error.what();
     }
   }
+
+  // What the controller cannot hold is refused, naming the entry.
+  const std::pair<std::string, std::string> entries[][2] = {
+      {{"\"name\": \"alice\"", "\"name\": \"al\\u0000ice\""},
+       {"users[2] (\"al\\x00ice\"): a name holds a NUL", ""}},
+      {{"\"name\": \"bob\"", "\"name\": \"ALICE\""},
+       {"users[3] (\"ALICE\"): another account has the same name", ""}},
+      {{"\"name\": \"Sales\"", "\"name\": \"Bob\""},
+       {"groups[", "(\"Bob\"): another account has the same name"}},
+      {{"\"priv\": 1,", "\"priv\": 1, \"priv\": 2,"},
+       {"the key \"priv\" appears twice in one object", ""}},
+  };
+  for (const auto& [change, message] : entries) {
+    std::string bad = good;
+    const auto at = bad.find(change.first);
+    ASSERT_NE(at, std::string::npos) << change.first;
+    bad.replace(at, change.first.size(), change.second);
+    try {
+      LoadState(bad);
+      ADD_FAILURE() << change.second << " accepted";
+    } catch (const StateFileError& error) {
+      const std::string what = error.what();
+      EXPECT_NE(what.find(message.first), std::string::npos) << what;
+      EXPECT_NE(what.find(message.second), std::string::npos) << what;
+    }
+  }
 }
 
 }  // namespace
 }  // namespace corvane::netapi::simulated
+
+namespace corvane::cli_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+ino_t Inode(const std::string& path) {
+  struct stat status {};
+  ::stat(path.c_str(), &status);
+  return status.st_ino;
+}
+
+TEST_F(CorvaneSession, ReadsLeaveTheStateFileAsItIs) {
+  Ok({"group", "add", "Readers"});
+  fs::remove(state_ + ".lock");
+  const std::string before = ReadFile(state_);
+  const ino_t inode = Inode(state_);
+  Ok({"user", "show", "alice"});
+  Ok({"group", "list"});
+  Ok({"batch", "-"}, "user list\ngroup members Sales\n");
+  EXPECT_FALSE(fs::exists(state_ + ".lock"));
+  // invoke may change anything, so it takes turns, but saves only a change.
+  Ok({"invoke", "Users.sUserName=bob", "Users.sComment"});
+  EXPECT_EQ(Inode(state_), inode);
+  EXPECT_EQ(ReadFile(state_), before);
+  // A change is written, by a new file put in place.
+  Ok({"invoke", "Users.sUserName=bob", "Users.sComment=x"});
+  EXPECT_NE(Inode(state_), inode);
+}
+
+TEST_F(CorvaneSession, AnythingButAFileIsRefusedAsState) {
+  const std::string fifo = dir_.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path :
+       {fifo, std::string("/dev/zero"), dir_.path().string()}) {
+    for (const char* command : {"list", "add"}) {
+      std::vector<std::string> args = {"--simulate", path,    "--domain",
+                                       "CORVANE",    "group", command};
+      if (std::string(command) == "add") args.push_back("G");
+      const Outcome outcome = RunCorvane(args);
+      EXPECT_EQ(outcome.status, 1) << path;
+      EXPECT_NE(outcome.err.find("is not a regular file"), std::string::npos)
+          << outcome.err;
+    }
+  }
+  EXPECT_FALSE(fs::exists(fifo + ".lock"));
+  EXPECT_FALSE(fs::exists(dir_.path().string() + ".lock"));
+}
+
+TEST_F(CorvaneSession, ASignalDuringASaveLeavesNoNewFile) {
+  Ok({"group", "list"});
+  const std::string before = ReadFile(state_);
+  ::setenv("CORVANE_TEST_PAUSE_BEFORE_REPLACING_STATE", "1", 1);
+  RunningCommand saving(
+      {"--simulate", state_, "--domain", "CORVANE", "group", "add", "Late"});
+  ::unsetenv("CORVANE_TEST_PAUSE_BEFORE_REPLACING_STATE");
+  const auto new_files = [&] {
+    int found = 0;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) {
+      found += entry.path().filename().string().starts_with("state.json.new-");
+    }
+    return found;
+  };
+  for (int tries = 0; tries < 500 && new_files() == 0; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(new_files(), 1);
+  ASSERT_TRUE(saving.WaitUntilAsleep());
+  ASSERT_EQ(::kill(saving.pid(), SIGTERM), 0);
+  EXPECT_EQ(saving.Finish("").status, -1);
+  EXPECT_EQ(new_files(), 0);
+  EXPECT_EQ(ReadFile(state_), before);
+}
+
+}  // namespace
+}  // namespace corvane::cli_test
