@@ -11,8 +11,8 @@
 #include "cli/exit_status.h"
 #include "cli/inputs/csv.h"
 #include "cli/inputs/import_file.h"
-#include "cli/inputs/unique_fd.h"
 #include "cli/report/password_file.h"
+#include "netapi/unique_fd.h"
 #include "tasks/account_export.h"
 #include "tasks/provisioning.h"
 
@@ -152,9 +152,9 @@ class ExportTarget {
   ExportTarget(const std::string& path, Report& report)
       : path_(path), report_(report) {
     if (path_ == "-") return;
-    fd_ = UniqueFd(::open(path_.c_str(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0644));
+    fd_ = netapi::UniqueFd(
+        ::open(path_.c_str(),
+               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!fd_) {
       throw UsageError(
           "cannot create " + path_ + ": " + std::strerror(errno) +
@@ -183,7 +183,7 @@ class ExportTarget {
  private:
   std::string path_;
   Report& report_;
-  UniqueFd fd_;
+  netapi::UniqueFd fd_;
   std::string text_;
 };
 

@@ -14,7 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/inputs/csv.h"
 #include "cli/inputs/private_file.h"
-#include "cli/inputs/unique_fd.h"
+#include "netapi/unique_fd.h"
 
 namespace corvane::cli {
 namespace {
@@ -187,10 +187,10 @@ class RowReader {
 
 ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe,
                           bool trust_pipe) {
-  UniqueFd opened;
+  netapi::UniqueFd opened;
   int fd = STDIN_FILENO;
   if (path != "-") {
-    opened = UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    opened = netapi::UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!opened) {
       throw UsageError("cannot open " + path + ": " + std::strerror(errno));
     }

@@ -9,7 +9,7 @@
 #include "cli/exit_status.h"
 #include "cli/inputs/password_input.h"
 #include "cli/inputs/private_file.h"
-#include "cli/inputs/unique_fd.h"
+#include "netapi/unique_fd.h"
 
 namespace corvane::cli {
 namespace {
@@ -41,7 +41,7 @@ std::vector<std::string> PromptsFor(const Request& request) {
 // Where the passwords come from: --passwords-from, else the terminal when
 // standard input carries the statements, else standard input (no
 // descriptor of its own).
-UniqueFd OpenPasswordStream(const Request& request) {
+netapi::UniqueFd OpenPasswordStream(const Request& request) {
   const std::string& from = request.passwords_from;
   if (from == "-" || (from.empty() && !request.ReadsStandardInput())) {
     if (request.ReadsStandardInput()) {
@@ -49,10 +49,11 @@ UniqueFd OpenPasswordStream(const Request& request) {
           "standard input carries the statements; give the passwords in "
           "another stream (--passwords-from FILE)");
     }
-    return UniqueFd();
+    return netapi::UniqueFd();
   }
   const std::string path = from.empty() ? "/dev/tty" : from;
-  UniqueFd stream(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  netapi::UniqueFd stream(
+      ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   if (!stream && from.empty()) {
     throw UsageError(
         "standard input carries the statements and there is no terminal to "
@@ -72,7 +73,7 @@ PasswordSupply PasswordSupply::ReadFor(const Request& request) {
   PasswordSupply supply;
   const std::vector<std::string> prompts = PromptsFor(request);
   if (prompts.empty() && request.passwords_from.empty()) return supply;
-  const UniqueFd stream = OpenPasswordStream(request);
+  const netapi::UniqueFd stream = OpenPasswordStream(request);
   const int fd = stream ? stream.get() : STDIN_FILENO;
   for (const std::string& prompt : prompts) {
     supply.passwords_.push_back(ReadPassword(prompt, true, fd));

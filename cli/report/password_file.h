@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "automation/secret.h"
-#include "cli/inputs/unique_fd.h"
+#include "netapi/unique_fd.h"
 #include "tasks/provisioning.h"
 
 namespace corvane::cli {
@@ -21,7 +21,7 @@ class PasswordFile final : public tasks::GeneratedPasswords {
 
  private:
   std::string path_;
-  UniqueFd fd_;
+  netapi::UniqueFd fd_;
 };
 
 // Throws UsageError when `path` exists, as PasswordFile would.

@@ -12,17 +12,18 @@ constexpr int kDebug = 10;  // logging.DEBUG
 }
 
 Session::Session(std::unique_ptr<netapi::Api> owned, netapi::Api* backend,
-                 std::unique_ptr<SimulatedState> state, SessionOptions options)
+                 std::unique_ptr<netapi::simulated::StoredState> state,
+                 SessionOptions options)
     : state_(std::move(state)),
       owned_(std::move(owned)),
-      watch_(*backend),
+      backend_(*backend),
       trace_lines_(kDebug),
       trace_stream_(&trace_lines_),
       top_(Chain(options)),
       factory_(common::Environment{*top_, events_}) {}
 
 netapi::Api* Session::Chain(SessionOptions options) {
-  netapi::Api* top = &watch_;
+  netapi::Api* top = &backend_;
   if (options.hold_calls) {
     gate_ = std::make_unique<CallGate>(*top);
     top = gate_.get();
@@ -46,6 +47,9 @@ Session::~Session() {
 std::shared_ptr<Session> Session::Demo(SessionOptions options) {
   netapi::simulated::SimulatedNetwork network =
       netapi::simulated::NewDemoNetwork();
+  // A journal is for the controller's own tests: it would grow for as long
+  // as the session lives.
+  network.controller->journal().set_recording(false);
   netapi::Api* backend = network.controller.get();
   return std::shared_ptr<Session>(
       new Session(std::move(network.controller), backend, nullptr, options));
@@ -53,9 +57,10 @@ std::shared_ptr<Session> Session::Demo(SessionOptions options) {
 
 std::shared_ptr<Session> Session::Simulated(const std::string& path,
                                             SessionOptions options) {
-  std::unique_ptr<SimulatedState> state;
+  std::unique_ptr<netapi::simulated::StoredState> state;
   try {
-    state = std::make_unique<SimulatedState>(path);
+    state = std::make_unique<netapi::simulated::StoredState>(
+        path, netapi::simulated::StateAccess::kMayWrite);
   } catch (const std::runtime_error& error) {
     throw BackendFailure(error.what());
   }
@@ -83,8 +88,10 @@ std::shared_ptr<Session> Session::Samba(const std::string& module_path,
 void Session::Close() {
   if (closed_.exchange(true)) return;
   if (!state_) return;
+  // The controller lives on with the session's objects; the lock goes,
+  // saved or not.
   try {
-    if (watch_.changed()) state_->Save();
+    state_->SaveIfChanged();
   } catch (const std::runtime_error& error) {
     state_->Unlock();
     throw BackendFailure(error.what());

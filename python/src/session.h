@@ -14,9 +14,9 @@
 
 #include "domain/class_factory.h"
 #include "netapi/call_trace.h"
+#include "netapi/simulated/state_store.h"
+#include "python/src/call_gate.h"
 #include "python/src/python_logger.h"
-#include "python/src/simulated_state.h"
-#include "python/src/watched_api.h"
 
 #ifdef CORVANE_WITH_SAMBA
 #include "netapi/samba/samba_config.h"
@@ -80,13 +80,14 @@ class Session {
 
  private:
   Session(std::unique_ptr<netapi::Api> owned, netapi::Api* backend,
-          std::unique_ptr<SimulatedState> state, SessionOptions options);
-  // Puts the chosen decorators over the change watch; the top of the chain.
+          std::unique_ptr<netapi::simulated::StoredState> state,
+          SessionOptions options);
+  // Puts the chosen decorators over the backend; the top of the chain.
   netapi::Api* Chain(SessionOptions options);
 
-  std::unique_ptr<SimulatedState> state_;
+  std::unique_ptr<netapi::simulated::StoredState> state_;
   std::unique_ptr<netapi::Api> owned_;
-  ChangeWatch watch_;
+  netapi::Api& backend_;
   std::unique_ptr<CallGate> gate_;
   LoggerLineBuffer trace_lines_;
   std::ostream trace_stream_;

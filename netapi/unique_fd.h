@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace corvane::cli {
+namespace corvane::netapi {
 
 class UniqueFd {
  public:
@@ -31,4 +31,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace corvane::cli
+}  // namespace corvane::netapi
