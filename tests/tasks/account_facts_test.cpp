@@ -20,11 +20,10 @@ TEST(AccountFacts, EachThingIsReadOnceWhateverTheNumberOfGroups) {
   SimulatedController controller;
   Directory& domain = netapi::simulated::SeedDemoDomain(controller);
   for (int i = 0; i < 300; ++i) {
-    domain.AddGroup(Group{u"G" + std::u16string(1, u'a' + i % 26) +
-                              std::u16string(i / 26 + 1, u'x'),
-                          u"",
-                          {},
-                          {}});
+    std::u16string name = u"G";
+    name += static_cast<char16_t>(u'a' + i % 26);
+    name.append(i / 26 + 1, u'x');
+    domain.AddGroup(Group{name, u"", {}, {}});
   }
   domain.FindUser(u"bob")->primary_group_id = 513;
   domain.FindUser(u"bob")->password_last_set = 1700000000;
