@@ -168,7 +168,7 @@ class Connection:
 
 def connect(server: str | None = None, *, domain: str | None = None,
             realm: str | None = None, user: str | None = None,
-            password: _Password | Callable[[], _Password] | None = None,
+            password: _Password | Callable[[str], _Password] | None = None,
             auth_file: _Path | None = None, krb5_ccache: str | None = None,
             kerberos: Literal["required", "desired", "off"] | None = None,
             configfile: _Path | None = None, simulate: _Path | None = None,
