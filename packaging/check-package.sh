@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks a built corvane Debian package: its control data (dependencies
-# derived from the binary), the files it installs, lintian without errors,
-# and the binary taken from the package running a --simulate session as an
-# unprivileged user, as a user would after `apt install ./corvane_*.deb`.
+# derived from the binary), the files it installs, lintian without errors
+# or hardening tags, and the binary taken from the package running a
+# --simulate session as an unprivileged user, as a user would after
+# `apt install ./corvane_*.deb`.
 #
 #   check-package.sh corvane_VERSION_ARCH.deb
 set -euo pipefail
@@ -38,7 +39,15 @@ for file in ./usr/bin/corvane "$module" ./usr/share/man/man1/corvane.1.gz \
   grep -qxF "$file" <<<"$contents" || fail "$file is not in the package"
 done
 
-lintian --fail-on error "$package" || fail "lintian found errors"
+# Informational and pedantic tags shown, so that a binary built without
+# Debian's hardening flags is seen.
+report=$(lintian --pedantic --display-info --fail-on error "$package" 2>&1) || {
+  echo "$report" >&2
+  fail "lintian found errors"
+}
+echo "$report"
+! grep -E '^[EWIPX]: .*hardening-' <<<"$report" ||
+  fail "built without Debian's hardening flags"
 
 dpkg-deb -x "$package" "$work/root"
 # Every library the binary and its Samba module load comes from a package

@@ -12,7 +12,7 @@ set -euo pipefail
 
 command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
 suite_packages=(googletest libgtest-dev libgmock-dev
-                pybind11-dev python3-dev python3-pytest
+                pybind11-dev python3-dev python3-pytest python3-mypy
                 libbenchmark-dev clang-format help2man dpkg-dev file lintian
                 iproute2 valgrind ccache)
 case ${1:-} in

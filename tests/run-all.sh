@@ -5,8 +5,10 @@
 # test in the first two, the integration suite against a throwaway Samba
 # domain controller included, the unit suite under valgrind (which also
 # sees reads of uninitialised memory), and the unit suite in Release;
-# builds the Debian package and checks it; checks the set-up scripts; then
-# cross-builds the Windows COM server and runs its clients under Wine.
+# builds the Debian packages (corvane, python3-corvane) and checks them,
+# installing both with apt and removing them again; checks the set-up
+# scripts; then cross-builds the Windows COM server and runs its clients
+# under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -74,10 +76,12 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 # What users run: the optimised build, its unit suite and its package.
 build release Release
 run_tests release -LE integration
-echo "== Debian package"
-rm -f "$root"/build/release/corvane_*.deb
+echo "== Debian packages"
+rm -f "$root"/build/release/corvane_*.deb "$root"/build/release/python3-corvane_*.deb
 (cd "$root/build/release" && cpack -G DEB >/dev/null)
 packaging/check-package.sh "$root"/build/release/corvane_*.deb
+packaging/check-python-package.sh "$root"/build/release/corvane_*.deb \
+  "$root"/build/release/python3-corvane_*.deb
 
 echo "== set-up scripts"
 tests/install_scripts_test.sh

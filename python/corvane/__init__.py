@@ -32,6 +32,7 @@ def _options_from_environment():
         return {"simulate": env["CORVANE_SIMULATE"]}
     options = {}
     for key, name in (("server", "CORVANE_SERVER"),
+                      ("domain", "CORVANE_DOMAIN"),
                       ("auth_file", "CORVANE_AUTH_FILE"),
                       ("krb5_ccache", "CORVANE_KRB5_CCACHE"),
                       ("realm", "CORVANE_REALM"),
@@ -46,16 +47,18 @@ def Dispatch(prog_id, userName=None, **options):  # noqa: N802, N803
     ``win32com.client.Dispatch`` does (``"Corvane.NTDomain"``).
 
     Where it runs is given by keyword arguments, as for ``connect``
-    (``server``, ``user``, ``password``, ``auth_file``, ``krb5_ccache``,
-    ``simulate``, ``demo``); without any, by the environment:
-    CORVANE_SIMULATE, or CORVANE_SERVER with CORVANE_AUTH_FILE or a
-    Kerberos ticket. Errors are raised as ``com_error``."""
+    (``server``, ``domain``, ``user``, ``password``, ``auth_file``,
+    ``krb5_ccache``, ``simulate``, ``demo``); without any, by the
+    environment: CORVANE_SIMULATE, or CORVANE_SERVER and CORVANE_DOMAIN
+    with CORVANE_AUTH_FILE or a Kerberos ticket. Errors are raised as
+    ``com_error``."""
     from . import _corvane
     from ._connection import _open_session
     from ._errors import com_error_from
     if not options:
         options = _options_from_environment()
-    options.pop("domain", None)  # a script sets sDomain itself
+    # The domain reaches the backend, whose controller lookup answers for
+    # that domain only; the script still sets sDomain itself.
     session = _open_session(**options)
     try:
         obj = _corvane.create_object(session, prog_id)

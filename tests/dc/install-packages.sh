@@ -14,8 +14,10 @@
 # CORVANE_UNIT_DIR and CORVANE_INITD_DIR other service folders.
 set -euo pipefail
 
-# strace: the command-line session counts the connections a batch opens.
-readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient krb5-user strace)
+# strace: the command-line session counts the connections a batch opens;
+# python3-ldap3: what bench/python_compare.py compares the package with.
+readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient
+                   krb5-user strace python3-ldap3)
 readonly services=(samba-ad-dc smbd nmbd winbind)
 readonly policy=${CORVANE_POLICY_RC_D:-/usr/sbin/policy-rc.d}
 readonly unit_dir=${CORVANE_UNIT_DIR:-/lib/systemd/system}
