@@ -2,19 +2,17 @@
 facts, changes made through the component's classes by member name, and
 bulk import through the task layer."""
 
-import csv
+# csv and logging are imported where they are used, so that importing the
+# package stays cheap for a script that needs neither.
 import dataclasses
 import datetime
-import logging
 import os
-import pathlib
 
 from . import _corvane
 from ._dispatch import DISPATCH_METHOD, DISPATCH_PROPERTYGET, \
     DISPATCH_PROPERTYPUT
 from ._errors import ConnectError, Error, com_error_from, error_for
 
-_logger = logging.getLogger("corvane")
 
 _MODULE_FILE = "corvane-samba.so"
 
@@ -25,13 +23,13 @@ def samba_module_path():
     explicit = os.environ.get("CORVANE_SAMBA_MODULE")
     if explicit:
         return explicit
-    here = pathlib.Path(__file__).resolve().parent
-    candidates = [here.parent.parent / "cli" / _MODULE_FILE,
-                  pathlib.Path("/usr/lib/corvane") / _MODULE_FILE]
+    here = os.path.dirname(os.path.realpath(__file__))
+    candidates = [os.path.join(here, os.pardir, os.pardir, "cli", _MODULE_FILE),
+                  os.path.join("/usr/lib/corvane", _MODULE_FILE)]
     for candidate in candidates:
-        if candidate.exists():
-            return str(candidate)
-    return str(candidates[-1])
+        if os.path.exists(candidate):
+            return os.path.normpath(candidate)
+    return candidates[-1]
 
 
 def _time(seconds):
@@ -94,6 +92,7 @@ _CSV_COLUMNS = {"name": "name", "full name": "full_name",
 
 
 def _csv_rows(path):
+    import csv
     rows = []
     with open(path, newline="", encoding="utf-8") as file:
         for record in csv.DictReader(file):
@@ -372,7 +371,8 @@ def _open_session(server=None, domain=None, realm=None, user=None,
                   password=None, auth_file=None, krb5_ccache=None,
                   kerberos=None, configfile=None, simulate=None, demo=False,
                   _hold_calls=False):
-    trace = _logger.isEnabledFor(logging.DEBUG)
+    import logging
+    trace = logging.getLogger("corvane").isEnabledFor(logging.DEBUG)
     try:
         if demo:
             return _corvane.open_demo(trace, _hold_calls)
