@@ -1,12 +1,11 @@
 """Types of the corvane package's public names, for editors and type
 checkers; kept in step with the modules by tests/python/test_stubs.py."""
 
-import dataclasses
 import datetime
 import os
 from collections.abc import Callable, Iterable, Iterator, Mapping
 from types import TracebackType
-from typing import Any, Literal
+from typing import Any, Literal, NamedTuple
 
 __all__ = [
     "AccessDenied", "AccountFacts", "AlreadyExists", "CDispatch",
@@ -79,8 +78,7 @@ def Dispatch(prog_id: str, userName: str | None = None,  # noqa: N802, N803
 
 
 # -- Pythonic ---------------------------------------------------------------
-@dataclasses.dataclass(frozen=True)
-class AccountFacts:
+class AccountFacts(NamedTuple):
     name: str
     full_name: str
     comment: str
@@ -101,14 +99,12 @@ class AccountFacts:
     sid: str
 
 
-@dataclasses.dataclass(frozen=True)
-class GroupMembership:
+class GroupMembership(NamedTuple):
     name: str
     primary: bool
 
 
-@dataclasses.dataclass(frozen=True)
-class RowOutcome:
+class RowOutcome(NamedTuple):
     line: int
     user: str
     action: str

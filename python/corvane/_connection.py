@@ -4,7 +4,7 @@ bulk import through the task layer."""
 
 # csv and logging are imported where they are used, so that importing the
 # package stays cheap for a script that needs neither.
-import dataclasses
+import collections
 import datetime
 import os
 
@@ -38,47 +38,39 @@ def _time(seconds):
     return datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc)
 
 
-@dataclasses.dataclass(frozen=True)
-class AccountFacts:
+# Records are named tuples: immutable, compared by value, and cheap to
+# import (dataclasses would bring inspect and ast with it).
+_AccountFactsFields = collections.namedtuple("_AccountFactsFields", (
+        "name", "full_name", "comment", "home_dir", "script_path",
+        "privilege", "flags", "disabled", "locked_out", "last_logon",
+        "password_last_set", "password_expires", "account_expires",
+        "must_change_password", "bad_password_count", "primary_group_id",
+        "primary_group", "sid"))
+
+
+class AccountFacts(_AccountFactsFields):
     """What the controller holds about a user account. Times are
-    timezone-aware (UTC); None means never."""
-    name: str
-    full_name: str
-    comment: str
-    home_dir: str
-    script_path: str
-    privilege: int
-    flags: int
-    disabled: bool
-    locked_out: bool
-    last_logon: "datetime.datetime | None"
-    password_last_set: "datetime.datetime | None"
-    password_expires: "datetime.datetime | None"
-    account_expires: "datetime.datetime | None"
-    must_change_password: bool
-    bad_password_count: int
-    primary_group_id: int
-    primary_group: str
-    sid: str
+    timezone-aware (UTC); None means never. The SID is text, S-1-5-..."""
+    __slots__ = ()
 
 
-@dataclasses.dataclass(frozen=True)
-class GroupMembership:
+_GroupMembershipFields = collections.namedtuple("_GroupMembershipFields",
+                                                ("name", "primary"))
+
+
+class GroupMembership(_GroupMembershipFields):
     """One global group of a user; ``primary`` marks the primary group."""
-    name: str
-    primary: bool
+    __slots__ = ()
 
 
-@dataclasses.dataclass(frozen=True)
-class RowOutcome:
-    """What bulk import did with one row (or, on a dry run, would do)."""
-    line: int
-    user: str
-    action: str
-    done: tuple
-    not_done: tuple
-    error: str
-    status: str  # "ok", "unchanged" or "failed"
+_RowOutcomeFields = collections.namedtuple("_RowOutcomeFields", (
+    "line", "user", "action", "done", "not_done", "error", "status"))
+
+
+class RowOutcome(_RowOutcomeFields):
+    """What bulk import did with one row (or, on a dry run, would do);
+    ``status`` is "ok", "unchanged" or "failed"."""
+    __slots__ = ()
 
     @property
     def failed(self):
@@ -336,8 +328,10 @@ class Connection:
         outcomes = []
         for index, row in enumerate(rows):
             if refused[index]:
-                mine = [m for m in messages if ("line %d" % (index + 1)) in m
-                        or ("row %d" % (index + 1)) in m]
+                # "line 1: ..." or "line 1 (ann): ...", never line 12's.
+                mine = [m for m in messages
+                        if m.startswith(("line %d:" % (index + 1),
+                                         "line %d (" % (index + 1)))]
                 outcomes.append(RowOutcome(index + 1, row.get("name", ""),
                                            "check", (), (),
                                            "; ".join(mine) or "refused",

@@ -211,8 +211,10 @@ class Import {
     tasks::ProvisioningOptions options;
     options.dry_run = dry_run;
     options.exist_ok = exist_ok;
+    // Passwords are generated only for a caller who takes them, on a dry
+    // run as on a real one.
     options.generated = keep_.get();
-    options.generated_to = "the caller";
+    if (keep_) options.generated_to = "the caller";
     Session::Use use(*domain_.session);
     py::gil_scoped_release release;
     provisioning_.emplace(domain_.object, domain_.session->api(), options);
@@ -224,7 +226,9 @@ class Import {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       rows_.push_back(RowFrom(rows[i].cast<py::dict>(), i + 1));
     }
-    return py::make_tuple(tasks::CheckRows(rows_), Refused());
+    // Checked first: the check marks the refused rows.
+    std::vector<std::string> problems = tasks::CheckRows(rows_);
+    return py::make_tuple(std::move(problems), Refused());
   }
 
   py::dict Apply(std::size_t index) {

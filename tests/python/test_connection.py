@@ -64,18 +64,26 @@ def test_import_dry_run_exist_ok_and_generated_passwords(conn):
     rows = [{"name": "n1", "password": "Pw-12345678", "groups": "Sales"},
             {"name": "alice", "full_name": "Alice A"},
             {"name": "n2"}]
-    planned = conn.import_users(rows, dry_run=True, exist_ok=True)
-    assert [o.status for o in planned] == ["ok", "ok", "ok"]
-    assert "n1" not in set(conn.users())
     kept = {}
-    done = conn.import_users(
-        rows, exist_ok=True,
-        generated_passwords=lambda name, pw: kept.setdefault(name, len(pw)))
+
+    def keep(name, password):
+        kept[name] = len(password)
+    # Without a taker of generated passwords, n2 cannot be made.
+    assert conn.import_users(rows, dry_run=True, exist_ok=True)[2].failed
+    planned = conn.import_users(rows, dry_run=True, exist_ok=True,
+                                generated_passwords=keep)
+    assert [o.status for o in planned] == ["ok", "ok", "ok"]
+    assert "n1" not in set(conn.users()) and kept == {}
+    done = conn.import_users(rows, exist_ok=True, generated_passwords=keep)
     assert [o.action for o in done] == ["create", "update", "create"]
     assert kept == {"n2": 16}
     assert {"n1", "n2"} <= set(conn.users())
     again = conn.import_users(rows[:1])
     assert again[0].failed and "exists" in again[0].error
+    # A refused row carries its own problems, never line 12's as line 1's.
+    names = ["a@b"] + ["x%d" % i for i in range(10)] + ["c@d"]
+    refused = conn.import_users([{"name": n} for n in names], dry_run=True)
+    assert "a@b" in refused[0].error and "c@d" not in refused[0].error
 
 
 def test_import_from_csv(conn, tmp_path):
