@@ -1,5 +1,6 @@
 #include "netapi/simulated/state_file.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -135,23 +136,31 @@ class DuplicateKeyCheck : public nlohmann::detail::json_sax_dom_parser<json> {
   explicit DuplicateKeyCheck(json& result) : Base(result, true) {}
 
   bool start_object(std::size_t elements) {
-    open_objects_.emplace_back();
+    object_starts_.push_back(keys_.size());
     return Base::start_object(elements);
   }
   bool end_object() {
-    open_objects_.pop_back();
+    keys_.resize(object_starts_.back());
+    object_starts_.pop_back();
     return Base::end_object();
   }
   bool key(std::string& name) {
-    if (!open_objects_.back().insert(name).second && !duplicate_) {
+    // An object holds a few keys: a look along them beats a set, which
+    // would allocate for every key of every account.
+    const auto first =
+        keys_.begin() + static_cast<std::ptrdiff_t>(object_starts_.back());
+    if (std::find(first, keys_.end(), name) != keys_.end() && !duplicate_) {
       duplicate_ = name;
     }
+    keys_.push_back(name);
     return Base::key(name);
   }
   const std::optional<std::string>& duplicate() const { return duplicate_; }
 
  private:
-  std::vector<std::set<std::string>> open_objects_;
+  // The keys of every open object, innermost last, and where each starts.
+  std::vector<std::string> keys_;
+  std::vector<std::size_t> object_starts_;
   std::optional<std::string> duplicate_;
 };
 
