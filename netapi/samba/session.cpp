@@ -121,8 +121,6 @@ void Session::WriteClientConf(const SambaConfig& config) {
                             "Samba backend: mkdtemp");
   }
   private_dir_ = pattern;
-  private_dir_on_signal_ = std::make_unique<RemovedOnSignal>(
-      pattern, RemovedOnSignal::Kind::kFolder);
   RequirePlainValue("temporary directory", pattern);
   const std::filesystem::path conf = private_dir_ / "smb.conf";
   std::ofstream out(conf);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "automation/secret.h"
-#include "netapi/removed_on_signal.h"
 #include "netapi/samba/samba_config.h"
 #include "netapi/samba/talloc_owner.h"
 
@@ -38,8 +37,6 @@ class Session {
   void SetCredentials(const SambaConfig& config);
 
   std::filesystem::path private_dir_;
-  // Removed by a signal too: Samba may keep credentials there.
-  std::unique_ptr<RemovedOnSignal> private_dir_on_signal_;
   std::string conf_path_;
   // Samba's credentials and configuration objects; libnetapi refers to
   // them until it is freed.
