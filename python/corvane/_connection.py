@@ -222,9 +222,9 @@ class Connection:
         found, error = _corvane.user_groups(self._session, self.dc, name)
         if error is not None:
             raise error_for(error)
+        # The task layer puts the primary group first when the controller
+        # leaves it out.
         names, primary = found
-        if primary and primary not in names:
-            names = [primary] + names
         return [GroupMembership(n, n == primary) for n in names]
 
     # -- changes, through the classes -----------------------------------
