@@ -7,6 +7,10 @@
 #   with-dc.sh COMMAND [ARG...]
 #
 # CORVANE_DC_KEEP_DIR=1 keeps the controller's directory for inspection.
+#
+# Controllers on one machine disturb each other (ports, shared sockets,
+# load), so one run at a time: the others wait for the machine-wide lock
+# CORVANE_DC_LOCK (default /tmp/corvane-dc-stage.lock).
 set -euo pipefail
 
 if (($# == 0)); then
@@ -14,6 +18,11 @@ if (($# == 0)); then
   exit 2
 fi
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z ${CORVANE_DC_LOCK_HELD:-} ]]; then
+  exec {lock_fd}>"${CORVANE_DC_LOCK:-/tmp/corvane-dc-stage.lock}"
+  flock "$lock_fd"
+  export CORVANE_DC_LOCK_HELD=1
+fi
 dc_dir=$(mktemp -d "${TMPDIR:-/tmp}/corvane-dc.XXXXXX")
 
 cleanup() {
