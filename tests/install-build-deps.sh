@@ -10,7 +10,8 @@
 #                                    of the host
 set -euo pipefail
 
-command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev)
+command_packages=(cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev
+  libsimdjson-dev)
 suite_packages=(googletest libgtest-dev libgmock-dev
                 pybind11-dev python3-dev python3-pytest python3-mypy
                 libbenchmark-dev clang-format help2man dpkg-dev file lintian

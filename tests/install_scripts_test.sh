@@ -52,7 +52,7 @@ FAKE_UID=1000 "$here/install-build-deps.sh" --command >"$work/out" 2>&1 ||
   fail "install-build-deps.sh: $(cat "$work/out")"
 grep -q "building the corvane command needs .* missing: cmake g++ make" "$work/out" ||
   fail "not said what is missing and why: $(cat "$work/out")"
-grep -q "^sudo env DEBIAN_FRONTEND=noninteractive apt-get install .* cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev$" \
+grep -q "^sudo env DEBIAN_FRONTEND=noninteractive apt-get install .* cmake g++ make pkg-config libcli11-dev nlohmann-json3-dev libsimdjson-dev$" \
   "$work/sudo.log" || fail "not installed through sudo: $(cat "$work/sudo.log")"
 
 # No policy before, and the install fails: none after.

@@ -1,10 +1,13 @@
 #include "netapi/simulated/state_file.h"
 
+#include <simdjson.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <set>
+#include <sstream>
+#include <unordered_set>
 #include <vector>
 
 #include "automation/text.h"
@@ -20,15 +23,6 @@ constexpr std::string_view kFormat = "corvane-simulated-state";
 constexpr std::uint64_t kVersion = 1;
 
 std::string Utf8(std::u16string_view text) { return automation::ToUtf8(text); }
-
-std::u16string Utf16(const json& value, std::string_view what) {
-  std::optional<std::u16string> text =
-      automation::FromUtf8(value.get<std::string>());
-  if (!text) {
-    throw StateFileError("invalid UTF-8 in " + std::string(what));
-  }
-  return std::move(*text);
-}
 
 std::string SidText(const Sid& sid) {
   std::string text = netapi::SidText(sid);
@@ -49,9 +43,9 @@ std::uint64_t ParseNumber(std::string_view digits, std::uint64_t max) {
   return value;
 }
 
-Sid ParseSid(const std::string& text) {
-  if (text.rfind("S-1-", 0) != 0) {
-    throw StateFileError("malformed SID: " + text);
+Sid ParseSid(std::string_view text) {
+  if (!text.starts_with("S-1-")) {
+    throw StateFileError("malformed SID: " + automation::EscapeControls(text));
   }
   std::vector<std::string_view> parts;
   std::string_view rest = std::string_view(text).substr(4);
@@ -62,7 +56,7 @@ Sid ParseSid(const std::string& text) {
     rest.remove_prefix(dash + 1);
   }
   if (parts.size() < 2 || parts.size() > 16) {
-    throw StateFileError("malformed SID: " + text);
+    throw StateFileError("malformed SID: " + automation::EscapeControls(text));
   }
   const std::uint64_t authority = ParseNumber(parts[0], 0xFFFFFFFFFFFFull);
   std::vector<std::uint32_t> subs;
@@ -74,10 +68,11 @@ Sid ParseSid(const std::string& text) {
 }
 
 // The sub-authorities after S-1-5 of a saved domain SID.
-std::vector<std::uint32_t> DomainSidSubs(const std::string& text) {
+std::vector<std::uint32_t> DomainSidSubs(std::string_view text) {
   const Sid sid = ParseSid(text);
   if (sid.size() < 8 || sid[7] != 5) {
-    throw StateFileError("not an NT domain SID: " + text);
+    throw StateFileError("not an NT domain SID: " +
+                         automation::EscapeControls(text));
   }
   std::vector<std::uint32_t> subs;
   for (std::size_t i = 8; i + 4 <= sid.size(); i += 4) {
@@ -127,75 +122,129 @@ json SaveDirectory(const Directory& directory) {
           {"groups", std::move(groups)}};
 }
 
-// nlohmann keeps the last of two equal keys in an object: a document with
-// one is refused instead, as its meaning is not clear. The DOM builder is
-// extended rather than given a callback, which would take twice as long.
-class DuplicateKeyCheck : public nlohmann::detail::json_sax_dom_parser<json> {
- public:
-  using Base = nlohmann::detail::json_sax_dom_parser<json>;
-  explicit DuplicateKeyCheck(json& result) : Base(result, true) {}
+// Reading goes through simdjson, which parses a large state several times
+// faster than the DOM that writes it, so that a read of a big domain stays
+// quick. Every value read is checked for its type here, by field name.
+namespace dom = simdjson::dom;
 
-  bool start_object(std::size_t elements) {
-    object_starts_.push_back(keys_.size());
-    return Base::start_object(elements);
+// The state's own nesting is five deep; anything much deeper is refused by
+// the parser before a value is looked at.
+constexpr std::size_t kMaxDepth = 64;
+
+std::string TypeOf(dom::element value) {
+  switch (value.type()) {
+    case dom::element_type::ARRAY:
+      return "an array";
+    case dom::element_type::OBJECT:
+      return "an object";
+    case dom::element_type::STRING:
+      return "a string";
+    case dom::element_type::BOOL:
+      return "a boolean";
+    case dom::element_type::NULL_VALUE:
+      return "null";
+    default:
+      return "a number";
   }
-  bool end_object() {
-    keys_.resize(object_starts_.back());
-    object_starts_.pop_back();
-    return Base::end_object();
+}
+
+// A number as the document wrote it, for an error message.
+std::string NumberText(dom::element value) {
+  std::int64_t whole = 0;
+  if (!value.get_int64().get(whole)) return std::to_string(whole);
+  double fraction = 0;
+  if (!value.get_double().get(fraction)) {
+    std::ostringstream text;
+    text << fraction;
+    return text.str();
   }
-  bool key(std::string& name) {
-    // An object holds a few keys: a look along them beats a set, which
-    // would allocate for every key of every account.
-    const auto first =
-        keys_.begin() + static_cast<std::ptrdiff_t>(object_starts_.back());
-    if (std::find(first, keys_.end(), name) != keys_.end() && !duplicate_) {
-      duplicate_ = name;
+  return TypeOf(value);
+}
+
+[[noreturn]] void WrongType(dom::element value, std::string_view expected,
+                            std::string_view what) {
+  std::string message = "expected ";
+  message.append(expected).append(" for ").append(what).append(", found ");
+  message.append(TypeOf(value));
+  throw StateFileError(message);
+}
+
+// An object whose keys each appear once: of two equal keys, which one the
+// writer meant is not clear, so such a document is refused.
+dom::object Object(dom::element value, std::string_view what) {
+  dom::object object;
+  if (value.get_object().get(object)) WrongType(value, "an object", what);
+  std::vector<std::string_view> keys;
+  for (const dom::key_value_pair field : object) {
+    // An object holds a few keys: a look along them beats a set.
+    if (std::find(keys.begin(), keys.end(), field.key) != keys.end()) {
+      throw StateFileError("the key \"" +
+                           automation::EscapeControls(field.key) +
+                           "\" appears twice in one object");
     }
-    keys_.push_back(name);
-    return Base::key(name);
+    keys.push_back(field.key);
   }
-  const std::optional<std::string>& duplicate() const { return duplicate_; }
-
- private:
-  // The keys of every open object, innermost last, and where each starts.
-  std::vector<std::string> keys_;
-  std::vector<std::size_t> object_starts_;
-  std::optional<std::string> duplicate_;
-};
-
-json ParseWithoutDuplicateKeys(std::string_view document) {
-  json parsed;
-  DuplicateKeyCheck check(parsed);
-  json::sax_parse(document, &check);
-  if (check.duplicate()) {
-    throw StateFileError("the key \"" +
-                         automation::EscapeControls(*check.duplicate()) +
-                         "\" appears twice in one object");
-  }
-  return parsed;
+  return object;
 }
 
-// nlohmann converts any number to any arithmetic type without complaint:
-// a negative one to unsigned, a fraction by cutting it, and one out of
-// range undefined. Only whole numbers parsed as such within [0, max] pass.
-std::uint64_t WholeNumber(const json& value, std::uint64_t max,
+std::optional<dom::element> OptionalField(dom::object object,
+                                          std::string_view key) {
+  dom::element value;
+  if (object.at_key(key).get(value)) return std::nullopt;
+  return value;
+}
+
+dom::element Field(dom::object object, std::string_view key) {
+  std::optional<dom::element> value = OptionalField(object, key);
+  if (!value) {
+    throw StateFileError("the field \"" + std::string(key) + "\" is missing");
+  }
+  return *value;
+}
+
+dom::array Array(dom::element value, std::string_view what) {
+  dom::array array;
+  if (value.get_array().get(array)) WrongType(value, "an array", what);
+  return array;
+}
+
+std::string_view Utf8Text(dom::element value, std::string_view what) {
+  std::string_view text;
+  if (value.get_string().get(text)) WrongType(value, "a string", what);
+  return text;
+}
+
+std::u16string Utf16(dom::element value, std::string_view what) {
+  std::optional<std::u16string> text =
+      automation::FromUtf8(Utf8Text(value, what));
+  if (!text) {
+    throw StateFileError("invalid UTF-8 in " + std::string(what));
+  }
+  return std::move(*text);
+}
+
+// Only whole numbers within [0, max] pass: never a negative one, a
+// fraction or one out of range.
+std::uint64_t WholeNumber(dom::element value, std::uint64_t max,
                           std::string_view what) {
-  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > max) {
-    // Only a number is shown: dumping a deeply nested value would
-    // recurse as deep.
-    throw StateFileError(
-        "expected a whole number from 0 to " + std::to_string(max) + " for " +
-        std::string(what) + ", found " +
-        (value.is_number()
-             ? value.dump()
-             : std::string("a value of type ") + value.type_name()));
+  std::uint64_t number = 0;
+  if (value.get_uint64().get(number) || number > max) {
+    // Only a number is shown, never a nested value.
+    throw StateFileError("expected a whole number from 0 to " +
+                         std::to_string(max) + " for " + std::string(what) +
+                         ", found " + NumberText(value));
   }
-  return value.get<std::uint64_t>();
+  return number;
 }
 
-DWORD Dword(const json& value, std::string_view what) {
+DWORD Dword(dom::element value, std::string_view what) {
   return static_cast<DWORD>(WholeNumber(value, 0xFFFFFFFF, what));
+}
+
+bool Boolean(dom::element value, std::string_view what) {
+  bool flag = false;
+  if (value.get_bool().get(flag)) WrongType(value, "true or false", what);
+  return flag;
 }
 
 // `users[3] ("name")`, as an error message names an entry.
@@ -210,7 +259,7 @@ std::string Entry(const std::string& where, std::size_t index,
 // an empty name, one cut short by a NUL, or a second account of the same
 // name whatever the letter case, users and groups together.
 void CheckName(std::u16string_view name, const std::string& entry,
-               std::set<std::u16string>& taken) {
+               std::unordered_set<std::u16string>& taken) {
   if (name.empty()) throw StateFileError(entry + ": an empty name");
   if (name.find(u'\0') != std::u16string_view::npos) {
     throw StateFileError(entry + ": a name holds a NUL character");
@@ -220,64 +269,74 @@ void CheckName(std::u16string_view name, const std::string& entry,
   }
 }
 
-void RestoreDirectory(const json& saved, Directory& directory,
+Account ReadAccount(dom::object user, const std::string& entry) {
+  Account account;
+  account.password = Utf16(Field(user, "password"), "a password");
+  account.priv = Dword(Field(user, "priv"), "priv");
+  if (account.priv > USER_PRIV_ADMIN) {
+    throw StateFileError(entry + ": priv " + std::to_string(account.priv) +
+                         " is none of 0 (guest), 1 (user), 2 (admin)");
+  }
+  account.home_dir = Utf16(Field(user, "homeDir"), "a home directory");
+  account.comment = Utf16(Field(user, "comment"), "a comment");
+  account.flags = Dword(Field(user, "flags"), "flags");
+  account.script_path = Utf16(Field(user, "scriptPath"), "a script path");
+  account.full_name = Utf16(Field(user, "fullName"), "a full name");
+  account.sid = ParseSid(Utf8Text(Field(user, "sid"), "a SID"));
+  // Account facts a state saved before they were kept leaves at their
+  // defaults.
+  for (auto [key, fact] : {std::pair{"lastLogon", &account.last_logon},
+                           {"passwordLastSet", &account.password_last_set},
+                           {"accountExpires", &account.acct_expires},
+                           {"badPasswordCount", &account.bad_pw_count},
+                           {"primaryGroupId", &account.primary_group_id}}) {
+    if (auto value = OptionalField(user, key)) *fact = Dword(*value, key);
+  }
+  if (auto expired = OptionalField(user, "passwordExpired")) {
+    account.password_expired = Boolean(*expired, "passwordExpired");
+  }
+  return account;
+}
+
+void RestoreDirectory(dom::object saved, Directory& directory,
                       const std::string& where) {
   if (SidText(directory.domain_sid()) !=
-      saved.at("domainSid").get<std::string>()) {
+      Utf8Text(Field(saved, "domainSid"), "domainSid")) {
     throw StateFileError("the SID of " + Utf8(directory.domain()) +
                          " does not match the one saved");
   }
-  directory.set_next_rid(Dword(saved.at("nextRid"), "nextRid"));
-  if (saved.contains("maxPasswordAge")) {
-    directory.set_max_password_age(
-        Dword(saved.at("maxPasswordAge"), "maxPasswordAge"));
+  directory.set_next_rid(Dword(Field(saved, "nextRid"), "nextRid"));
+  if (auto age = OptionalField(saved, "maxPasswordAge")) {
+    directory.set_max_password_age(Dword(*age, "maxPasswordAge"));
   }
 
-  std::set<std::u16string> names;
+  const dom::array saved_users = Array(Field(saved, "users"), "users");
+  const dom::array saved_groups = Array(Field(saved, "groups"), "groups");
+  std::unordered_set<std::u16string> names;
+  names.reserve(saved_users.size() + saved_groups.size());
   std::vector<Account> users;
-  for (const json& user : saved.at("users")) {
-    Account account;
-    account.name = Utf16(user.at("name"), "a user name");
-    const std::string entry =
-        Entry(where + ".users", users.size(), account.name);
-    CheckName(account.name, entry, names);
-    account.password = Utf16(user.at("password"), "a password");
-    account.priv = Dword(user.at("priv"), "priv");
-    if (account.priv > USER_PRIV_ADMIN) {
-      throw StateFileError(entry + ": priv " + std::to_string(account.priv) +
-                           " is none of 0 (guest), 1 (user), 2 (admin)");
-    }
-    account.home_dir = Utf16(user.at("homeDir"), "a home directory");
-    account.comment = Utf16(user.at("comment"), "a comment");
-    account.flags = Dword(user.at("flags"), "flags");
-    account.script_path = Utf16(user.at("scriptPath"), "a script path");
-    account.full_name = Utf16(user.at("fullName"), "a full name");
-    account.sid = ParseSid(user.at("sid").get<std::string>());
-    // Account facts a state saved before they were kept leaves at their
-    // defaults.
-    for (auto [key, fact] : {std::pair{"lastLogon", &account.last_logon},
-                             {"passwordLastSet", &account.password_last_set},
-                             {"accountExpires", &account.acct_expires},
-                             {"badPasswordCount", &account.bad_pw_count},
-                             {"primaryGroupId", &account.primary_group_id}}) {
-      if (user.contains(key)) *fact = Dword(user.at(key), key);
-    }
-    if (user.contains("passwordExpired")) {
-      account.password_expired = user.at("passwordExpired").get<bool>();
-    }
-    users.push_back(std::move(account));
+  users.reserve(saved_users.size());
+  for (const dom::element value : saved_users) {
+    const dom::object user = Object(value, "a user");
+    std::u16string name = Utf16(Field(user, "name"), "a user name");
+    const std::string entry = Entry(where + ".users", users.size(), name);
+    CheckName(name, entry, names);
+    users.push_back(ReadAccount(user, entry));
+    users.back().name = std::move(name);
   }
   std::vector<Group> groups;
-  for (const json& saved_group : saved.at("groups")) {
+  for (const dom::element value : saved_groups) {
+    const dom::object saved_group = Object(value, "a group");
     Group group;
-    group.name = Utf16(saved_group.at("name"), "a group name");
+    group.name = Utf16(Field(saved_group, "name"), "a group name");
     CheckName(group.name, Entry(where + ".groups", groups.size(), group.name),
               names);
-    group.comment = Utf16(saved_group.at("comment"), "a group comment");
-    for (const json& member : saved_group.at("members")) {
+    group.comment = Utf16(Field(saved_group, "comment"), "a group comment");
+    for (const dom::element member :
+         Array(Field(saved_group, "members"), "members")) {
       group.members.push_back(Utf16(member, "a member name"));
     }
-    group.sid = ParseSid(saved_group.at("sid").get<std::string>());
+    group.sid = ParseSid(Utf8Text(Field(saved_group, "sid"), "a group SID"));
     groups.push_back(std::move(group));
   }
   directory.users() = std::move(users);
@@ -313,38 +372,47 @@ std::string SaveState(SimulatedNetwork& network) {
 }
 
 SimulatedNetwork LoadState(std::string_view document) {
-  try {
-    const json saved = ParseWithoutDuplicateKeys(document);
-    if (saved.at("format").get<std::string>() != kFormat) {
-      throw StateFileError("not a corvane simulated-state document");
-    }
-    if (WholeNumber(saved.at("version"), kVersion, "version") != kVersion) {
-      throw StateFileError("not a state document of version " +
-                           std::to_string(kVersion));
-    }
-    const json& local = saved.at("localComputer");
-    SimulatedNetwork network;
-    network.controller = std::make_unique<SimulatedController>(
-        Utf16(local.at("server"), "the local computer's name"));
-    RestoreDirectory(local, network.controller->local_computer(),
-                     "localComputer");
-    for (const json& domain : saved.at("domains")) {
-      std::u16string server = Utf16(domain.at("server"), "a server name");
-      if (server.empty() || network.controller->FindServer(server)) {
-        throw StateFileError("duplicate or empty server name");
-      }
-      Directory& directory = network.controller->AddDomain(
-          Utf16(domain.at("domain"), "a domain name"), server,
-          DomainSidSubs(domain.at("domainSid").get<std::string>()));
-      RestoreDirectory(
-          domain, directory,
-          "domains[" + std::to_string(network.domain_servers.size()) + "]");
-      network.domain_servers.push_back(std::move(server));
-    }
-    return network;
-  } catch (const json::exception& error) {
-    throw StateFileError(error.what());
+  dom::parser parser;
+  dom::element parsed;
+  if (const auto error = parser.allocate(document.size(), kMaxDepth);
+      error != simdjson::SUCCESS) {
+    throw StateFileError(simdjson::error_message(error));
   }
+  if (const auto error =
+          parser.parse(document.data(), document.size()).get(parsed)) {
+    throw StateFileError(std::string("not a JSON document: ") +
+                         simdjson::error_message(error));
+  }
+  const dom::object saved = Object(parsed, "the document");
+  if (Utf8Text(Field(saved, "format"), "format") != kFormat) {
+    throw StateFileError("not a corvane simulated-state document");
+  }
+  if (WholeNumber(Field(saved, "version"), kVersion, "version") != kVersion) {
+    throw StateFileError("not a state document of version " +
+                         std::to_string(kVersion));
+  }
+  const dom::object local =
+      Object(Field(saved, "localComputer"), "localComputer");
+  SimulatedNetwork network;
+  network.controller = std::make_unique<SimulatedController>(
+      Utf16(Field(local, "server"), "the local computer's name"));
+  RestoreDirectory(local, network.controller->local_computer(),
+                   "localComputer");
+  for (const dom::element value : Array(Field(saved, "domains"), "domains")) {
+    const dom::object domain = Object(value, "a domain");
+    std::u16string server = Utf16(Field(domain, "server"), "a server name");
+    if (server.empty() || network.controller->FindServer(server)) {
+      throw StateFileError("duplicate or empty server name");
+    }
+    Directory& directory = network.controller->AddDomain(
+        Utf16(Field(domain, "domain"), "a domain name"), server,
+        DomainSidSubs(Utf8Text(Field(domain, "domainSid"), "domainSid")));
+    RestoreDirectory(
+        domain, directory,
+        "domains[" + std::to_string(network.domain_servers.size()) + "]");
+    network.domain_servers.push_back(std::move(server));
+  }
+  return network;
 }
 
 }  // namespace corvane::netapi::simulated

@@ -104,18 +104,10 @@ TEST(StateFile, RefusesDocumentsItCannotHold) {
   EXPECT_THROW(LoadState(bad_sid), StateFileError);
   // Numbers are whole and in range, or the document is refused.
   const std::pair<std::string, std::string> numbers[] = {
-      {"flags", "-1"},
-      {"flags", "1e81"},
-      {"version", "1e81"},
-      {"version", "1.7"},
-      {"version", "-1"},
-      {"version", "2"},
-      {"nextRid", "1.5e3"},
-      {"priv", "4294967297"},
-      {"priv", "4294967295"},
-      {"priv", "3"},
-      // Shown by its type: dumping it would recurse 60,000 deep.
-      {"priv", std::string(60000, '[') + std::string(60000, ']')},
+      {"flags", "-1"},      {"flags", "1e81"},      {"version", "1e81"},
+      {"version", "1.7"},   {"version", "-1"},      {"version", "2"},
+      {"nextRid", "1.5e3"}, {"priv", "4294967297"}, {"priv", "4294967295"},
+      {"priv", "3"},        {"priv", "\"1\""},
   };
   for (const auto& [field, value] : numbers) {
     const std::string bad = std::regex_replace(
@@ -141,6 +133,10 @@ TEST(StateFile, RefusesDocumentsItCannotHold) {
        {"groups[", "(\"Bob\"): another account has the same name"}},
       {{"\"priv\": 1,", "\"priv\": 1, \"priv\": 2,"},
        {"the key \"priv\" appears twice in one object", ""}},
+      // Refused as too deep, never followed 60,000 levels down.
+      {{"\"priv\": 1,",
+        "\"priv\": " + std::string(60000, '[') + std::string(60000, ']') + ","},
+       {"not a JSON document", ""}},
   };
   for (const auto& [change, message] : entries) {
     std::string bad = good;
