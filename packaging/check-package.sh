@@ -27,6 +27,9 @@ fail() {
 info=$(dpkg-deb --info "$package")
 grep -qx ' Package: corvane' <<<"$info" || fail "package name: $info"
 depends=$(grep '^ Depends:' <<<"$info") || fail "no dependencies: $info"
+# Samba's LDAP client is loaded by name, unseen by dpkg-shlibdeps.
+grep -q samba-dsdb-modules <<<"$depends" ||
+  fail "does not depend on samba-dsdb-modules: $depends"
 
 contents=$(dpkg-deb --contents "$package" | awk '{print $NF}')
 module=$(grep -m1 '^\./usr/lib/.*corvane/corvane-samba\.so$' <<<"$contents") ||

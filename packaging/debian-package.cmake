@@ -3,7 +3,8 @@
 # completion and documentation) and, when the Python package is built,
 # `python3-corvane`. Their library dependencies are derived from the
 # binaries by dpkg-shlibdeps (libnetapi and the libraries it needs with the
-# Samba backend), never listed by hand.
+# Samba backend), never listed by hand; only Samba's LDAP client, an ldb
+# module the backend loads by name, is named.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -12,6 +13,7 @@ set(CPACK_COMPONENTS_ALL corvane)
 # Each package's description is whole in its own variable, summary line
 # first: a summary common to all would be put before every one of them.
 set(CPACK_DEBIAN_CORVANE_PACKAGE_NAME corvane)
+set(CPACK_DEBIAN_CORVANE_PACKAGE_DEPENDS samba-dsdb-modules)
 set(CPACK_DEBIAN_CORVANE_DESCRIPTION
     "administer the accounts and groups of NT and Active Directory domains\n\
 The corvane command lists, creates, changes and deletes the user\n\

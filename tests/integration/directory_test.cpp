@@ -1,0 +1,134 @@
+// The directory over LDAP lists every user with the facts SAMR gives one
+// at a time: each listed account's record reads the same either way.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+
+#include "netapi/samba/ldap_channel.h"
+#include "netapi/samba/rpc_channel.h"
+#include "netapi/samba/rpc_client.h"
+#include "netapi/samba/samba_buffer.h"
+#include "netapi/samba/samba_credentials.h"
+#include "netapi/samba/user_records.h"
+#include "tests/integration/accounts.h"
+#include "tests/integration/dc_environment.h"
+
+namespace corvane::integration {
+namespace {
+
+using netapi::NERR_Success;
+using netapi::samba::DirectoryUsers;
+using netapi::samba::LdapChannel;
+using netapi::samba::RpcChannel;
+using netapi::samba::TallocOwner;
+
+// A second connection with the administrator's credentials, beside the
+// backend's own session.
+struct Channels {
+  TallocOwner owner = netapi::samba::NewTallocOwner();
+  loadparm_context* conf =
+      corvane_load_conf(owner.get(), TheController().client_conf.c_str());
+  cli_credentials* credentials = Credentials();
+  LdapChannel ldap{TheController().host, conf, credentials};
+  RpcChannel rpc{TheController().host, conf, credentials};
+
+  cli_credentials* Credentials() {
+    cli_credentials* made = corvane_credentials_new(owner.get(), conf, true);
+    corvane_credentials_read_file(made, TheController().auth_file.c_str());
+    return made;
+  }
+};
+
+// The level-2 record of `user` as the platform shows it, field by field.
+std::string Shown(const corvane_rpc_user& user, std::int64_t now) {
+  netapi::LPBYTE block = nullptr;
+  EXPECT_EQ(netapi::samba::MakeUserRecord(user, {}, now, 2,
+                                          netapi::samba::AllocateBlock, &block),
+            NERR_Success);
+  if (block == nullptr) return "";
+  const auto& r = *reinterpret_cast<const netapi::USER_INFO_2*>(block);
+  std::string shown =
+      Narrow(r.usri2_name) + "|" + Narrow(r.usri2_full_name) + "|" +
+      Narrow(r.usri2_comment) + "|" + Narrow(r.usri2_usr_comment) + "|" +
+      Narrow(r.usri2_home_dir) + "|" + Narrow(r.usri2_script_path) + "|" +
+      Narrow(r.usri2_workstations);
+  for (netapi::DWORD value :
+       {r.usri2_flags, r.usri2_priv, r.usri2_password_age, r.usri2_last_logon,
+        r.usri2_last_logoff, r.usri2_acct_expires, r.usri2_bad_pw_count,
+        r.usri2_num_logons, r.usri2_country_code, r.usri2_code_page,
+        r.usri2_units_per_week}) {
+    shown += "|" + std::to_string(value);
+  }
+  for (int i = 0; i < 21; ++i) {
+    shown += std::to_string(r.usri2_logon_hours[i]);
+  }
+  netapi::samba::FreeBlock(block);
+  return shown;
+}
+
+TEST(Directory, ListsEveryUserWithTheFactsSamrGives) {
+  // Accounts whose facts differ from the defaults: disabled, locked out
+  // by failed logons, expiring, with texts.
+  ScopedUser plain(W(UniqueName("cvdir")));
+  ScopedUser locked(W(UniqueName("cvdirlock")));
+  ASSERT_EQ(AddUser(plain.name(), 0x203), NERR_Success);
+  ASSERT_EQ(AddUser(locked.name()), NERR_Success);
+  integration::Run("samba-tool user setexpiry --days=30 " +
+                   Quote(Narrow(plain.c_str())) + " -s " +
+                   Quote(TheController().smb_conf) + " >/dev/null");
+  SetLockoutThreshold(2);
+  for (int i = 0; i < 3; ++i) LogonSucceeds(Narrow(locked.c_str()), "wrong");
+  SetLockoutThreshold(0);
+  ASSERT_FALSE(LogonSucceeds(Narrow(plain.c_str()), kPassword));  // disabled
+
+  Channels channels;
+  std::map<std::string, std::string> listed;
+  int pages = 0;
+  const std::int64_t now = std::time(nullptr);
+  ASSERT_EQ(channels.ldap.ListUsers(3,
+                                    [&](DirectoryUsers users) {
+                                      EXPECT_LE(users.size(), 3u);
+                                      ++pages;
+                                      for (const auto& user : users) {
+                                        listed[user.account_name] =
+                                            Shown(user, now);
+                                      }
+                                      return true;
+                                    }),
+            NERR_Success);
+  EXPECT_GE(pages, 2);  // pages of 3
+  for (const char* name : {"Administrator", "Guest"}) {
+    EXPECT_TRUE(listed.contains(name)) << name;
+  }
+  ASSERT_TRUE(listed.contains(Narrow(plain.c_str())));
+  ASSERT_TRUE(listed.contains(Narrow(locked.c_str())));
+  for (const auto& [name, shown] : listed) {
+    const TallocOwner texts = netapi::samba::NewTallocOwner();
+    corvane_rpc_user user{};
+    ASSERT_EQ(channels.rpc.QueryUser(name, texts.get(), user), NERR_Success);
+    EXPECT_EQ(shown, Shown(user, now)) << name;
+  }
+
+  // A listing stops when asked, after its first page.
+  pages = 0;
+  EXPECT_EQ(channels.ldap.ListUsers(2,
+                                    [&](DirectoryUsers) {
+                                      ++pages;
+                                      return false;
+                                    }),
+            NERR_Success);
+  EXPECT_EQ(pages, 1);
+}
+
+TEST(Directory, RefusedCredentialsAndAnUnansweringHostAreNamed) {
+  Channels channels;
+  corvane_credentials_set_password(channels.credentials, "not-the-password");
+  const auto none = [](DirectoryUsers) { return true; };
+  EXPECT_EQ(channels.ldap.ListUsers(10, none), 1326u);  // logon failure
+  LdapChannel nobody("127.0.0.254", channels.conf, channels.credentials);
+  EXPECT_EQ(nobody.ListUsers(10, none), 1232u);  // host unreachable
+}
+
+}  // namespace
+}  // namespace corvane::integration

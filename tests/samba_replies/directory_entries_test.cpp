@@ -1,0 +1,105 @@
+// Directory entries as a controller's LDAP replies hand them over: a good
+// one reads as the account, and one the platform cannot hold is refused
+// whole, never read in part.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <talloc.h>
+// clang-format off
+#include <ldb.h>
+// clang-format on
+}
+
+#include "netapi/samba/ldap_users.h"
+
+namespace {
+
+// S-1-5-21-1-2-3-1105
+const std::vector<std::uint8_t> kSid = {1, 5, 0, 0, 0,    0, 0, 5, 21, 0,
+                                        0, 0, 1, 0, 0,    0, 2, 0, 0,  0,
+                                        3, 0, 0, 0, 0x51, 4, 0, 0};
+
+struct Attribute {
+  std::string name;
+  std::string value;
+};
+
+ldb_message* Entry(TALLOC_CTX* memory, const std::vector<Attribute>& changes) {
+  std::vector<Attribute> attributes = {
+      {"sAMAccountName", "bob"},
+      {"displayName", "Bob Builder"},
+      {"lastLogon", "133000000000000000"},
+      {"accountExpires", "9223372036854775807"},
+      {"userAccountControl", "514"},
+      {"msDS-User-Account-Control-Computed", "8388624"},
+      {"badPwdCount", "3"},
+      {"objectSid", std::string(kSid.begin(), kSid.end())},
+  };
+  for (const Attribute& change : changes) {
+    std::erase_if(attributes,
+                  [&](const Attribute& a) { return a.name == change.name; });
+    if (!change.value.empty()) attributes.push_back(change);
+  }
+  ldb_message* entry = ldb_msg_new(memory);
+  for (const Attribute& attribute : attributes) {
+    ldb_val value{};
+    value.data = static_cast<std::uint8_t*>(
+        talloc_memdup(entry, attribute.value.data(), attribute.value.size()));
+    value.length = attribute.value.size();
+    EXPECT_EQ(ldb_msg_add_value(entry, attribute.name.c_str(), &value, nullptr),
+              LDB_SUCCESS);
+  }
+  return entry;
+}
+
+TEST(DirectoryEntries, AGoodEntryReadsAsTheAccount) {
+  TALLOC_CTX* memory = talloc_new(nullptr);
+  corvane_ldap_user read{};
+  ASSERT_TRUE(corvane_ldap_read_user(Entry(memory, {}), memory, &read));
+  EXPECT_STREQ(read.user.account_name, "bob");
+  EXPECT_STREQ(read.user.full_name, "Bob Builder");
+  EXPECT_STREQ(read.user.comment, "");
+  EXPECT_EQ(read.user.rid, 1105u);
+  EXPECT_EQ(read.user.last_logon, 133000000000000000u);
+  EXPECT_EQ(read.user.bad_password_count, 3u);
+  EXPECT_EQ(read.user.primary_gid, 513u);  // absent: Domain Users
+  // Disabled, with the computed lock-out and password-expired bits.
+  EXPECT_EQ(read.account_control, 514u | 0x10u | 0x800000u);
+  EXPECT_EQ(read.user.password_expired, 1);
+  // 0 and the largest time both mean "never expires".
+  ASSERT_TRUE(corvane_ldap_read_user(Entry(memory, {{"accountExpires", "0"}}),
+                                     memory, &read));
+  EXPECT_EQ(read.user.acct_expiry, 0x7FFFFFFFFFFFFFFFu);
+  // A signed 32-bit account-control value, as LDAP may write it.
+  ASSERT_TRUE(corvane_ldap_read_user(
+      Entry(memory, {{"userAccountControl", "-2147483136"}}), memory, &read));
+  EXPECT_EQ(read.account_control & 0xFFFF0000u, 0x80800000u);
+  talloc_free(memory);
+}
+
+TEST(DirectoryEntries, WhatThePlatformCannotHoldIsRefused) {
+  const std::vector<Attribute> broken[] = {
+      {{"sAMAccountName", ""}},  // no name
+      {{"sAMAccountName", std::string("al\0ice", 6)}},
+      {{"displayName", std::string("Bob\0Evil", 8)}},
+      {{"lastLogon", "12x4"}},
+      {{"lastLogon", "-"}},
+      {{"badPwdCount", "99999999999999999999999"}},
+      {{"objectSid", ""}},
+      {{"objectSid", std::string(kSid.begin(), kSid.end() - 1)}},
+      {{"objectSid", std::string(kSid.begin(), kSid.end()) + "...."}},
+  };
+  TALLOC_CTX* memory = talloc_new(nullptr);
+  for (const auto& change : broken) {
+    corvane_ldap_user read{};
+    EXPECT_FALSE(corvane_ldap_read_user(Entry(memory, change), memory, &read))
+        << change[0].name;
+  }
+  talloc_free(memory);
+}
+
+}  // namespace
