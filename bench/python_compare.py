@@ -5,22 +5,42 @@ the controller refuses a simple bind in the clear) and Samba's own
 samba.samdb.SamDB over LDAP (signed and sealed).
 
 Each tool runs in a worker process of its own (Samba's Python bindings and
-corvane's Samba module never share a process); a measure is one whole task
-as a script does it, connection set-up included, timed in the worker. The
-tools take turns in every run (paired runs); the table gives each tool's
-median and the median of the paired ratios (corvane's time over the
-other's; below 1 is faster), and the goal against the faster of the two.
+corvane's Samba module never share a process), its modules imported (and
+so its libraries loaded) before anything is timed. The tools take turns in
+every run (paired runs); the table gives each tool's median and the median
+of the paired ratios (corvane's time over the other's; below 1 is faster),
+and the goal against the faster of the two.
+
+What each measure holds, the same for every tool, timed in the worker:
+
+- "whole task" rows (the goals): what a script does, from making the
+  connection (corvane.connect and its first call to the controller, which
+  sets up the RPC channel and authenticates; ldap3's bind over TLS;
+  SamDB's LDAP connection and bind) through the task's calls to the end of
+  the connection (corvane's close, ldap3's unbind, SamDB's object
+  released). corvane's first run also loads the Samba module (SamDB's
+  libraries are loaded at import, before the timing); the median leaves
+  that run out.
+- "on an open connection" rows: the task's calls alone. The connection is
+  made, and one user's facts read (Administrator's, so that each tool has
+  authenticated and opened what its reads need), before the timer starts,
+  and it is closed after it stops.
+
 Then what `import corvane` adds to the interpreter's start (paired runs of
-`python3 -c pass` and `python3 -c "import corvane"`), and the peak memory of
-a listing of 40,000 users against 1,000. Accounts are bulk-loaded into the
-controller's directory (tests/dc/bulk-accounts.py). Run as root.
+`python3 -c pass` and `python3 -c "import corvane"`, the package
+byte-compiled first as its Debian package is on installation), and the
+peak memory of a listing of 40,000 users against 1,000. Accounts are
+bulk-loaded into the controller's directory (tests/dc/bulk-accounts.py).
+Run as root.
 
   bench/python_compare.py [PACKAGE_DIR] [RUNS]
 
 PACKAGE_DIR holds the corvane package (default build/release/python).
 BENCH_USERS (default 5000) is the listing's size, BENCH_CREATE (default
-200) the users each creation run makes, BENCH_MEMORY=0 skips the 40,000."""
+200) the users each creation run makes (0 skips it), BENCH_MEMORY=0 skips
+the 40,000."""
 
+import compileall
 import json
 import os
 import pathlib
@@ -70,6 +90,16 @@ class CorvaneTool:
         with self.connect() as conn:
             return conn.user(name).primary_group
 
+    def listing_open(self):
+        with self.connect() as conn:
+            conn.user("Administrator")
+            return timed(lambda: sum(1 for _ in conn.users()))
+
+    def facts_open(self, name):
+        with self.connect() as conn:
+            conn.user("Administrator")
+            return timed(lambda: conn.user(name).primary_group)
+
     def create(self, prefix, count):
         with self.connect() as conn:
             for n in range(count):
@@ -98,25 +128,47 @@ class Ldap3Tool:
     def listing(self):
         conn = self.connect()
         try:
-            return sum(1 for entry in conn.extend.standard.paged_search(
-                base_dn(), USER_FILTER, attributes=["sAMAccountName"],
-                paged_size=1000, generator=True)
-                if entry["type"] == "searchResEntry")
+            return self.list_on(conn)
         finally:
             conn.unbind()
+
+    def list_on(self, conn):
+        return sum(1 for entry in conn.extend.standard.paged_search(
+            base_dn(), USER_FILTER, attributes=["sAMAccountName"],
+            paged_size=1000, generator=True)
+            if entry["type"] == "searchResEntry")
+
+    def facts_on(self, conn, name):
+        conn.search(base_dn(), "(sAMAccountName=%s)" % name,
+                    attributes=FACT_ATTRIBUTES)
+        user = conn.entries[0]
+        sid = str(user.objectSid.value)
+        group_sid = "%s-%d" % (sid.rsplit("-", 1)[0],
+                               user.primaryGroupID.value)
+        conn.search(base_dn(), "(objectSid=%s)" % group_sid,
+                    attributes=["sAMAccountName"])
+        return str(conn.entries[0].sAMAccountName)
 
     def facts(self, name):
         conn = self.connect()
         try:
-            conn.search(base_dn(), "(sAMAccountName=%s)" % name,
-                        attributes=FACT_ATTRIBUTES)
-            user = conn.entries[0]
-            sid = str(user.objectSid.value)
-            group_sid = "%s-%d" % (sid.rsplit("-", 1)[0],
-                                   user.primaryGroupID.value)
-            conn.search(base_dn(), "(objectSid=%s)" % group_sid,
-                        attributes=["sAMAccountName"])
-            return str(conn.entries[0].sAMAccountName)
+            return self.facts_on(conn, name)
+        finally:
+            conn.unbind()
+
+    def listing_open(self):
+        conn = self.connect()
+        try:
+            self.facts_on(conn, "Administrator")
+            return timed(lambda: self.list_on(conn))
+        finally:
+            conn.unbind()
+
+    def facts_open(self, name):
+        conn = self.connect()
+        try:
+            self.facts_on(conn, "Administrator")
+            return timed(lambda: self.facts_on(conn, name))
         finally:
             conn.unbind()
 
@@ -157,14 +209,12 @@ class SamdbTool:
         return self.SamDB(url="ldap://" + ENV["CORVANE_DC_HOST"],
                           credentials=credentials, lp=self.lp)
 
-    def listing(self):
-        samdb = self.connect()
+    def list_on(self, samdb):
         found = samdb.search(samdb.domain_dn(), scope=self.ldb.SCOPE_SUBTREE,
                              expression=USER_FILTER, attrs=["sAMAccountName"])
         return sum(1 for _ in found)
 
-    def facts(self, name):
-        samdb = self.connect()
+    def facts_on(self, samdb, name):
         user = samdb.search(samdb.domain_dn(), scope=self.ldb.SCOPE_SUBTREE,
                             expression="(sAMAccountName=%s)" % name,
                             attrs=FACT_ATTRIBUTES)[0]
@@ -174,6 +224,22 @@ class SamdbTool:
                              expression="(objectSid=%s)" % group_sid,
                              attrs=["sAMAccountName"])[0]
         return str(group["sAMAccountName"][0])
+
+    def listing(self):
+        return self.list_on(self.connect())
+
+    def facts(self, name):
+        return self.facts_on(self.connect(), name)
+
+    def listing_open(self):
+        samdb = self.connect()
+        self.facts_on(samdb, "Administrator")
+        return timed(lambda: self.list_on(samdb))
+
+    def facts_open(self, name):
+        samdb = self.connect()
+        self.facts_on(samdb, "Administrator")
+        return timed(lambda: self.facts_on(samdb, name))
 
     def create(self, prefix, count):
         samdb = self.connect()
@@ -185,14 +251,30 @@ class SamdbTool:
 TOOLS = {"corvane": CorvaneTool, "ldap3": Ldap3Tool, "samdb": SamdbTool}
 
 
+class Timed:
+    """A task's result with the time of its part that was timed alone."""
+
+    def __init__(self, result, ms):
+        self.result, self.ms = result, ms
+
+
+def timed(call):
+    start = time.perf_counter()
+    result = call()
+    return Timed(result, (time.perf_counter() - start) * 1000)
+
+
 def worker(name):
-    """Answers one JSON request a line: a task, its time and its result."""
+    """Answers one JSON request a line: a task, its time and its result.
+    The time is the whole task's, or the part it timed alone (Timed)."""
     tool = TOOLS[name]()
     for line in sys.stdin:
         request = json.loads(line)
         start = time.perf_counter()
         result = getattr(tool, request["task"])(*request["args"])
         elapsed = (time.perf_counter() - start) * 1000
+        if isinstance(result, Timed):
+            result, elapsed = result.result, result.ms
         print(json.dumps({"ms": elapsed, "result": result}), flush=True)
 
 
@@ -267,7 +349,10 @@ def import_cost(package, runs):
     env = dict(ENV, PYTHONPATH=package)
     bare = [sys.executable, "-c", "pass"]
     with_import = [sys.executable, "-c", "import corvane"]
-    subprocess.run(with_import, env=env, check=True)  # byte-compiled once
+    # Byte-compiled as the installed package is (PYTHONDONTWRITEBYTECODE
+    # would otherwise have every run compile it from source).
+    compileall.compile_dir(os.path.join(package, "corvane"), quiet=1)
+    subprocess.run(with_import, env=env, check=True)
     added = []
     for _ in range(runs):
         start = time.perf_counter()
@@ -294,6 +379,8 @@ def main():
     users = int(ENV.get("BENCH_USERS", "5000"))
     create = int(ENV.get("BENCH_CREATE", "200"))
 
+    print("load average before: %s" % " ".join(
+        open("/proc/loadavg").read().split()[:3]))
     row("measure (median of paired runs)", ["corvane", "ldap3", "samdb",
                                             "vs ldap3", "vs samdb",
                                             "vs faster"])
@@ -313,19 +400,24 @@ def main():
                                                          counts["first"]))
     compare("list every user's name, %d users" % users, 0.5, workers, runs,
             "listing", lambda name, run: (), same_count)
+    compare("  the same, on an open connection", None, workers, runs,
+            "listing_open", lambda name, run: (), same_count)
 
     def domain_users(name, group):
         if group != "Domain Users":
             sys.exit("%s named the primary group %r" % (name, group))
     compare("one user's facts and primary group", 0.5, workers, runs + 4,
             "facts", lambda name, run: ("bench00042",), domain_users)
+    compare("  the same, on an open connection", None, workers, runs + 4,
+            "facts_open", lambda name, run: ("bench00042",), domain_users)
 
     def made(name, count):
         if count != create:
             sys.exit("%s made %d users" % (name, count))
-    compare("create %d users with a password each" % create, None, workers,
-            3, "create",
-            lambda name, run: ("%s%d" % (name[:2], run), create), made)
+    if create:
+        compare("create %d users with a password each" % create, None,
+                workers, 3, "create",
+                lambda name, run: ("%s%d" % (name[:2], run), create), made)
     for w in workers:
         w.close()
 
@@ -334,6 +426,8 @@ def main():
         ["%.1f ms" % added, "", "", "", "",
          "%s" % ("ok" if added <= 30 else "> 30 ms")])
 
+    print("load average after: %s" % " ".join(
+        open("/proc/loadavg").read().split()[:3]))
     if memory:
         bulk_load(40000)
         large = peak_kib(lister, dict(ENV, PYTHONPATH=package))

@@ -118,7 +118,8 @@ class RowOutcome(NamedTuple):
 
 
 class Connection:
-    def __init__(self, session: Any, domain: str | None = None) -> None: ...
+    def __init__(self, session: Any, domain: str | None = None, *,
+                 reads_anywhere: bool = False) -> None: ...
     @property
     def dc(self) -> str: ...
     @property

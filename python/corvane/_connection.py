@@ -119,18 +119,52 @@ class Connection:
     """A connection to one domain. Use it as a context manager; one thread
     at a time (another thread's call meanwhile raises ConnectionBusy)."""
 
-    def __init__(self, session, domain=None):
+    def __init__(self, session, domain=None, *, reads_anywhere=False):
+        # With `reads_anywhere` (a controller session, whose empty server
+        # name is the configured controller) reads go straight to the
+        # controller: the domain object, and with it the look-up of the
+        # controller's name, is made only when something needs it (a
+        # change, ``dc``, ``domain_object``), so a connection that only
+        # reads never asks for it. Otherwise it is made now.
         self._session = session
-        try:
-            self._domain = _corvane.create_object(session, "Corvane.NTDomain")
-            if domain:
-                self._put(self._domain, "sDomain", domain)
-                self._check(self._domain)
-            self._users = self._get(self._domain, "Users")
-            self._groups = self._get(self._domain, "Groups")
-        except BaseException:
-            session.close()
-            raise
+        self._domain_name = domain
+        self._objects = None
+        self._reads_at = "" if reads_anywhere else None
+        if not reads_anywhere:
+            self._domain_objects()
+
+    def _domain_objects(self):
+        """The NTDomain object and its Users and Groups, made once."""
+        if self._objects is None:
+            session = self._session
+            try:
+                domain = _corvane.create_object(session, "Corvane.NTDomain")
+                if self._domain_name:
+                    self._put(domain, "sDomain", self._domain_name)
+                    self._check(domain)
+                self._objects = (domain, self._get(domain, "Users"),
+                                 self._get(domain, "Groups"))
+            except BaseException:
+                if self._reads_at is None:
+                    session.close()
+                raise
+        return self._objects
+
+    @property
+    def _domain(self):
+        return self._domain_objects()[0]
+
+    @property
+    def _users(self):
+        return self._domain_objects()[1]
+
+    @property
+    def _groups(self):
+        return self._domain_objects()[2]
+
+    def _read_server(self):
+        """The server name reads are sent to."""
+        return self.dc if self._reads_at is None else self._reads_at
 
     # -- plumbing -------------------------------------------------------
     @staticmethod
@@ -184,7 +218,8 @@ class Connection:
 
     # -- listings -------------------------------------------------------
     def _names(self, kind, group=""):
-        listing = _corvane.list_names(self._session, kind, self.dc, group)
+        listing = _corvane.list_names(self._session, kind,
+                                       self._read_server(), group)
         while True:
             step = listing.next()
             if step is None:
@@ -209,7 +244,8 @@ class Connection:
     # -- facts ----------------------------------------------------------
     def user(self, name):
         """The account's facts (AccountFacts)."""
-        facts, error = _corvane.account_facts(self._session, self.dc, name)
+        facts, error = _corvane.account_facts(self._session,
+                                              self._read_server(), name)
         if error is not None:
             raise error_for(error)
         for key in ("last_logon", "password_last_set", "password_expires",
@@ -219,7 +255,8 @@ class Connection:
 
     def user_groups(self, name):
         """The user's global groups, the primary one marked."""
-        found, error = _corvane.user_groups(self._session, self.dc, name)
+        found, error = _corvane.user_groups(self._session,
+                                            self._read_server(), name)
         if error is not None:
             raise error_for(error)
         # The task layer puts the primary group first when the controller
@@ -410,4 +447,5 @@ def connect(server=None, *, domain=None, realm=None, user=None,
     session = _open_session(server, domain, realm, user, password, auth_file,
                             krb5_ccache, kerberos, configfile, simulate, demo,
                             _hold_calls)
-    return Connection(session, domain)
+    return Connection(session, domain,
+                      reads_anywhere=not (demo or simulate))

@@ -4,6 +4,7 @@ python_dc_session): each way of giving credentials, a listing of thousands,
 an import whose passwords then log on, and the pywin32 script of
 docs/python.md run unchanged. Skipped without a controller."""
 
+import logging
 import os
 import pathlib
 import re
@@ -76,6 +77,28 @@ def test_credentials(credentials, asked):
         assert "Administrator" in conn.users()
     assert len(ASKED) == asked
     assert all(a.endswith("Administrator") for a in ASKED), ASKED
+
+
+def test_reads_go_to_the_given_controller_without_a_look_up(caplog):
+    # The controller's name (Netlogon) is asked for only when wanted.
+    # Asserted after the connection is gone: a failure's traceback would
+    # keep the process's one Samba session.
+    caplog.set_level(logging.DEBUG, logger="corvane")
+
+    def calls():
+        return [r.getMessage().split()[1] for r in caplog.records
+                if r.getMessage().startswith("netapi: ")]
+    with connect() as conn:
+        group = conn.user("Administrator").primary_group
+        listed = "Administrator" in conn.users()
+        reads = calls()
+        dc = conn.dc
+    del conn
+    assert (group, listed) == ("Domain Users", True)
+    assert "NetUserGetInfo" in reads and "NetUserEnum" in reads
+    assert "NetGetDCName" not in reads
+    assert dc.upper() == "\\\\" + ENV["CORVANE_DC_NAME"].upper()
+    assert calls().count("NetGetDCName") == 1
 
 
 def test_a_wrong_password_is_refused():
