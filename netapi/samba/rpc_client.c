@@ -22,10 +22,16 @@
 TALLOC_CTX* _talloc_stackframe(const char* location);
 #define talloc_stackframe() _talloc_stackframe(__location__)
 extern const struct ndr_interface_table ndr_table_netlogon;
+const char* lpcfg_workgroup(struct loadparm_context* conf);
 enum { kNetrGetDcName = 11 };
 
 struct corvane_rpc {
   const char* host;
+  // Where and how SAMR was reached, for Netlogon's connection, which is
+  // made only when the controller's name is asked for.
+  char* binding;
+  struct loadparm_context* conf;
+  struct cli_credentials* credentials;
   struct policy_handle builtin;  // opened on first use
   bool builtin_open;
   struct tevent_context* events;
@@ -75,7 +81,30 @@ static uint32_t OpenGroup(struct corvane_rpc* rpc, TALLOC_CTX* frame,
   return Status(Samr(rpc, NDR_SAMR_OPENGROUP, frame, &open), open.out.result);
 }
 
-// The account domain: the one that is not "Builtin".
+// The SID of the domain `name` (not "Builtin") into rpc->domain_sid; an NT
+// status.
+static uint32_t LookupDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame,
+                             const char* name) {
+  if (name == NULL || name[0] == '\0' || strcasecmp(name, "Builtin") == 0) {
+    return NT_STATUS_V(NT_STATUS_NO_SUCH_DOMAIN);
+  }
+  struct lsa_String domain_name = {0};
+  domain_name.string = name;
+  struct dom_sid2* sid = NULL;
+  struct samr_LookupDomain lookup = {0};
+  lookup.in.connect_handle = &rpc->connection;
+  lookup.in.domain_name = &domain_name;
+  lookup.out.sid = &sid;
+  uint32_t status =
+      NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPDOMAIN, frame, &lookup));
+  if (status == 0) status = corvane_reply_lookup_domain(&lookup);
+  if (status != 0) return status;
+  rpc->domain_sid = talloc_memdup(rpc, sid, sizeof(*sid));
+  return rpc->domain_sid != NULL ? 0 : NT_STATUS_V(NT_STATUS_NO_MEMORY);
+}
+
+// The account domain: the configured one, found in one look-up; else the
+// one the controller lists that is not "Builtin".
 static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   struct samr_Connect2 connect = {0};
   connect.in.system_name = "";
@@ -84,41 +113,30 @@ static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   uint32_t status =
       Status(Samr(rpc, NDR_SAMR_CONNECT2, frame, &connect), connect.out.result);
   if (status != 0) return status;
-
-  uint32_t resume = 0, count = 0;
-  struct samr_SamArray* domains = NULL;
-  struct samr_EnumDomains list = {0};
-  list.in.connect_handle = &rpc->connection;
-  list.in.resume_handle = &resume;
-  list.in.buf_size = 0xFFFFFFFF;
-  list.out.resume_handle = &resume;
-  list.out.sam = &domains;
-  list.out.num_entries = &count;
-  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_ENUMDOMAINS, frame, &list));
-  if (status == 0) status = corvane_reply_enum_domains(&list);
-  if (status != 0) return status;
-  const char* name = NULL;
-  for (uint32_t i = 0; domains != NULL && i < domains->count; ++i) {
-    const char* candidate = domains->entries[i].name.string;
-    if (candidate != NULL && strcasecmp(candidate, "Builtin") != 0) {
-      name = candidate;
-      break;
+  if (LookupDomain(rpc, frame, lpcfg_workgroup(rpc->conf)) != 0) {
+    uint32_t resume = 0, count = 0;
+    struct samr_SamArray* domains = NULL;
+    struct samr_EnumDomains list = {0};
+    list.in.connect_handle = &rpc->connection;
+    list.in.resume_handle = &resume;
+    list.in.buf_size = 0xFFFFFFFF;
+    list.out.resume_handle = &resume;
+    list.out.sam = &domains;
+    list.out.num_entries = &count;
+    status = NT_STATUS_V(Samr(rpc, NDR_SAMR_ENUMDOMAINS, frame, &list));
+    if (status == 0) status = corvane_reply_enum_domains(&list);
+    if (status != 0) return status;
+    const char* name = NULL;
+    for (uint32_t i = 0; domains != NULL && i < domains->count; ++i) {
+      const char* candidate = domains->entries[i].name.string;
+      if (candidate != NULL && strcasecmp(candidate, "Builtin") != 0) {
+        name = candidate;
+        break;
+      }
     }
+    status = LookupDomain(rpc, frame, name);
+    if (status != 0) return status;
   }
-  if (name == NULL) return NT_STATUS_V(NT_STATUS_NO_SUCH_DOMAIN);
-
-  struct lsa_String domain_name = {0};
-  domain_name.string = name;
-  struct dom_sid2* sid = NULL;
-  struct samr_LookupDomain lookup = {0};
-  lookup.in.connect_handle = &rpc->connection;
-  lookup.in.domain_name = &domain_name;
-  lookup.out.sid = &sid;
-  status = NT_STATUS_V(Samr(rpc, NDR_SAMR_LOOKUPDOMAIN, frame, &lookup));
-  if (status == 0) status = corvane_reply_lookup_domain(&lookup);
-  if (status != 0) return status;
-  rpc->domain_sid = talloc_memdup(rpc, sid, sizeof(*sid));
-  if (rpc->domain_sid == NULL) return NT_STATUS_V(NT_STATUS_NO_MEMORY);
 
   struct samr_OpenDomain open = {0};
   open.in.connect_handle = &rpc->connection;
@@ -130,19 +148,13 @@ static uint32_t OpenAccountDomain(struct corvane_rpc* rpc, TALLOC_CTX* frame) {
   return Status(Samr(rpc, NDR_SAMR_OPENDOMAIN, frame, &open), open.out.result);
 }
 
-// Both services over one transport, their connections made side by side.
-static NTSTATUS ConnectBoth(struct corvane_rpc* rpc, const char* binding,
-                            struct loadparm_context* conf,
-                            struct cli_credentials* credentials) {
-  struct composite_context* samr = dcerpc_pipe_connect_send(
-      rpc, binding, &ndr_table_samr, credentials, rpc->events, conf);
-  struct composite_context* netlogon = dcerpc_pipe_connect_send(
-      rpc, binding, &ndr_table_netlogon, credentials, rpc->events, conf);
-  if (samr == NULL || netlogon == NULL) return NT_STATUS_NO_MEMORY;
-  const NTSTATUS samr_status = dcerpc_pipe_connect_recv(samr, rpc, &rpc->samr);
-  const NTSTATUS netlogon_status =
-      dcerpc_pipe_connect_recv(netlogon, rpc, &rpc->netlogon);
-  return NT_STATUS_IS_OK(samr_status) ? netlogon_status : samr_status;
+// Netlogon's pipe, over the transport SAMR's took, on first use: only the
+// controller's name needs it.
+static NTSTATUS Netlogon(struct corvane_rpc* rpc) {
+  if (rpc->netlogon != NULL) return NT_STATUS_OK;
+  return dcerpc_pipe_connect(rpc, &rpc->netlogon, rpc->binding,
+                             &ndr_table_netlogon, rpc->credentials, rpc->events,
+                             rpc->conf);
 }
 
 struct corvane_rpc* corvane_rpc_connect(void* owner, const char* host,
@@ -159,14 +171,17 @@ struct corvane_rpc* corvane_rpc_connect(void* owner, const char* host,
   rpc->host = talloc_strdup(rpc, host);
   rpc->events = tevent_context_init(rpc);
   if (rpc->host == NULL || rpc->events == NULL) goto failed;
+  rpc->conf = conf;
+  rpc->credentials = credentials;
   dcerpc_init();
   for (size_t i = 0; i < 2 && !NT_STATUS_IS_OK(connected); ++i) {
-    const char* binding =
-        talloc_asprintf(frame, "%s:%s[sign]", transports[i], host);
-    if (binding == NULL) goto failed;
+    TALLOC_FREE(rpc->binding);
+    rpc->binding = talloc_asprintf(rpc, "%s:%s[sign]", transports[i], host);
+    if (rpc->binding == NULL) goto failed;
     TALLOC_FREE(rpc->samr);
-    TALLOC_FREE(rpc->netlogon);
-    const NTSTATUS attempt = ConnectBoth(rpc, binding, conf, credentials);
+    const NTSTATUS attempt =
+        dcerpc_pipe_connect(rpc, &rpc->samr, rpc->binding, &ndr_table_samr,
+                            credentials, rpc->events, conf);
     // Samba's SMB transport answers a refused connection with "no memory":
     // the TCP attempt's reason then says more.
     if (i == 0 || !NT_STATUS_EQUAL(attempt, NT_STATUS_NO_MEMORY)) {
@@ -197,8 +212,11 @@ uint32_t corvane_rpc_dc_name(struct corvane_rpc* rpc, void* owner,
   request.in.logon_server = rpc->host;
   request.in.domainname = domain != NULL && domain[0] != '\0' ? domain : NULL;
   request.out.dcname = &found;
-  const NTSTATUS transport =
-      Call(rpc->netlogon, &ndr_table_netlogon, kNetrGetDcName, frame, &request);
+  NTSTATUS transport = Netlogon(rpc);
+  if (NT_STATUS_IS_OK(transport)) {
+    transport = Call(rpc->netlogon, &ndr_table_netlogon, kNetrGetDcName, frame,
+                     &request);
+  }
   uint32_t status = NT_STATUS_IS_OK(transport)
                         ? corvane_reply_dc_name(&request)
                         : corvane_rpc_error_code(NT_STATUS_V(transport));

@@ -20,9 +20,11 @@ struct cli_credentials;
 struct dom_sid;
 struct corvane_rpc;
 
-// Connects to `host` (both services at once) and opens its account domain;
-// NULL with the NT status in *status when that fails. Everything lives in
-// `owner`.
+// Connects SAMR to `host` and opens its account domain (the configured
+// workgroup, found in one look-up; else the one the controller lists);
+// NULL with the NT status in *status when that fails. Netlogon is
+// connected, over the same transport, on its first use. Everything lives
+// in `owner`; `conf` and `credentials` must outlive it.
 struct corvane_rpc* corvane_rpc_connect(void* owner, const char* host,
                                         struct loadparm_context* conf,
                                         struct cli_credentials* credentials,
