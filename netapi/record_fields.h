@@ -50,6 +50,37 @@
   NUMBER(USER_INFO_2, usri2_country_code)                       \
   NUMBER(USER_INFO_2, usri2_code_page)
 
+#define CORVANE_USER_INFO_3_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
+  TEXT(USER_INFO_3, usri3_name)                                 \
+  SECRET(USER_INFO_3, usri3_password)                           \
+  NUMBER(USER_INFO_3, usri3_password_age)                       \
+  NUMBER(USER_INFO_3, usri3_priv)                               \
+  TEXT(USER_INFO_3, usri3_home_dir)                             \
+  TEXT(USER_INFO_3, usri3_comment)                              \
+  NUMBER(USER_INFO_3, usri3_flags)                              \
+  TEXT(USER_INFO_3, usri3_script_path)                          \
+  NUMBER(USER_INFO_3, usri3_auth_flags)                         \
+  TEXT(USER_INFO_3, usri3_full_name)                            \
+  TEXT(USER_INFO_3, usri3_usr_comment)                          \
+  TEXT(USER_INFO_3, usri3_parms)                                \
+  TEXT(USER_INFO_3, usri3_workstations)                         \
+  NUMBER(USER_INFO_3, usri3_last_logon)                         \
+  NUMBER(USER_INFO_3, usri3_last_logoff)                        \
+  NUMBER(USER_INFO_3, usri3_acct_expires)                       \
+  NUMBER(USER_INFO_3, usri3_max_storage)                        \
+  NUMBER(USER_INFO_3, usri3_units_per_week)                     \
+  BYTES(USER_INFO_3, usri3_logon_hours)                         \
+  NUMBER(USER_INFO_3, usri3_bad_pw_count)                       \
+  NUMBER(USER_INFO_3, usri3_num_logons)                         \
+  TEXT(USER_INFO_3, usri3_logon_server)                         \
+  NUMBER(USER_INFO_3, usri3_country_code)                       \
+  NUMBER(USER_INFO_3, usri3_code_page)                          \
+  NUMBER(USER_INFO_3, usri3_user_id)                            \
+  NUMBER(USER_INFO_3, usri3_primary_group_id)                   \
+  TEXT(USER_INFO_3, usri3_profile)                              \
+  TEXT(USER_INFO_3, usri3_home_dir_drive)                       \
+  NUMBER(USER_INFO_3, usri3_password_expired)
+
 #define CORVANE_USER_INFO_4_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
   TEXT(USER_INFO_4, usri4_name)                                 \
   SECRET(USER_INFO_4, usri4_password)                           \
@@ -93,6 +124,8 @@
   TEXT(USER_INFO_1009, usri1009_script_path)
 #define CORVANE_USER_INFO_1011_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
   TEXT(USER_INFO_1011, usri1011_full_name)
+#define CORVANE_USER_INFO_1017_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
+  NUMBER(USER_INFO_1017, usri1017_acct_expires)
 
 #define CORVANE_USER_MODALS_INFO_0_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
   NUMBER(USER_MODALS_INFO_0, usrmod0_min_passwd_len)                   \
@@ -114,6 +147,7 @@
   CORVANE_USER_INFO_0_FIELDS(TEXT, SECRET, NUMBER, BYTES)        \
   CORVANE_USER_INFO_1_FIELDS(TEXT, SECRET, NUMBER, BYTES)        \
   CORVANE_USER_INFO_2_FIELDS(TEXT, SECRET, NUMBER, BYTES)        \
+  CORVANE_USER_INFO_3_FIELDS(TEXT, SECRET, NUMBER, BYTES)        \
   CORVANE_USER_INFO_4_FIELDS(TEXT, SECRET, NUMBER, BYTES)        \
   CORVANE_USER_INFO_1003_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
   CORVANE_USER_INFO_1006_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
@@ -121,6 +155,7 @@
   CORVANE_USER_INFO_1008_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
   CORVANE_USER_INFO_1009_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
   CORVANE_USER_INFO_1011_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
+  CORVANE_USER_INFO_1017_FIELDS(TEXT, SECRET, NUMBER, BYTES)     \
   CORVANE_USER_MODALS_INFO_0_FIELDS(TEXT, SECRET, NUMBER, BYTES) \
   CORVANE_GROUP_INFO_0_FIELDS(TEXT, SECRET, NUMBER, BYTES)       \
   CORVANE_GROUP_INFO_1_FIELDS(TEXT, SECRET, NUMBER, BYTES)       \
@@ -131,6 +166,7 @@
   RECORD(USER_INFO_0)               \
   RECORD(USER_INFO_1)               \
   RECORD(USER_INFO_2)               \
+  RECORD(USER_INFO_3)               \
   RECORD(USER_INFO_4)               \
   RECORD(USER_INFO_1003)            \
   RECORD(USER_INFO_1006)            \
@@ -138,6 +174,7 @@
   RECORD(USER_INFO_1008)            \
   RECORD(USER_INFO_1009)            \
   RECORD(USER_INFO_1011)            \
+  RECORD(USER_INFO_1017)            \
   RECORD(USER_MODALS_INFO_0)        \
   RECORD(GROUP_INFO_0)              \
   RECORD(GROUP_INFO_1)              \

@@ -38,6 +38,7 @@ inline constexpr NET_API_STATUS NERR_GroupExists = 2223;
 inline constexpr NET_API_STATUS NERR_UserExists = 2224;
 inline constexpr NET_API_STATUS NERR_UserInGroup = 2236;
 inline constexpr NET_API_STATUS NERR_UserNotInGroup = 2237;
+inline constexpr NET_API_STATUS NERR_PasswordTooShort = 2245;
 inline constexpr NET_API_STATUS NERR_DCNotFound = 2453;
 
 // Account flags (usriN_flags).
@@ -49,6 +50,8 @@ inline constexpr DWORD UF_INTERDOMAIN_TRUST_ACCOUNT = 0x0800;
 inline constexpr DWORD UF_WORKSTATION_TRUST_ACCOUNT = 0x1000;
 inline constexpr DWORD UF_SERVER_TRUST_ACCOUNT = 0x2000;
 inline constexpr DWORD UF_DONT_EXPIRE_PASSWD = 0x10000;
+// Read only: the password has expired (levels 1 to 3 of an enumeration).
+inline constexpr DWORD UF_PASSWORD_EXPIRED = 0x800000;
 
 // usriN_acct_expires of an account that never expires.
 inline constexpr DWORD TIMEQ_FOREVER = 0xFFFFFFFF;
@@ -72,6 +75,8 @@ inline constexpr DWORD USER_HOME_DIR_PARMNUM = 6;
 inline constexpr DWORD USER_COMMENT_PARMNUM = 7;
 inline constexpr DWORD USER_FLAGS_PARMNUM = 8;
 inline constexpr DWORD USER_SCRIPT_PATH_PARMNUM = 9;
+inline constexpr DWORD USER_ACCT_EXPIRES_PARMNUM = 17;
+inline constexpr DWORD USER_PRIMARY_GROUP_PARMNUM = 51;
 inline constexpr DWORD GROUP_NAME_PARMNUM = 1;
 inline constexpr DWORD GROUP_COMMENT_PARMNUM = 2;
 
@@ -128,6 +133,40 @@ struct USER_INFO_2 {
   LPWSTR usri2_logon_server;
   DWORD usri2_country_code;
   DWORD usri2_code_page;
+};
+
+// Level 3: level 2 plus the relative id, the primary group and whether the
+// password has expired; the level an enumeration gives with every fact.
+struct USER_INFO_3 {
+  LPWSTR usri3_name;
+  LPWSTR usri3_password;
+  DWORD usri3_password_age;
+  DWORD usri3_priv;
+  LPWSTR usri3_home_dir;
+  LPWSTR usri3_comment;
+  DWORD usri3_flags;
+  LPWSTR usri3_script_path;
+  DWORD usri3_auth_flags;
+  LPWSTR usri3_full_name;
+  LPWSTR usri3_usr_comment;
+  LPWSTR usri3_parms;
+  LPWSTR usri3_workstations;
+  DWORD usri3_last_logon;
+  DWORD usri3_last_logoff;
+  DWORD usri3_acct_expires;
+  DWORD usri3_max_storage;
+  DWORD usri3_units_per_week;
+  BYTE* usri3_logon_hours;
+  DWORD usri3_bad_pw_count;
+  DWORD usri3_num_logons;
+  LPWSTR usri3_logon_server;
+  DWORD usri3_country_code;
+  DWORD usri3_code_page;
+  DWORD usri3_user_id;
+  DWORD usri3_primary_group_id;
+  LPWSTR usri3_profile;
+  LPWSTR usri3_home_dir_drive;
+  DWORD usri3_password_expired;
 };
 
 // Level 4: level 2 plus the SID, the primary group and whether the password
@@ -191,6 +230,10 @@ struct USER_INFO_1009 {
 };
 struct USER_INFO_1011 {
   LPWSTR usri1011_full_name;
+};
+// When the account expires, in seconds since 1970; TIMEQ_FOREVER: never.
+struct USER_INFO_1017 {
+  DWORD usri1017_acct_expires;
 };
 
 struct GROUP_INFO_0 {

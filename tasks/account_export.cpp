@@ -11,7 +11,6 @@ namespace corvane::tasks {
 namespace {
 
 using automation::AsciiLower;
-using automation::GetFlag;
 using automation::GetText;
 using automation::IsSuccess;
 
@@ -24,11 +23,14 @@ std::u16string Wide(std::string_view utf8) {
 ExportResult ExportAccounts(const automation::ObjectRef& domain,
                             netapi::Api& api,
                             const std::function<void(AccountRow row)>& each) {
-  const automation::ObjectRef users = automation::GetObject(domain, u"Users");
   const std::u16string server = Wide(GetText(domain, u"sDC"));
-  const CollectedNames accounts =
-      CollectNames(api, UserBatches(api, server), u"user");
-  if (!IsSuccess(accounts.result)) return {accounts.result, ""};
+  // Every account with its facts from the level 3 listing: no account needs
+  // a call of its own.
+  std::vector<ListedAccount> accounts;
+  const std::string listed = WalkAccounts(
+      api, AccountBatches(api, server),
+      [&](ListedAccount account) { accounts.push_back(std::move(account)); });
+  if (!IsSuccess(listed)) return {listed, ""};
 
   // Each user's groups, from the members of every group.
   std::map<std::string, std::vector<std::string>> groups_of;
@@ -46,20 +48,19 @@ ExportResult ExportAccounts(const automation::ObjectRef& domain,
     }
   }
 
-  for (const std::string& name : accounts.names) {
-    automation::PutValue(users, u"sUserName", Wide(name));
-    if (const std::string result = automation::LastError(users);
-        !IsSuccess(result)) {
-      return {result, "user " + name};
-    }
+  for (const ListedAccount& account : accounts) {
     AccountRow row;
-    row.name = name;
-    row.full_name = GetText(users, u"sFullName");
-    row.comment = GetText(users, u"sComment");
-    row.home_dir = GetText(users, u"sHomeDir");
-    row.script = GetText(users, u"sScriptPath");
-    row.disabled = GetFlag(users, u"bDisabled");
-    row.groups = std::move(groups_of[AsciiLower(name)]);
+    row.name = automation::ToUtf8(account.name);
+    row.full_name = automation::ToUtf8(account.full_name);
+    row.comment = automation::ToUtf8(account.comment);
+    row.home_dir = automation::ToUtf8(account.home_dir);
+    row.script = automation::ToUtf8(account.script_path);
+    row.disabled = account.disabled;
+    row.groups = std::move(groups_of[AsciiLower(row.name)]);
+    row.must_change = account.must_change_password;
+    row.expiry_given = true;
+    row.expires = account.account_expires;
+    row.last_logon = account.last_logon;
     each(std::move(row));
   }
   return {"SUCCESS", ""};

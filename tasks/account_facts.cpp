@@ -165,6 +165,18 @@ Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
   return read;
 }
 
+Read<AccountFacts> ReadAccountRecord(netapi::Api& api, const std::u16string& dc,
+                                     const std::u16string& user) {
+  return ReadRecord(api, dc, user);
+}
+
+Read<std::vector<BYTE>> ReadUserSid(netapi::Api& api, const std::u16string& dc,
+                                    const std::u16string& user) {
+  Read<AccountFacts> read = ReadRecord(api, dc, user);
+  if (!read.value) return {{}, read.error};
+  return {std::move(read.value->sid), {}};
+}
+
 Read<UserGroups> ReadUserGroups(netapi::Api& api, const std::u16string& dc,
                                 const std::u16string& user) {
   const Read<AccountFacts> account = ReadRecord(api, dc, user);

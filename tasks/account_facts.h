@@ -54,6 +54,17 @@ struct Read {
 Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
                                     const std::u16string& user);
 
+// The account's record alone (one read): every fact but the password's
+// expiry from the policy and the primary group's name.
+Read<AccountFacts> ReadAccountRecord(netapi::Api& api, const std::u16string& dc,
+                                     const std::u16string& user);
+
+// The account's SID alone (one read of its record); empty when the record
+// carries none.
+Read<std::vector<netapi::BYTE>> ReadUserSid(netapi::Api& api,
+                                            const std::u16string& dc,
+                                            const std::u16string& user);
+
 // The global groups the user belongs to, with the primary group, which the
 // platform may leave out of the list (Windows lists it, Samba does not):
 // then it comes first.

@@ -10,13 +10,17 @@
 #include <vector>
 
 #include "automation/secret.h"
+#include "tasks/account_facts.h"
 
 namespace corvane::tasks {
 
 // The fields, in the order an export gives them.
 inline constexpr const char* kAccountColumns[] = {
-    "name", "full name", "comment", "home dir", "script", "disabled", "groups"};
+    "name",     "full name", "comment",     "home dir", "script",
+    "disabled", "groups",    "must change", "expires",  "last logon"};
 inline constexpr const char* kPasswordColumn = "password";
+// Written by an export, ignored by an import: no one sets it.
+inline constexpr const char* kReadOnlyColumn = "last logon";
 
 // Texts are UTF-8.
 struct AccountRow {
@@ -27,6 +31,13 @@ struct AccountRow {
   std::optional<std::string> full_name, comment, home_dir, script;
   std::optional<bool> disabled;
   std::vector<std::string> groups;
+  // Must the password be changed at the next logon; absent: left alone.
+  std::optional<bool> must_change;
+  // When the account expires (none: never), if the row says.
+  bool expiry_given = false;
+  std::optional<Time> expires;
+  // Read only (an export's).
+  std::optional<Time> last_logon;
   // Absent when no password is given for the row.
   std::optional<automation::Secret> password;
   bool refused = false;  // a problem was found in it

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/name_listing.h"
+#include "tasks/account_facts.h"
 
 namespace corvane::tasks {
 
@@ -20,6 +21,46 @@ common::BatchCall UserBatches(netapi::Api& api, std::u16string server);
 common::BatchCall GroupBatches(netapi::Api& api, std::u16string server);
 common::BatchCall MemberBatches(netapi::Api& api, std::u16string server,
                                 std::u16string group);
+
+// The user accounts with their facts: NetUserEnum level 3, whose batches
+// carry every account's flags and times, so that no account needs a call
+// of its own.
+common::BatchCall AccountBatches(netapi::Api& api, std::u16string server);
+
+// An account as the level 3 listing gives it; times as in AccountFacts.
+struct ListedAccount {
+  std::u16string name;
+  std::u16string full_name;
+  std::u16string comment;
+  std::u16string home_dir;
+  std::u16string script_path;
+  netapi::DWORD flags = 0;  // UF_*
+  bool disabled = false;
+  bool locked_out = false;
+  // The password has expired, or must be changed at the next logon.
+  bool password_expired = false;
+  bool must_change_password = false;
+  bool account_expired = false;
+  std::optional<Time> last_logon;
+  std::optional<Time> password_last_set;
+  std::optional<Time> account_expires;
+  netapi::DWORD bad_password_count = 0;
+};
+
+// Which accounts a filtered listing keeps: each filter asked for must hold.
+struct AccountFilter {
+  bool disabled = false;
+  bool locked = false;
+  bool expired = false;  // the password or the account
+  bool never_logged_on = false;
+  bool Matches(const ListedAccount& account) const;
+};
+
+// Hands every account of AccountBatches to `each` as it arrives, as
+// WalkNames does names.
+std::string WalkAccounts(netapi::Api& api, const common::BatchCall& next_batch,
+                         const std::function<void(ListedAccount)>& each,
+                         const std::function<void()>& before_batch = {});
 
 // Hands every name to `each` as it arrives, calling `before_batch` before
 // each batch is asked for (so a caller can show the names it has); returns

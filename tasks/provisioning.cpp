@@ -6,6 +6,7 @@
 #include "automation/late_bound.h"
 #include "automation/text.h"
 #include "netapi/types.h"
+#include "tasks/account_changes.h"
 #include "tasks/generated_password.h"
 #include "tasks/listings.h"
 #include "tasks/status_table.h"
@@ -45,6 +46,30 @@ Provisioning::Provisioning(const automation::ObjectRef& domain,
       server_(Wide(GetText(domain, u"sDC"))),
       api_(api) {}
 
+std::vector<std::string> Provisioning::CheckGroups(
+    std::vector<AccountRow>& rows) {
+  bool any = false;
+  for (const AccountRow& row : rows) any = any || !row.groups.empty();
+  if (!any) return {};
+  const CollectedNames groups =
+      CollectNames(api_, GroupBatches(api_, server_), u"group");
+  if (!IsSuccess(groups.result)) {
+    return {"the groups could not be listed: " + Explained(groups.result)};
+  }
+  std::set<std::string> known;
+  for (const std::string& name : groups.names) known.insert(AsciiLower(name));
+  std::vector<std::string> problems;
+  for (AccountRow& row : rows) {
+    for (const std::string& group : row.groups) {
+      if (known.contains(AsciiLower(group))) continue;
+      problems.push_back("line " + std::to_string(row.line) + " (" + row.name +
+                         "): the group " + group + " does not exist");
+      row.refused = true;
+    }
+  }
+  return problems;
+}
+
 RowOutcome Provisioning::Apply(AccountRow& row) {
   RowOutcome outcome;
   outcome.line = row.line;
@@ -80,14 +105,19 @@ void Provisioning::Create(AccountRow& row, RowOutcome& outcome) {
         "mode 600 file) or --generate-passwords FILE";
     return;
   }
+  if (generated && options_.generated != nullptr) {
+    if (std::string problem = options_.generated->Ready(options_.dry_run);
+        !problem.empty()) {
+      outcome.error = std::move(problem);
+      return;
+    }
+  }
   if (options_.dry_run) {
-    for (const std::string& group : row.groups) CheckGroup(group, outcome);
-    if (outcome.error.empty()) {
-      outcome.done.push_back(generated ? "create with a generated password"
-                                       : "create");
-      for (const std::string& group : row.groups) {
-        outcome.done.push_back("add to " + group);
-      }
+    outcome.done.push_back(generated ? "create with a generated password"
+                                     : "create");
+    ApplyLifecycle(row, outcome, true);
+    for (const std::string& group : row.groups) {
+      outcome.done.push_back("add to " + group);
     }
     return;
   }
@@ -119,7 +149,50 @@ void Provisioning::Create(AccountRow& row, RowOutcome& outcome) {
     // Made, but not wholly (the class reports a later step's failure).
     outcome.not_done.push_back("every attribute set: " + Explained(result));
   }
+  ApplyLifecycle(row, outcome, true);
   for (const std::string& group : row.groups) AddToGroup(row, group, outcome);
+}
+
+void Provisioning::ApplyLifecycle(const AccountRow& row, RowOutcome& outcome,
+                                  bool fresh) {
+  if (!row.expiry_given && !row.must_change) return;
+  const std::u16string user = Wide(row.name);
+  // A new account never expires and need not change its password; an
+  // existing one is read once (its record) to see what differs.
+  bool must_change = false;
+  std::optional<Time> expires;
+  if (!fresh) {
+    const Read<AccountFacts> facts = ReadLifecycle(api_, server_, user);
+    if (!facts.value) {
+      outcome.not_done.push_back("read the expiry: " + Explained(facts.error));
+      return;
+    }
+    must_change = facts.value->must_change_password;
+    expires = facts.value->account_expires;
+  }
+  const auto act = [&](const std::string& what, auto change) {
+    if (options_.dry_run) {
+      outcome.done.push_back(what);
+      return;
+    }
+    const std::string result = change();
+    if (IsSuccess(result)) {
+      outcome.done.push_back(what);
+    } else {
+      outcome.not_done.push_back(what + ": " + Explained(result));
+    }
+  };
+  if (row.expiry_given && row.expires != expires) {
+    act(row.expires ? "set the expiry" : "clear the expiry",
+        [&] { return SetAccountExpiry(api_, server_, user, row.expires); });
+  }
+  if (row.must_change && *row.must_change != must_change) {
+    act(*row.must_change ? "require a password change"
+                         : "clear the password change",
+        [&] {
+          return SetMustChangePassword(api_, server_, user, *row.must_change);
+        });
+  }
 }
 
 void Provisioning::Update(AccountRow& row, RowOutcome& outcome) {
@@ -144,12 +217,15 @@ void Provisioning::Update(AccountRow& row, RowOutcome& outcome) {
       PutValue(users_, u"bDisabled", Variant::FromBool(*row.disabled));
     });
   }
-  if (row.password) {
+  // A rerun must change nothing: the password users have set since stays,
+  // unless a reset is asked for.
+  if (row.password && options_.reset_passwords) {
     const automation::SecretRef shared =
         automation::Share(std::move(*row.password));
     Change(outcome, "set the password",
            [&] { PutValue(users_, u"sPassword", shared); });
   }
+  ApplyLifecycle(row, outcome, false);
   for (const std::string& group : row.groups) {
     if (const std::string error = SelectGroup(group); !error.empty()) {
       outcome.not_done.push_back("add to " + group + ": " + error);
@@ -172,12 +248,6 @@ void Provisioning::Change(RowOutcome& outcome, const std::string& what,
     outcome.done.push_back(what);
   } else {
     outcome.not_done.push_back(what + ": " + Explained(result));
-  }
-}
-
-void Provisioning::CheckGroup(const std::string& group, RowOutcome& outcome) {
-  if (const std::string error = SelectGroup(group); !error.empty()) {
-    outcome.error = "group " + group + ": " + error;
   }
 }
 

@@ -23,6 +23,10 @@ namespace corvane::tasks {
 class GeneratedPasswords {
  public:
   virtual ~GeneratedPasswords() = default;
+  // Called before an account that gets a generated password is made (on a
+  // dry run too, when nothing may be created): the reason they could not
+  // be kept, or empty when they can.
+  virtual std::string Ready(bool /*dry_run*/) { return ""; }
   // False when the password could not be kept (errno says why).
   virtual bool Keep(std::string_view name,
                     const automation::Secret& password) = 0;
@@ -34,8 +38,10 @@ struct ProvisioningOptions {
   bool dry_run = false;
   // An existing account is updated to match its row instead of refused.
   bool exist_ok = false;
-  // A new account without a password gets a generated one, handed to this
-  // (which may be null on a dry run); `generated_to` names it.
+  // An existing account's password is set from its row only with this.
+  bool reset_passwords = false;
+  // A new account without a password gets a generated one, handed to this;
+  // `generated_to` names it.
   GeneratedPasswords* generated = nullptr;
   std::string generated_to;
 };
@@ -59,6 +65,12 @@ class Provisioning {
   Provisioning(const automation::ObjectRef& domain, netapi::Api& api,
                ProvisioningOptions options);
 
+  // Before any row is applied: every group the rows name must exist (one
+  // listing of the groups). Marks the rows naming one that does not as
+  // refused and returns a message for each, naming its row; or the
+  // listing's failure as the one message.
+  std::vector<std::string> CheckGroups(std::vector<AccountRow>& rows);
+
   // Makes the account of `row` (not refused) as it says; its password is
   // moved out of the row.
   RowOutcome Apply(AccountRow& row);
@@ -68,7 +80,9 @@ class Provisioning {
   void Update(AccountRow& row, RowOutcome& outcome);
   template <typename Action>
   void Change(RowOutcome& outcome, const std::string& what, Action action);
-  void CheckGroup(const std::string& group, RowOutcome& outcome);
+  // The row's expiry and must-change, for a new account or one whose
+  // facts differ.
+  void ApplyLifecycle(const AccountRow& row, RowOutcome& outcome, bool fresh);
   void AddToGroup(const AccountRow& row, const std::string& group,
                   RowOutcome& outcome);
   // Selects `group`; the error text when it cannot be.

@@ -7,11 +7,13 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "cli/exit_status.h"
 #include "cli/inputs/csv.h"
 #include "cli/inputs/import_file.h"
 #include "cli/report/password_file.h"
+#include "cli/report/times.h"
 #include "netapi/unique_fd.h"
 #include "tasks/account_export.h"
 #include "tasks/provisioning.h"
@@ -52,6 +54,35 @@ class ProgressBar {
   bool show_;
 };
 
+// The generated-passwords file, created when the first password is to be
+// generated, so that a rerun that makes no account needs no new file.
+class LazyPasswordFile final : public tasks::GeneratedPasswords {
+ public:
+  explicit LazyPasswordFile(std::string path) : path_(std::move(path)) {}
+  std::string Ready(bool dry_run) override {
+    if (file_) return "";
+    try {
+      if (dry_run) {
+        CheckPasswordFileIsNew(path_);
+      } else {
+        file_.emplace(path_);
+      }
+    } catch (const UsageError& error) {
+      return error.what();
+    }
+    return "";
+  }
+  bool Keep(std::string_view name,
+            const automation::Secret& password) override {
+    return file_ && file_->Keep(name, password);
+  }
+  std::string Where() const override { return path_; }
+
+ private:
+  std::string path_;
+  std::optional<PasswordFile> file_;
+};
+
 class Import {
  public:
   Import(const Request& request, const ObjectRef& domain, netapi::Api& api,
@@ -69,6 +100,23 @@ class Import {
             ? std::move(*request_.import_file)
             : ReadImportFile(request_.name, options_.spreadsheet_safe,
                              options_.trust_pipe);
+    for (const std::string& note : file.notes) PrintError("user import", note);
+    std::unique_ptr<LazyPasswordFile> generated;
+    if (!options_.generate_passwords.empty()) {
+      generated =
+          std::make_unique<LazyPasswordFile>(options_.generate_passwords);
+    }
+    tasks::Provisioning provisioning(
+        domain_, api_,
+        {options_.dry_run, options_.exist_ok, options_.reset_passwords,
+         generated.get(), options_.generate_passwords});
+    // The groups are known before the first change: a row naming one that
+    // does not exist is refused with the other problems.
+    if (file.problems.empty() || options_.dry_run) {
+      for (std::string& problem : provisioning.CheckGroups(file.rows)) {
+        file.problems.push_back(std::move(problem));
+      }
+    }
     for (const std::string& problem : file.problems) {
       PrintError("", problem);
     }
@@ -78,18 +126,6 @@ class Import {
                           "rows that cannot be imported; nothing was done "
                           "(--dry-run shows what would be)");
     }
-    std::unique_ptr<PasswordFile> generated;
-    if (!options_.generate_passwords.empty()) {
-      if (options_.dry_run) {
-        CheckPasswordFileIsNew(options_.generate_passwords);
-      } else {
-        generated = std::make_unique<PasswordFile>(options_.generate_passwords);
-      }
-    }
-    tasks::Provisioning provisioning(
-        domain_, api_,
-        {options_.dry_run, options_.exist_ok, generated.get(),
-         options_.generate_passwords});
     ProgressBar progress(file.rows.size());
     std::size_t done = 0, refused = 0;
     for (ImportRow& row : file.rows) {
@@ -111,28 +147,37 @@ class Import {
  private:
   void Print(const tasks::RowOutcome& outcome) {
     const bool failed = outcome.failed();
-    std::string text =
-        "line " + std::to_string(outcome.line) + " " + outcome.user + ": ";
-    if (options_.dry_run && !failed) {
-      text += outcome.done.empty() ? "nothing to change"
-                                   : "would " + Joined(outcome.done, ", ");
-    } else if (!outcome.error.empty()) {
-      text += "failed: " + outcome.error;
+    const std::string row =
+        "line " + std::to_string(outcome.line) + " " + outcome.user;
+    // A dry run says what it would do, failed or not.
+    const std::string done =
+        (options_.dry_run ? "would " : "") + Joined(outcome.done, ", ");
+    std::string text;
+    if (!outcome.error.empty()) {
+      text = "failed: " + outcome.error;
     } else if (outcome.not_done.empty()) {
-      text += outcome.done.empty() ? "nothing to change"
-                                   : Joined(outcome.done, ", ");
+      text = outcome.done.empty() ? "nothing to change" : done;
     } else {
-      if (!outcome.done.empty()) text += Joined(outcome.done, ", ") + "; ";
-      text += "NOT done: " + Joined(outcome.not_done, "; ") +
-              " (run again with --exist-ok to complete it)";
+      if (!outcome.done.empty()) text = done + "; ";
+      text += "NOT done: " + Joined(outcome.not_done, "; ");
+      if (!options_.dry_run) {
+        text += options_.exist_ok
+                    ? " (run again to complete it)"
+                    : " (run again with --exist-ok to complete it)";
+      }
     }
-    report_.Line(text);
-    if (failed) ++failed_;
+    report_.Line(row + ": " + text);
     nlohmann::ordered_json entry = {
         {"line", outcome.line},     {"user", outcome.user},
         {"action", outcome.action}, {"status", outcome.status()},
         {"done", outcome.done},     {"notDone", outcome.not_done}};
-    if (!outcome.error.empty()) entry["error"] = outcome.error;
+    if (failed) {
+      ++failed_;
+      PrintError(row, text);
+      // A row that failed part way says why in `error` too.
+      entry["error"] = outcome.error.empty() ? Joined(outcome.not_done, "; ")
+                                             : outcome.error;
+    }
     rows_.push_back(std::move(entry));
   }
 
@@ -204,13 +249,18 @@ int RunUserExport(const Request& request, const ObjectRef& domain,
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   const tasks::ExportResult exported =
       tasks::ExportAccounts(domain, api, [&](tasks::AccountRow account) {
-        const std::string fields[] = {account.name,
-                                      *account.full_name,
-                                      *account.comment,
-                                      *account.home_dir,
-                                      *account.script,
-                                      *account.disabled ? "yes" : "no",
-                                      Joined(account.groups, ";")};
+        const std::string fields[] = {
+            account.name,
+            *account.full_name,
+            *account.comment,
+            *account.home_dir,
+            *account.script,
+            *account.disabled ? "yes" : "no",
+            Joined(account.groups, ";"),
+            account.must_change.value_or(false) ? "yes" : "no",
+            account.expires ? IsoTime(*account.expires) : "never",
+            account.last_logon ? IsoTime(*account.last_logon) : "never"};
+        static_assert(std::size(fields) == std::size(tasks::kAccountColumns));
         std::vector<std::string> cells;
         nlohmann::ordered_json row = nlohmann::ordered_json::object();
         for (std::size_t i = 0; i < std::size(fields); ++i) {

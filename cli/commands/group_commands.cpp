@@ -3,6 +3,7 @@
 #include "cli/exit_status.h"
 #include "cli/report/streamed_names.h"
 #include "common/string_buffers.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 namespace {
@@ -27,6 +28,8 @@ class GroupTask {
         return Add();
       case Command::kGroupDelete:
         return Delete();
+      case Command::kGroupRename:
+        return Rename();
       default:
         break;
     }
@@ -53,6 +56,14 @@ class GroupTask {
     const std::string result = ShowNames(
         api_, tasks::GroupBatches(api_, server_), report_, "groups", u"group");
     return report_.Finish("group list", result);
+  }
+
+  int Rename() {
+    const std::string result = tasks::RenameGroup(
+        api_, server_, Wide(request_.name), Wide(request_.new_name));
+    report_.Data("group", request_.name);
+    report_.Data("newName", request_.new_name);
+    return report_.Finish(context_, result);
   }
 
   int Select() {

@@ -1,5 +1,7 @@
 #include "cli/commands/task_command.h"
 
+#include <unistd.h>
+
 #include "cli/commands/account_files.h"
 #include "cli/commands/group_commands.h"
 #include "cli/commands/user_commands.h"
@@ -12,8 +14,7 @@ bool IsUserCommand(Command command) {
   return command >= Command::kUserList && command <= Command::kUserExport;
 }
 bool IsGroupCommand(Command command) {
-  return command >= Command::kGroupList &&
-         command <= Command::kGroupRemoveMember;
+  return command >= Command::kGroupList && command <= Command::kGroupRename;
 }
 
 }  // namespace
@@ -32,6 +33,20 @@ void CheckRequest(const Request& request) {
     throw UsageError(
         "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "
         "simulated demo domain is CORVANE");
+  }
+  if (!request.password_file.empty() && !request.random_password) {
+    throw UsageError("--write-password goes with --random-password");
+  }
+  // A generated password is shown only on a terminal, never in JSON.
+  if (request.random_password && request.password_file.empty() &&
+      (options.json || ::isatty(STDOUT_FILENO) == 0)) {
+    throw UsageError(
+        "--random-password shows the password only on a terminal (never in "
+        "JSON or a pipe); give --write-password FILE to have it written to "
+        "a new mode 600 file");
+  }
+  if (request.list.csv && options.json) {
+    throw UsageError("--csv and --json are two formats: give one");
   }
 }
 

@@ -1,11 +1,21 @@
 #include "cli/commands/user_commands.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <memory>
+
 #include "automation/text.h"
 #include "cli/exit_status.h"
+#include "cli/report/password_file.h"
 #include "cli/report/streamed_names.h"
 #include "cli/report/times.h"
 #include "netapi/sid_text.h"
+#include "tasks/account_changes.h"
 #include "tasks/account_facts.h"
+#include "tasks/generated_password.h"
 
 namespace corvane::cli {
 namespace {
@@ -33,6 +43,45 @@ void TimeField(Report& report, const std::string& key, const std::string& label,
   }
 }
 
+// When the lifecycle options say the account expires: none for never.
+std::optional<tasks::Time> ExpiryOf(const Lifecycle& lifecycle) {
+  if (lifecycle.expires) {
+    std::optional<tasks::Time> end = EndOfLocalDay(*lifecycle.expires);
+    if (!end) {
+      throw UsageError("--expires " + *lifecycle.expires +
+                       ": not a date; give YYYY-MM-DD");
+    }
+    return end;
+  }
+  if (lifecycle.days) {
+    const auto now = std::chrono::time_point_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now());
+    return tasks::Time(now + std::chrono::days(*lifecycle.days));
+  }
+  return std::nullopt;
+}
+
+// Shows a generated password once, on the terminal, outside the report, so
+// that it reaches no JSON document and no audit copy.
+bool ShowOnTerminal(const std::string& user,
+                    const automation::Secret& password) {
+  std::optional<automation::SecretUtf8> text =
+      automation::ToUtf8Secret(password.view());
+  if (!text) return false;
+  automation::SecretUtf8 line(std::string_view(
+      "password for " + automation::EscapeControls(user) + ": "));
+  for (const char c : text->view()) line.push_back(c);
+  line.push_back('\n');
+  std::string_view left = line.view();
+  while (!left.empty()) {
+    const ssize_t wrote = ::write(STDOUT_FILENO, left.data(), left.size());
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    left.remove_prefix(static_cast<std::size_t>(wrote));
+  }
+  return true;
+}
+
 class UserTask {
  public:
   UserTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
@@ -56,6 +105,13 @@ class UserTask {
         return Show();
       case Command::kUserGroups:
         return Groups();
+      case Command::kUserRename:
+        return Rename();
+      case Command::kUserSid:
+        if (automation::AsciiLower(request_.sid_format) == "sddl") {
+          return SddlSid();
+        }
+        break;
       default:
         break;
     }
@@ -84,7 +140,37 @@ class UserTask {
   }
 
  private:
+  std::u16string Dc() { return Wide(GetText(domain_, u"sDC")); }
+
+  // Applies the expiry and must-change options after the account's other
+  // changes; the first failure's text, or "SUCCESS".
+  std::string ApplyLifecycle() {
+    const Lifecycle& lifecycle = request_.lifecycle;
+    if (lifecycle.expiry_given()) {
+      const std::string result = tasks::SetAccountExpiry(
+          api_, Dc(), Wide(request_.name), ExpiryOf(lifecycle));
+      if (!IsSuccess(result)) return result;
+    }
+    if (lifecycle.must_change) {
+      const std::string result = tasks::SetMustChangePassword(
+          api_, Dc(), Wide(request_.name), *lifecycle.must_change);
+      if (!IsSuccess(result)) return result;
+    }
+    return "SUCCESS";
+  }
+
+  int Rename() {
+    const std::string result = tasks::RenameUser(
+        api_, Dc(), Wide(request_.name), Wide(request_.new_name));
+    report_.Data("user", request_.name);
+    report_.Data("newName", request_.new_name);
+    return report_.Finish(context_, result);
+  }
+
   int List() {
+    if (request_.list.any()) {
+      return ShowUserListing(api_, Dc(), request_.list, report_);
+    }
     const std::string result = ShowNames(
         api_, tasks::UserBatches(api_, Wide(GetText(domain_, u"sDC"))), report_,
         "users", u"user");
@@ -156,7 +242,16 @@ class UserTask {
 
   int Add() {
     const UserFields& fields = request_.fields;
-    const automation::SecretRef password = automation::Share(passwords_.Take());
+    // Checked before anything is made: the account needs its expiry.
+    if (request_.lifecycle.expiry_given()) ExpiryOf(request_.lifecycle);
+    std::unique_ptr<PasswordFile> file;
+    if (request_.random_password && !request_.password_file.empty()) {
+      file = std::make_unique<PasswordFile>(request_.password_file,
+                                            "--write-password");
+    }
+    const automation::SecretRef password =
+        automation::Share(request_.random_password ? tasks::GeneratePassword()
+                                                   : passwords_.Take());
     std::vector<Variant> args = {Wide(request_.name),
                                  password,
                                  Wide(fields.home_dir.value_or("")),
@@ -175,16 +270,39 @@ class UserTask {
     if (created && !IsSuccess(result)) {
       return report_.Finish(context_ + ": account created, but", result);
     }
+    if (!created) return report_.Finish(context_, result);
+    if (request_.random_password) {
+      if (file) {
+        if (!file->Keep(request_.name, *password)) {
+          return report_.Fail(context_ + ": account created, but",
+                              "its password could not be written to " +
+                                  request_.password_file +
+                                  "; set one with user password");
+        }
+        report_.Data("passwordWrittenTo", request_.password_file);
+        report_.Line("password written to " + request_.password_file);
+      } else if (!ShowOnTerminal(request_.name, *password)) {
+        return report_.Fail(context_ + ": account created, but",
+                            "its password could not be shown; set one with "
+                            "user password");
+      }
+    }
+    const std::string lifecycle = ApplyLifecycle();
+    if (!IsSuccess(lifecycle)) {
+      return report_.Finish(context_ + ": account created, but", lifecycle);
+    }
     return report_.Finish(context_, result);
   }
 
   int Set() {
     const UserFields& fields = request_.fields;
-    if (!fields.any()) {
+    if (!fields.any() && !request_.lifecycle.any()) {
       throw UsageError(
-          "nothing to change: give --full-name, --comment, --home-dir or "
-          "--script");
+          "nothing to change: give --full-name, --comment, --home-dir, "
+          "--script, --expires, --days, --no-expiry or "
+          "--[no-]must-change-at-next-login");
     }
+    if (request_.lifecycle.expiry_given()) ExpiryOf(request_.lifecycle);
     const std::pair<const std::optional<std::string>*, std::u16string_view>
         changes[] = {{&fields.full_name, u"sFullName"},
                      {&fields.comment, u"sComment"},
@@ -196,12 +314,28 @@ class UserTask {
       const std::string result = LastError(users_);
       if (!IsSuccess(result)) return report_.Finish(context_, result);
     }
-    return Done();
+    report_.Data("user", request_.name);
+    return report_.Finish(context_, ApplyLifecycle());
   }
 
   int ChangePassword() {
     PutValue(users_, u"sPassword", automation::Share(passwords_.Take()));
-    return Done();
+    const std::string result = LastError(users_);
+    report_.Data("user", request_.name);
+    if (!IsSuccess(result)) return report_.Finish(context_, result);
+    return report_.Finish(context_, ApplyLifecycle());
+  }
+
+  // S-1-5-..., from the account's record: one call.
+  int SddlSid() {
+    const tasks::Read<std::vector<netapi::BYTE>> read =
+        tasks::ReadUserSid(api_, Dc(), Wide(request_.name));
+    if (!read.value) return report_.Finish(context_, read.error);
+    if (read.value->empty()) {
+      return report_.Fail(context_, "the controller returned no SID");
+    }
+    report_.Value("sid", netapi::SidText(*read.value));
+    return report_.Finish(context_, "SUCCESS");
   }
 
   int Sid() {

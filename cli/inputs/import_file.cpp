@@ -14,6 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/inputs/csv.h"
 #include "cli/inputs/private_file.h"
+#include "cli/report/times.h"
 #include "netapi/unique_fd.h"
 
 namespace corvane::cli {
@@ -105,6 +106,9 @@ class RowReader {
   }
 
   bool has_password() const { return columns_.contains(kPasswordColumn); }
+  bool has_column(const std::string& column) const {
+    return columns_.contains(column);
+  }
 
   // The row, or a message saying why it cannot be imported.
   ImportRow Read(CsvRecord& record, std::vector<std::string>& problems) {
@@ -144,6 +148,32 @@ class RowReader {
       row.disabled = *flag;
     } else {
       problems.push_back(named + ": \"disabled\" must be yes or no (or empty)");
+    }
+    // Empty leaves an existing account's fact as it is.
+    if (const auto must_change = Cell(record, "must change");
+        must_change && !Trimmed(*must_change).empty()) {
+      if (const auto flag = ParseFlag(*must_change)) {
+        row.must_change = *flag;
+      } else {
+        problems.push_back(named +
+                           ": \"must change\" must be yes or no (or empty)");
+      }
+    }
+    if (const auto expires = Cell(record, "expires");
+        expires && !Trimmed(*expires).empty()) {
+      const std::string text = automation::AsciiLower(Trimmed(*expires));
+      row.expiry_given = true;
+      if (text == "never") {
+        row.expires.reset();
+      } else if (const auto end = EndOfLocalDay(text)) {
+        row.expires = *end;
+      } else if (const auto exact = ParseIsoTime(text)) {
+        row.expires = *exact;
+      } else {
+        problems.push_back(named +
+                           ": \"expires\" must be YYYY-MM-DD, an ISO 8601 time "
+                           "in UTC (as an export writes), never, or empty");
+      }
     }
     const std::string groups = Cell(record, "groups").value_or("");
     for (std::size_t start = 0; start <= groups.size();) {
@@ -223,6 +253,10 @@ ImportFile ReadImportFile(const std::string& path, bool spreadsheet_safe,
   }
 
   ImportFile file;
+  if (reader.has_column(tasks::kReadOnlyColumn)) {
+    file.notes.push_back(std::string("the column \"") + tasks::kReadOnlyColumn +
+                         "\" is an export's record and is ignored");
+  }
   tasks::NamesSeen names;
   for (std::size_t i = 1; i < records.size(); ++i) {
     const std::size_t known_problems = file.problems.size();

@@ -18,6 +18,8 @@ struct ImportFile {
   std::vector<ImportRow> rows;
   // One message for each row that cannot be imported, naming it.
   std::vector<std::string> problems;
+  // What the reader ignored (an export's read-only column), said once.
+  std::vector<std::string> notes;
 };
 
 // Reads FILE, or standard input for "-". Throws UsageError for a file that

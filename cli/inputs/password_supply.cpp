@@ -18,6 +18,7 @@ namespace {
 std::vector<std::string> PromptsFor(const Request& request) {
   switch (request.command) {
     case Command::kUserAdd:
+      if (request.random_password) return {};
       return {"Password for new user " + request.name + ": "};
     case Command::kUserPassword:
       return {"New password for " + request.name + ": "};

@@ -57,6 +57,12 @@ constexpr const char* kPasswordsFromHelp =
     "Read the passwords from FILE (one a line, in the order they are used) "
     "instead of the terminal or standard input";
 
+constexpr const char* kListHelp =
+    "The filters combine: an account is listed when it matches every one "
+    "given. --expired: the password has expired (or must be changed at the "
+    "next logon) or the account has. The accounts are read in the "
+    "controller's batches, never one call per account.";
+
 constexpr const char* kImportHelp =
     "Columns: name, full name, comment, home dir, script, disabled (yes or "
     "no), groups (separated by ;), and password, accepted only in a file "
@@ -64,7 +70,9 @@ constexpr const char* kImportHelp =
     "asked anything; a row that fails is reported and the next one goes on "
     "(exit status 1). With --exist-ok an account's attributes are set to "
     "the row's and the row's groups are added; its password is changed "
-    "only when the row gives one.";
+    "only with --reset-passwords and a password in the row. Columns must "
+    "change (yes or no) and expires (YYYY-MM-DD, never, or empty to leave "
+    "it) set those facts; the last logon column of an export is ignored.";
 
 class Parser {
  public:
@@ -241,6 +249,36 @@ class Parser {
     sub->add_option("--script", f.script, "Logon script path");
   }
 
+  void AddMustChange(CLI::App* sub, bool clearable) {
+    Lifecycle& l = request_.lifecycle;
+    CLI::Option* set = sub->add_flag_callback(
+        "--must-change-at-next-login", [&l] { l.must_change = true; },
+        "The user must change the password at the next logon");
+    if (clearable) {
+      sub->add_flag_callback(
+             "--no-must-change-at-next-login", [&l] { l.must_change = false; },
+             "The user need not change the password at the next logon")
+          ->excludes(set);
+    }
+  }
+
+  void AddExpiry(CLI::App* sub) {
+    Lifecycle& l = request_.lifecycle;
+    CLI::Option* date =
+        sub->add_option("--expires", l.expires,
+                        "The account expires at the end of DATE (YYYY-MM-DD, "
+                        "local time)")
+            ->type_name("DATE");
+    CLI::Option* days =
+        sub->add_option("--days", l.days, "The account expires N days from now")
+            ->check(CLI::Range(1, 36500).description(""))
+            ->type_name("N");
+    CLI::Option* never =
+        sub->add_flag("--no-expiry", l.no_expiry, "The account never expires");
+    date->excludes(days)->excludes(never);
+    days->excludes(never);
+  }
+
   void AddDc() {
     CLI::App* dc = Command(app_, "dc", "Show the domain controller of DOMAIN",
                            Command::kDc);
@@ -250,8 +288,21 @@ class Parser {
   void AddUser() {
     CLI::App* user = app_.add_subcommand("user", "User accounts");
     user->require_subcommand(1);
-    Command(*user, "list", "List the normal user accounts, one a line",
-            Command::kUserList);
+    CLI::App* list =
+        Command(*user, "list", "List the normal user accounts, one a line",
+                Command::kUserList);
+    ListOptions& l = request_.list;
+    list->add_flag("--disabled", l.disabled, "Only disabled accounts");
+    list->add_flag("--locked", l.locked, "Only locked-out accounts");
+    list->add_flag("--expired", l.expired,
+                   "Only accounts whose password or account has expired");
+    list->add_flag("--never-logged-on", l.never_logged_on,
+                   "Only accounts that never logged on");
+    list->add_flag("--long", l.long_form,
+                   "The facts of each account as columns");
+    list->add_flag("--csv", l.csv,
+                   "CSV with a header row: the columns of --long");
+    list->footer(kListHelp);
     AddName(Command(*user, "show", "Show an account's attributes",
                     Command::kUserShow),
             "USER");
@@ -266,15 +317,32 @@ class Parser {
                     .description(""))
         ->type_name("guest|user|admin");
     add->add_flag("--disabled", request_.disabled, "Create it disabled");
+    AddMustChange(add, false);
+    AddExpiry(add);
+    add->add_flag("--random-password", request_.random_password,
+                  "Generate the password (16 characters); it is shown once "
+                  "on the terminal, or written to --write-password FILE");
+    add->add_option("--write-password", request_.password_file,
+                    "With --random-password: write \"user,password\" to "
+                    "this new file (mode 600) instead of the terminal")
+        ->type_name("FILE");
     CLI::App* set = Command(*user, "set", "Change an account's attributes",
                             Command::kUserSet);
     AddName(set, "USER");
     AddUserFields(set);
-    AddName(Command(*user, "password",
-                    "Set an account's password, read from the terminal "
-                    "(without echo) or standard input",
-                    Command::kUserPassword),
-            "USER");
+    AddMustChange(set, true);
+    AddExpiry(set);
+    CLI::App* password = Command(*user, "password",
+                                 "Set an account's password, read from the "
+                                 "terminal (without echo) or standard input",
+                                 Command::kUserPassword);
+    AddName(password, "USER");
+    AddMustChange(password, false);
+    CLI::App* rename = Command(
+        *user, "rename", "Rename an account; its SID, groups and password stay",
+        Command::kUserRename);
+    AddName(rename, "USER");
+    rename->add_option("NEW", request_.new_name, "New logon name")->required();
     AddName(
         Command(*user, "disable", "Disable an account", Command::kUserDisable),
         "USER");
@@ -283,9 +351,17 @@ class Parser {
     AddName(Command(*user, "unlock", "Unlock a locked-out account",
                     Command::kUserUnlock),
             "USER");
-    AddName(Command(*user, "sid", "Show an account's SID text (NTUser.sSID)",
-                    Command::kUserSid),
-            "USER");
+    CLI::App* sid =
+        Command(*user, "sid",
+                "Show an account's SID as NTUser.sSID gives it (the bytes in "
+                "decimal, run together), or with --format=sddl as S-1-5-...",
+                Command::kUserSid);
+    AddName(sid, "USER");
+    sid->add_option("--format", request_.sid_format,
+                    "bytes (NTUser.sSID, the default) or sddl (S-1-5-...)")
+        ->check(
+            CLI::IsMember({"bytes", "sddl"}, CLI::ignore_case).description(""))
+        ->type_name("bytes|sddl");
     AddName(Command(*user, "groups",
                     "List the global groups an account belongs to, its "
                     "primary group marked",
@@ -310,6 +386,9 @@ class Parser {
                      "nothing");
     import->add_flag("--exist-ok", o.exist_ok,
                      "Update an existing account to match its row");
+    import->add_flag("--reset-passwords", o.reset_passwords,
+                     "With --exist-ok: also set an existing account's "
+                     "password from its row's password column");
     import
         ->add_option("--generate-passwords", o.generate_passwords,
                      "Generate the passwords of new accounts without one "
@@ -368,6 +447,11 @@ class Parser {
                 Command::kGroupRemoveMember);
     AddName(remove_member, "GROUP");
     remove_member->add_option("USER", request_.member, "User")->required();
+    CLI::App* rename = Command(
+        *group, "rename", "Rename a global group; its SID and members stay",
+        Command::kGroupRename);
+    AddName(rename, "GROUP");
+    rename->add_option("NEW", request_.new_name, "New group name")->required();
   }
 
   void AddInvoke() {

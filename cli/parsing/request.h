@@ -39,6 +39,7 @@ enum class Command {
   kUserSid,
   kUserGroups,
   kUserDelete,
+  kUserRename,
   kUserImport,
   kUserExport,
   kGroupList,
@@ -49,6 +50,7 @@ enum class Command {
   kGroupMembers,
   kGroupAddMember,
   kGroupRemoveMember,
+  kGroupRename,
   kInvoke,
   kBatch,
 };
@@ -62,6 +64,32 @@ struct UserFields {
   bool any() const { return full_name || comment || home_dir || script; }
 };
 
+// The account lifecycle options of `user add`, `user password` and `user
+// set`: whether the password must be changed at the next logon (none: left
+// as it is) and when the account expires.
+struct Lifecycle {
+  std::optional<bool> must_change;
+  std::optional<std::string> expires;  // --expires DATE
+  std::optional<std::int32_t> days;    // --days N from now
+  bool no_expiry = false;              // --no-expiry
+  bool expiry_given() const { return expires || days || no_expiry; }
+  bool any() const { return must_change || expiry_given(); }
+};
+
+// Which accounts `user list` shows, and how.
+struct ListOptions {
+  bool disabled = false;
+  bool locked = false;
+  bool expired = false;  // the password or the account
+  bool never_logged_on = false;
+  bool long_form = false;  // the facts of each account as columns
+  bool csv = false;
+  bool filtered() const {
+    return disabled || locked || expired || never_logged_on;
+  }
+  bool any() const { return filtered() || long_form || csv; }
+};
+
 // What `user import` may do.
 struct ImportOptions {
   bool dry_run = false;
@@ -72,6 +100,8 @@ struct ImportOptions {
   bool spreadsheet_safe = false;
   // A password column is accepted from a pipe, whose mode proves nothing.
   bool trust_pipe = false;
+  // An existing account's password is set from its row only when asked.
+  bool reset_passwords = false;
 };
 
 struct BatchLine;
@@ -86,6 +116,14 @@ struct Request {
   std::int32_t privilege = 1;  // privUser
   bool disabled = false;
   std::optional<std::string> comment;  // group comment
+  Lifecycle lifecycle;
+  // user add: a generated password, shown on the terminal or written to
+  // `password_file` (new, mode 600).
+  bool random_password = false;
+  std::string password_file;
+  std::string new_name;    // user rename, group rename
+  ListOptions list;        // user list
+  std::string sid_format;  // user sid: "sddl" or empty
   std::vector<std::string> statements;
   ImportOptions import;
   std::string statements_file;   // invoke -f: FILE, or - for standard input

@@ -13,8 +13,8 @@
 namespace corvane::cli {
 namespace {
 
-void Refuse(const std::string& path, int error) {
-  throw UsageError("--generate-passwords " + path + ": " +
+void Refuse(const std::string& option, const std::string& path, int error) {
+  throw UsageError(option + " " + path + ": " +
                    (error == EEXIST ? std::string("the file exists; give a "
                                                   "new file, so that no "
                                                   "passwords are lost")
@@ -23,13 +23,14 @@ void Refuse(const std::string& path, int error) {
 
 }  // namespace
 
-PasswordFile::PasswordFile(const std::string& path)
+PasswordFile::PasswordFile(const std::string& path, std::string option)
     : path_(path),
+      option_(std::move(option)),
       fd_(::open(path.c_str(),
                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)) {
-  if (!fd_) Refuse(path, errno);
+  if (!fd_) Refuse(option_, path, errno);
   // The creation mask may only narrow it; make sure it is exactly 600.
-  if (::fchmod(fd_.get(), 0600) != 0) Refuse(path, errno);
+  if (::fchmod(fd_.get(), 0600) != 0) Refuse(option_, path, errno);
 }
 
 bool PasswordFile::Keep(std::string_view name,
@@ -51,9 +52,10 @@ bool PasswordFile::Keep(std::string_view name,
   return ::fsync(fd_.get()) == 0 || errno == EINVAL;
 }
 
-void CheckPasswordFileIsNew(const std::string& path) {
+void CheckPasswordFileIsNew(const std::string& path,
+                            const std::string& option) {
   struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0) Refuse(path, EEXIST);
+  if (::lstat(path.c_str(), &info) == 0) Refuse(option, path, EEXIST);
 }
 
 }  // namespace corvane::cli

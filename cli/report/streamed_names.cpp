@@ -1,5 +1,9 @@
 #include "cli/report/streamed_names.h"
 
+#include "automation/text.h"
+#include "cli/inputs/csv.h"
+#include "cli/report/times.h"
+
 namespace corvane::cli {
 
 std::string ShowNames(netapi::Api& api, const common::BatchCall& next_batch,
@@ -12,6 +16,105 @@ std::string ShowNames(netapi::Api& api, const common::BatchCall& next_batch,
       [&] { report.FlushNames(); });
   report.FlushNames();
   return result;
+}
+
+namespace {
+
+std::string YesNo(bool value) { return value ? "yes" : "no"; }
+
+// A time in a column: the local date and time, or "never".
+std::string Column(const std::optional<tasks::Time>& time) {
+  return time ? LocalTime(*time) : "never";
+}
+
+std::string Csv(const std::optional<tasks::Time>& time) {
+  return time ? IsoTime(*time) : "never";
+}
+
+nlohmann::ordered_json Json(const std::optional<tasks::Time>& time) {
+  return time ? nlohmann::ordered_json(IsoTime(*time))
+              : nlohmann::ordered_json(nullptr);
+}
+
+std::string Padded(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+constexpr const char* kCsvHeader =
+    "name,full name,disabled,locked out,password expired,must change,"
+    "account expires,last logon,password last set";
+
+}  // namespace
+
+int ShowUserListing(netapi::Api& api, const std::u16string& dc,
+                    const ListOptions& options, Report& report) {
+  const tasks::AccountFilter filter{options.disabled, options.locked,
+                                    options.expired, options.never_logged_on};
+  const bool columns = options.long_form || options.csv;
+  nlohmann::ordered_json objects = nlohmann::ordered_json::array();
+  if (!columns || !report.json()) report.List("users", {});
+  if (options.csv) {
+    report.StreamName("users", kCsvHeader);
+  } else if (options.long_form && !report.json()) {
+    report.StreamName("users", Padded("NAME", 21) +
+                                   "DISABLED LOCKED PWD-EXPIRED "
+                                   "MUST-CHANGE ACCOUNT-EXPIRES" +
+                                   std::string(10, ' ') + "LAST-LOGON" +
+                                   std::string(15, ' ') + "FULL-NAME");
+  }
+  const std::string result = tasks::WalkAccounts(
+      api, tasks::AccountBatches(api, dc),
+      [&](tasks::ListedAccount account) {
+        if (!filter.Matches(account)) return;
+        const std::string name = automation::ToUtf8(account.name);
+        const std::string full_name = automation::ToUtf8(account.full_name);
+        if (options.csv) {
+          const std::string cells[] = {name,
+                                       full_name,
+                                       YesNo(account.disabled),
+                                       YesNo(account.locked_out),
+                                       YesNo(account.password_expired),
+                                       YesNo(account.must_change_password),
+                                       Csv(account.account_expires),
+                                       Csv(account.last_logon),
+                                       Csv(account.password_last_set)};
+          std::string line;
+          for (const std::string& cell : cells) {
+            if (!line.empty()) line += ',';
+            line += CsvField(cell);
+          }
+          report.StreamName("users", line);
+        } else if (columns && report.json()) {
+          objects.push_back(
+              {{"name", name},
+               {"fullName", full_name},
+               {"disabled", account.disabled},
+               {"lockedOut", account.locked_out},
+               {"passwordExpired", account.password_expired},
+               {"mustChangePassword", account.must_change_password},
+               {"accountExpired", account.account_expired},
+               {"accountExpires", Json(account.account_expires)},
+               {"lastLogon", Json(account.last_logon)},
+               {"passwordLastSet", Json(account.password_last_set)},
+               {"badPasswordCount", account.bad_password_count}});
+        } else if (columns) {
+          report.StreamName(
+              "users", Padded(name, 20) + " " +
+                           Padded(YesNo(account.disabled), 9) +
+                           Padded(YesNo(account.locked_out), 7) +
+                           Padded(YesNo(account.password_expired), 12) +
+                           Padded(YesNo(account.must_change_password), 12) +
+                           Padded(Column(account.account_expires), 25) +
+                           Padded(Column(account.last_logon), 25) + full_name);
+        } else {
+          report.StreamName("users", name);
+        }
+      },
+      [&] { report.FlushNames(); });
+  report.FlushNames();
+  if (columns && report.json()) report.Data("users", std::move(objects));
+  return report.Finish("user list", result);
 }
 
 }  // namespace corvane::cli

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "tasks/listings.h"
 
@@ -15,5 +16,12 @@ namespace corvane::cli {
 std::string ShowNames(netapi::Api& api, const common::BatchCall& next_batch,
                       Report& report, const std::string& key,
                       std::u16string_view kind);
+
+// `user list` with filters, --long or --csv: the accounts of the level 3
+// listing on `dc` that pass the filters, as names (under "users"), as
+// columns (--long; objects in JSON) or as CSV with a header row, each batch
+// shown before the next is asked for. Returns the exit status.
+int ShowUserListing(netapi::Api& api, const std::u16string& dc,
+                    const ListOptions& options, Report& report);
 
 }  // namespace corvane::cli

@@ -1,5 +1,6 @@
 #include "cli/report/times.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace corvane::cli {
@@ -25,6 +26,55 @@ std::string IsoTime(tasks::Time time) {
 
 std::string LocalTime(tasks::Time time) {
   return FormatTime(time, false, "%Y-%m-%d %H:%M:%S %Z");
+}
+
+std::optional<tasks::Time> ParseIsoTime(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+  char t = 0, z = 0;
+  if (text.size() != 20 ||
+      std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%c%n", &year, &month,
+                  &day, &t, &hour, &minute, &second, &z, &used) != 8 ||
+      used != 20 || (t != 'T' && t != 't') || (z != 'Z' && z != 'z')) {
+    return std::nullopt;
+  }
+  std::tm parts{};
+  parts.tm_year = year - 1900;
+  parts.tm_mon = month - 1;
+  parts.tm_mday = day;
+  parts.tm_hour = hour;
+  parts.tm_min = minute;
+  parts.tm_sec = second;
+  const std::time_t seconds = ::timegm(&parts);
+  if (seconds == -1 || parts.tm_mday != day || parts.tm_mon != month - 1 ||
+      parts.tm_hour != hour || parts.tm_min != minute) {
+    return std::nullopt;
+  }
+  return tasks::Time(std::chrono::seconds(seconds));
+}
+
+std::optional<tasks::Time> EndOfLocalDay(const std::string& date) {
+  int year = 0, month = 0, day = 0, used = 0;
+  if (date.size() != 10 ||
+      std::sscanf(date.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &used) !=
+          3 ||
+      used != 10 || date[4] != '-' || date[7] != '-') {
+    return std::nullopt;
+  }
+  std::tm parts{};
+  parts.tm_year = year - 1900;
+  parts.tm_mon = month - 1;
+  parts.tm_mday = day;
+  parts.tm_isdst = -1;
+  std::tm normalised = parts;
+  // A day that mktime moves (February 30th) is no date.
+  if (std::mktime(&normalised) == -1 || normalised.tm_mday != day ||
+      normalised.tm_mon != month - 1 || normalised.tm_year != year - 1900) {
+    return std::nullopt;
+  }
+  parts.tm_mday = day + 1;
+  const std::time_t next = std::mktime(&parts);
+  if (next == -1) return std::nullopt;
+  return tasks::Time(std::chrono::seconds(next));
 }
 
 }  // namespace corvane::cli

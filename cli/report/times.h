@@ -2,6 +2,7 @@
 // JSON.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "tasks/account_facts.h"
@@ -12,5 +13,11 @@ namespace corvane::cli {
 std::string IsoTime(tasks::Time time);
 // The local time, "2026-12-07 21:24:00 CET".
 std::string LocalTime(tasks::Time time);
+
+// The end of the local day `date` (YYYY-MM-DD): the start of the next one.
+// None when it is no such date.
+std::optional<tasks::Time> EndOfLocalDay(const std::string& date);
+// "2026-12-07T20:24:00Z" (case aside), as IsoTime writes it.
+std::optional<tasks::Time> ParseIsoTime(const std::string& text);
 
 }  // namespace corvane::cli

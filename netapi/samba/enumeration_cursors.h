@@ -18,9 +18,13 @@
 
 namespace corvane::netapi::samba {
 
+struct ListedUser;  // user_records.h
+
 struct ListedEntry {
   std::u16string name;
   std::u16string comment;
+  // A user listing at a level with the accounts' facts: the account.
+  std::shared_ptr<const ListedUser> user;
 };
 // A listing being read: the entries received and not yet handed out, and
 // where the controller's own enumeration goes on.

@@ -138,14 +138,28 @@ NET_API_STATUS SambaApi::NetGroupGetInfo(LPCWSTR servername, LPCWSTR groupname,
 NET_API_STATUS SambaApi::NetGroupSetInfo(LPCWSTR servername, LPCWSTR groupname,
                                          DWORD level, LPBYTE buf,
                                          LPDWORD parm_err) {
-  // Level 1 changes the comment; its name member is not used, as on the
-  // platform.
-  if (level != 1) return ERROR_INVALID_LEVEL;
+  // Level 0 renames the group (over the direct RPC channel, its SID
+  // kept); level 1 changes the comment, its name member not used, as on
+  // the platform.
+  if (level > 1) return ERROR_INVALID_LEVEL;
   if (buf == nullptr) return ERROR_INVALID_PARAMETER;
   std::string host, group, comment;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
   if (const NET_API_STATUS status = samba::ToUtf8Argument(groupname, group)) {
     return status;
+  }
+  if (level == 0) {
+    std::string name;
+    if (const NET_API_STATUS status = samba::ToUtf8Argument(
+            reinterpret_cast<const GROUP_INFO_0*>(buf)->grpi0_name, name)) {
+      return status;
+    }
+    if (name.empty()) {
+      if (parm_err != nullptr) *parm_err = GROUP_NAME_PARMNUM;
+      return ERROR_INVALID_PARAMETER;
+    }
+    std::lock_guard lock(calls_);
+    return ToPlatformStatus(rpc_.RenameGroup(group, name), Subject::kGroup);
   }
   const auto& in = *reinterpret_cast<const GROUP_INFO_1*>(buf);
   if (const NET_API_STATUS status =

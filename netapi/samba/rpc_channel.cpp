@@ -62,7 +62,7 @@ bool Collect(void* context, const char* name, const char* comment) {
     return false;
   }
   collected.listing.entries.push_back(
-      {std::move(*wide_name), std::move(*wide_comment)});
+      {std::move(*wide_name), std::move(*wide_comment), nullptr});
   ++collected.read;
   return true;
 }
@@ -180,6 +180,20 @@ NET_API_STATUS RpcChannel::UserGroups(const std::string& name,
       corvane_rpc_error_code(corvane_rpc_list_user_groups(
           rpc_, name.c_str(), CollectName, &collected));
   return collected.untranslatable ? ERROR_NO_UNICODE_TRANSLATION : status;
+}
+
+NET_API_STATUS RpcChannel::SetUser(const std::string& name,
+                                   const corvane_rpc_user_change& change) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return corvane_rpc_error_code(
+      corvane_rpc_set_user(rpc_, name.c_str(), &change));
+}
+
+NET_API_STATUS RpcChannel::RenameGroup(const std::string& name,
+                                       const std::string& new_name) {
+  if (const NET_API_STATUS status = Open()) return status;
+  return corvane_rpc_error_code(
+      corvane_rpc_rename_group(rpc_, name.c_str(), new_name.c_str()));
 }
 
 NET_API_STATUS RpcChannel::ListUsers(DWORD filter, DWORD bytes,

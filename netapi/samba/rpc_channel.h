@@ -17,6 +17,7 @@ struct cli_credentials;
 struct corvane_rpc;
 struct corvane_rpc_user;
 struct corvane_rpc_policy;
+struct corvane_rpc_user_change;
 struct dom_sid;
 
 namespace corvane::netapi::samba {
@@ -58,6 +59,12 @@ class RpcChannel {
   // The global groups `name` belongs to.
   NET_API_STATUS UserGroups(const std::string& name,
                             std::vector<std::u16string>& groups);
+
+  // Writes the fields `change` names to the account `name` (SAMR level 21).
+  NET_API_STATUS SetUser(const std::string& name,
+                         const corvane_rpc_user_change& change);
+  NET_API_STATUS RenameGroup(const std::string& name,
+                             const std::string& new_name);
 
   // One batch of about `bytes` appended to `listing` (see Received): user
   // accounts of the platform's `filter`, or global groups with comments.

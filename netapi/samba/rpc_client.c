@@ -670,3 +670,75 @@ uint32_t corvane_rpc_user_names(struct corvane_rpc* rpc, const uint32_t* rids,
   talloc_free(frame);
   return status;
 }
+
+_Static_assert(CORVANE_RPC_FIELD_ACCOUNT_NAME == SAMR_FIELD_ACCOUNT_NAME &&
+                   CORVANE_RPC_FIELD_FULL_NAME == SAMR_FIELD_FULL_NAME &&
+                   CORVANE_RPC_FIELD_PRIMARY_GID == SAMR_FIELD_PRIMARY_GID &&
+                   CORVANE_RPC_FIELD_DESCRIPTION == SAMR_FIELD_DESCRIPTION &&
+                   CORVANE_RPC_FIELD_HOME_DIRECTORY ==
+                       SAMR_FIELD_HOME_DIRECTORY &&
+                   CORVANE_RPC_FIELD_LOGON_SCRIPT == SAMR_FIELD_LOGON_SCRIPT &&
+                   CORVANE_RPC_FIELD_ACCT_EXPIRY == SAMR_FIELD_ACCT_EXPIRY &&
+                   CORVANE_RPC_FIELD_ACCT_FLAGS == SAMR_FIELD_ACCT_FLAGS &&
+                   CORVANE_RPC_FIELD_EXPIRED_FLAG == SAMR_FIELD_EXPIRED_FLAG,
+               "the field bits are SAMR's");
+
+uint32_t corvane_rpc_set_user(struct corvane_rpc* rpc, const char* name,
+                              const struct corvane_rpc_user_change* change) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  struct policy_handle handle;
+  uint32_t rid = 0;
+  uint32_t status =
+      OpenUser(rpc, frame, name, SEC_FLAG_MAXIMUM_ALLOWED, &handle, &rid);
+  if (status != 0) goto done;
+  union samr_UserInfo info;
+  memset(&info, 0, sizeof info);
+  struct samr_UserInfo21* i21 = &info.info21;
+  i21->fields_present = change->fields;
+  i21->account_name.string = change->account_name;
+  i21->full_name.string = change->full_name;
+  i21->description.string = change->description;
+  i21->home_directory.string = change->home_directory;
+  i21->logon_script.string = change->logon_script;
+  i21->acct_expiry = change->acct_expiry;
+  i21->acct_flags = change->acct_flags;
+  i21->primary_gid = change->primary_gid;
+  i21->password_expired = change->password_expired;
+  struct samr_SetUserInfo set = {0};
+  set.in.user_handle = &handle;
+  set.in.level = UserAllInformation;
+  set.in.info = &info;
+  status = Status(Samr(rpc, NDR_SAMR_SETUSERINFO, frame, &set), set.out.result);
+  Close(rpc, frame, &handle);
+done:
+  talloc_free(frame);
+  return status;
+}
+
+uint32_t corvane_rpc_rename_group(struct corvane_rpc* rpc, const char* name,
+                                  const char* new_name) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  uint32_t rid = 0, type = 0;
+  struct policy_handle handle;
+  uint32_t status = corvane_rpc_lookup_name(rpc, name, &rid, &type);
+  if (status == 0 && type != SID_NAME_DOM_GRP) {
+    status = NT_STATUS_V(NT_STATUS_NO_SUCH_GROUP);
+  }
+  if (status == 0) {
+    status = OpenGroup(rpc, frame, rid, SAMR_GROUP_ACCESS_SET_INFO, &handle);
+  }
+  if (status == 0) {
+    union samr_GroupInfo info;
+    memset(&info, 0, sizeof info);
+    info.name.string = new_name;
+    struct samr_SetGroupInfo set = {0};
+    set.in.group_handle = &handle;
+    set.in.level = GROUPINFONAME;
+    set.in.info = &info;
+    status =
+        Status(Samr(rpc, NDR_SAMR_SETGROUPINFO, frame, &set), set.out.result);
+    Close(rpc, frame, &handle);
+  }
+  talloc_free(frame);
+  return status;
+}

@@ -131,6 +131,43 @@ uint32_t corvane_rpc_user_names(struct corvane_rpc* rpc, const uint32_t* rids,
                                 uint32_t count, corvane_rpc_entry each,
                                 void* context);
 
+// SAMR's field bits of level 21 (SAMR_FIELD_*), for C++ callers.
+enum {
+  CORVANE_RPC_FIELD_ACCOUNT_NAME = 0x00000001,
+  CORVANE_RPC_FIELD_FULL_NAME = 0x00000002,
+  CORVANE_RPC_FIELD_PRIMARY_GID = 0x00000008,
+  CORVANE_RPC_FIELD_DESCRIPTION = 0x00000010,
+  CORVANE_RPC_FIELD_HOME_DIRECTORY = 0x00000040,
+  CORVANE_RPC_FIELD_LOGON_SCRIPT = 0x00000100,
+  CORVANE_RPC_FIELD_ACCT_EXPIRY = 0x00080000,
+  CORVANE_RPC_FIELD_ACCT_FLAGS = 0x00100000,
+  CORVANE_RPC_FIELD_EXPIRED_FLAG = 0x08000000,
+};
+
+// The changes to a user account that SAMR's level 21 carries: only the
+// fields `fields` names (CORVANE_RPC_FIELD_*) are written; texts are UTF-8.
+struct corvane_rpc_user_change {
+  uint32_t fields;
+  const char* account_name;
+  const char* full_name;
+  const char* description;
+  const char* home_directory;
+  const char* logon_script;
+  uint64_t acct_expiry;
+  uint32_t acct_flags;
+  uint32_t primary_gid;
+  uint8_t password_expired;
+};
+
+// Writes `change` to the account `name`; an NT status.
+uint32_t corvane_rpc_set_user(struct corvane_rpc* rpc, const char* name,
+                              const struct corvane_rpc_user_change* change);
+
+// Renames the global group `name`; an NT status (NT_STATUS_NO_SUCH_GROUP
+// when `name` is no group).
+uint32_t corvane_rpc_rename_group(struct corvane_rpc* rpc, const char* name,
+                                  const char* new_name);
+
 #ifdef __cplusplus
 }
 #endif

@@ -95,6 +95,9 @@ class SambaApi final : public Api {
   // `listing` (see samba::Received), over the direct RPC channel.
   NET_API_STATUS FetchUsers(DWORD filter, DWORD prefmaxlen,
                             samba::PendingListing& listing);
+  // FetchUsers with each listed account's facts (level 3).
+  NET_API_STATUS FetchUserRecords(DWORD filter, DWORD prefmaxlen,
+                                  samba::PendingListing& listing);
   NET_API_STATUS FetchGroups(DWORD level, DWORD prefmaxlen,
                              samba::PendingListing& listing);
   NET_API_STATUS FetchGroupUsers(const std::string& group, DWORD prefmaxlen,
@@ -106,6 +109,11 @@ class SambaApi final : public Api {
   NET_API_STATUS ChangeMembership(LPCWSTR servername, LPCWSTR groupname,
                                   LPCWSTR username, MembershipCall call,
                                   samba::Subject subject);
+
+  // NetUserSetInfo level 4: what differs from the account, as one change.
+  NET_API_STATUS SetWholeRecord(const std::string& host,
+                                const std::string& user, const USER_INFO_4& in,
+                                LPDWORD parm_err);
 
   // Account-control bits for a 1008 write: the caller's flags with the
   // account's current type bits when the caller gave none.

@@ -1,5 +1,7 @@
 #include "netapi/samba/user_records.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -203,6 +205,86 @@ NET_API_STATUS MakeUserRecord(const corvane_rpc_user& user,
       return ERROR_INVALID_LEVEL;
   }
 }
+
+std::optional<ListedUser> ListedUserOf(const corvane_rpc_user& user) {
+  ListedUser listed;
+  const std::pair<const char*, std::u16string*> texts[] = {
+      {user.account_name, &listed.name},
+      {user.home_directory, &listed.home_dir},
+      {user.description, &listed.comment},
+      {user.logon_script, &listed.script_path},
+      {user.full_name, &listed.full_name},
+      {user.comment, &listed.usr_comment},
+      {user.parameters, &listed.parms},
+      {user.workstations, &listed.workstations},
+      {user.profile_path, &listed.profile},
+      {user.home_drive, &listed.home_dir_drive}};
+  for (const auto& [in, out] : texts) {
+    std::optional<std::u16string> converted = ToUtf16(in);
+    if (!converted) return std::nullopt;
+    *out = std::move(*converted);
+  }
+  listed.last_logon = user.last_logon;
+  listed.last_logoff = user.last_logoff;
+  listed.last_password_change = user.last_password_change;
+  listed.acct_expiry = user.acct_expiry;
+  listed.rid = user.rid;
+  listed.primary_gid = user.primary_gid;
+  listed.acct_flags = user.acct_flags;
+  listed.bad_password_count = user.bad_password_count;
+  listed.logon_count = user.logon_count;
+  listed.country_code = user.country_code;
+  listed.code_page = user.code_page;
+  listed.units_per_week = user.units_per_week;
+  listed.operator_flags = user.operator_flags;
+  std::copy(std::begin(user.logon_hours), std::end(user.logon_hours),
+            listed.logon_hours.begin());
+  listed.password_expired = user.password_expired != 0;
+  return listed;
+}
+
+void AddListedRecord(const ListedUser& user, std::int64_t now,
+                     RecordBuilder<USER_INFO_3>& batch) {
+  USER_INFO_3& record = batch.Add();
+  record.usri3_password_age =
+      static_cast<DWORD>(now - UnixTime(user.last_password_change));
+  record.usri3_priv = Privilege(user.rid);
+  record.usri3_flags = UF_SCRIPT | FromAccountControl(user.acct_flags);
+  if (user.password_expired) record.usri3_flags |= UF_PASSWORD_EXPIRED;
+  record.usri3_auth_flags = user.operator_flags;
+  record.usri3_last_logon = UnixTime(user.last_logon);
+  record.usri3_last_logoff = UnixTime(user.last_logoff);
+  record.usri3_acct_expires = ExpiryTime(user.acct_expiry);
+  record.usri3_max_storage = kUnlimitedStorage;
+  record.usri3_units_per_week = user.units_per_week;
+  record.usri3_bad_pw_count = user.bad_password_count;
+  record.usri3_num_logons = user.logon_count;
+  record.usri3_country_code = user.country_code;
+  record.usri3_code_page = user.code_page;
+  record.usri3_user_id = user.rid;
+  record.usri3_primary_group_id = user.primary_gid;
+  record.usri3_password_expired = user.password_expired ? 1 : 0;
+  batch.Text(&USER_INFO_3::usri3_name, user.name);
+  batch.Text(&USER_INFO_3::usri3_home_dir, user.home_dir);
+  batch.Text(&USER_INFO_3::usri3_comment, user.comment);
+  batch.Text(&USER_INFO_3::usri3_script_path, user.script_path);
+  batch.Text(&USER_INFO_3::usri3_full_name, user.full_name);
+  batch.Text(&USER_INFO_3::usri3_usr_comment, user.usr_comment);
+  batch.Text(&USER_INFO_3::usri3_parms, user.parms);
+  batch.Text(&USER_INFO_3::usri3_workstations, user.workstations);
+  batch.Text(&USER_INFO_3::usri3_logon_server, kAnyLogonServer);
+  batch.Text(&USER_INFO_3::usri3_profile, user.profile);
+  batch.Text(&USER_INFO_3::usri3_home_dir_drive, user.home_dir_drive);
+  batch.Bytes(&USER_INFO_3::usri3_logon_hours, user.logon_hours);
+}
+
+std::uint64_t NtExpiry(DWORD acct_expires) {
+  if (acct_expires == TIMEQ_FOREVER || acct_expires == 0) return kNtTimeNever;
+  return (static_cast<std::uint64_t>(acct_expires) + kSecondsFrom1601To1970) *
+         kTicksPerSecond;
+}
+
+DWORD AcctExpires(std::uint64_t nt_time) { return ExpiryTime(nt_time); }
 
 NET_API_STATUS MakeModalsRecord(const corvane_rpc_policy& policy,
                                 const BlockAllocator& allocate,

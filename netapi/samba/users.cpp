@@ -10,6 +10,7 @@
 #include "netapi/samba/samba_api.h"
 #include "netapi/samba/samba_buffer.h"
 #include "netapi/samba/statuses.h"
+#include "netapi/samba/talloc_owner.h"
 #include "netapi/samba/text.h"
 #include "netapi/samba/user_records.h"
 
@@ -199,15 +200,132 @@ NET_API_STATUS SambaApi::FlagsForWrite(const std::string& host,
   return NERR_Success;
 }
 
+NET_API_STATUS SambaApi::SetWholeRecord(const std::string& host,
+                                        const std::string& user,
+                                        const USER_INFO_4& in,
+                                        LPDWORD parm_err) {
+  // Only what differs from the account as it stands is written, as one
+  // SAMR level 21 change: the record's other fields read as they are.
+  std::string texts[4];
+  const LPWSTR wide[4] = {in.usri4_full_name, in.usri4_comment,
+                          in.usri4_home_dir, in.usri4_script_path};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (const NET_API_STATUS status = samba::ToUtf8Argument(wide[i], texts[i]))
+      return status;
+  }
+  automation::SecretUtf8 password;
+  if (in.usri4_password != nullptr) {
+    if (const NET_API_STATUS status =
+            samba::ToUtf8Argument(in.usri4_password, password)) {
+      return status;
+    }
+  }
+  const samba::TallocOwner strings = samba::NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  std::lock_guard lock(calls_);
+  corvane_rpc_user current{};
+  NET_API_STATUS status = ToPlatformStatus(
+      rpc_.QueryUser(user, strings.get(), current), Subject::kUser);
+  if (status != NERR_Success) return status;
+  corvane_rpc_user_change change{};
+  const std::pair<const char*, std::uint32_t> fields[4] = {
+      {current.full_name, CORVANE_RPC_FIELD_FULL_NAME},
+      {current.description, CORVANE_RPC_FIELD_DESCRIPTION},
+      {current.home_directory, CORVANE_RPC_FIELD_HOME_DIRECTORY},
+      {current.logon_script, CORVANE_RPC_FIELD_LOGON_SCRIPT}};
+  const char** targets[4] = {&change.full_name, &change.description,
+                             &change.home_directory, &change.logon_script};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (wide[i] != nullptr && texts[i] != fields[i].first) {
+      change.fields |= fields[i].second;
+      *targets[i] = texts[i].c_str();
+    }
+  }
+  // UF_SCRIPT and the computed UF_PASSWORD_EXPIRED are no account-control
+  // bits to write.
+  constexpr DWORD kNotWritten = UF_SCRIPT | UF_PASSWORD_EXPIRED;
+  const DWORD current_flags = samba::FromAccountControl(current.acct_flags);
+  if ((in.usri4_flags & ~kNotWritten) != (current_flags & ~kNotWritten)) {
+    if ((in.usri4_flags & samba::UF_ACCOUNT_TYPE_MASK) !=
+        (current_flags & samba::UF_ACCOUNT_TYPE_MASK)) {
+      if (parm_err != nullptr) *parm_err = USER_FLAGS_PARMNUM;
+      return ERROR_INVALID_PARAMETER;
+    }
+    change.fields |= CORVANE_RPC_FIELD_ACCT_FLAGS;
+    change.acct_flags = samba::ToAccountControl(in.usri4_flags & ~kNotWritten);
+  }
+  if (in.usri4_acct_expires != samba::AcctExpires(current.acct_expiry)) {
+    change.fields |= CORVANE_RPC_FIELD_ACCT_EXPIRY;
+    change.acct_expiry = samba::NtExpiry(in.usri4_acct_expires);
+  }
+  if (in.usri4_primary_group_id != current.primary_gid) {
+    change.fields |= CORVANE_RPC_FIELD_PRIMARY_GID;
+    change.primary_gid = in.usri4_primary_group_id;
+  }
+  if ((in.usri4_password_expired != 0) != (current.password_expired != 0)) {
+    change.fields |= CORVANE_RPC_FIELD_EXPIRED_FLAG;
+    change.password_expired = in.usri4_password_expired != 0 ? 1 : 0;
+  }
+  // A password goes as libnetapi encrypts it, before the other fields:
+  // setting it ends a must-change the record may ask for again.
+  if (in.usri4_password != nullptr) {
+    const char* record = password.c_str();
+    std::uint32_t samba_parm_err = 0;
+    status = ToPlatformStatus(
+        ::NetUserSetInfo(host.c_str(), user.c_str(), 1003,
+                         reinterpret_cast<std::uint8_t*>(&record),
+                         &samba_parm_err),
+        Subject::kUser);
+    if (status != NERR_Success) return status;
+    if (in.usri4_password_expired != 0) {
+      change.fields |= CORVANE_RPC_FIELD_EXPIRED_FLAG;
+      change.password_expired = 1;
+    }
+  }
+  if (change.fields == 0) return NERR_Success;
+  return ToPlatformStatus(rpc_.SetUser(user, change), Subject::kUser);
+}
+
 NET_API_STATUS SambaApi::NetUserSetInfo(LPCWSTR servername, LPCWSTR username,
                                         DWORD level, LPBYTE buf,
                                         LPDWORD parm_err) {
-  if (level != 1008 && !IsTextSetLevel(level)) return ERROR_INVALID_LEVEL;
+  if (level != 0 && level != 4 && level != 1008 && level != 1017 &&
+      !IsTextSetLevel(level)) {
+    return ERROR_INVALID_LEVEL;
+  }
   if (buf == nullptr) return ERROR_INVALID_PARAMETER;
   std::string host, user;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
   if (const NET_API_STATUS status = samba::ToUtf8Argument(username, user)) {
     return status;
+  }
+  // The levels libnetapi cannot write go over the direct RPC channel as
+  // SAMR level 21 changes.
+  if (level == 4) {
+    return SetWholeRecord(host, user, *reinterpret_cast<USER_INFO_4*>(buf),
+                          parm_err);
+  }
+  if (level == 0 || level == 1017) {
+    std::string name;
+    corvane_rpc_user_change change{};
+    if (level == 0) {
+      if (const NET_API_STATUS status = samba::ToUtf8Argument(
+              reinterpret_cast<USER_INFO_0*>(buf)->usri0_name, name)) {
+        return status;
+      }
+      if (name.empty()) {
+        if (parm_err != nullptr) *parm_err = USER_NAME_PARMNUM;
+        return ERROR_INVALID_PARAMETER;
+      }
+      change.fields = CORVANE_RPC_FIELD_ACCOUNT_NAME;
+      change.account_name = name.c_str();
+    } else {
+      change.fields = CORVANE_RPC_FIELD_ACCT_EXPIRY;
+      change.acct_expiry = samba::NtExpiry(
+          reinterpret_cast<USER_INFO_1017*>(buf)->usri1017_acct_expires);
+    }
+    std::lock_guard lock(calls_);
+    return ToPlatformStatus(rpc_.SetUser(user, change), Subject::kUser);
   }
   std::uint32_t samba_parm_err = 0;
   NET_API_STATUS status;
@@ -254,12 +372,46 @@ NET_API_STATUS SambaApi::FetchUsers(DWORD filter, DWORD prefmaxlen,
   return rpc_.ListUsers(filter, prefmaxlen, listing);
 }
 
+NET_API_STATUS SambaApi::FetchUserRecords(DWORD filter, DWORD prefmaxlen,
+                                          samba::PendingListing& listing) {
+  const std::size_t before = listing.entries.size();
+  if (const NET_API_STATUS status = FetchUsers(filter, prefmaxlen, listing)) {
+    return status;
+  }
+  // Each listed account's record over the same channel; one that went
+  // away since it was listed is left out.
+  const samba::TallocOwner strings = samba::NewTallocOwner();
+  if (!strings) return ERROR_NOT_ENOUGH_MEMORY;
+  for (std::size_t i = before; i < listing.entries.size();) {
+    std::string name;
+    if (const NET_API_STATUS status =
+            samba::ToUtf8Argument(listing.entries[i].name.c_str(), name)) {
+      return status;
+    }
+    corvane_rpc_user account{};
+    const NET_API_STATUS status = ToPlatformStatus(
+        rpc_.QueryUser(name, strings.get(), account), Subject::kUser);
+    if (status == NERR_UserNotFound) {
+      listing.entries.erase(listing.entries.begin() +
+                            static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    if (status != NERR_Success) return status;
+    std::optional<samba::ListedUser> user = samba::ListedUserOf(account);
+    if (!user) return ERROR_NO_UNICODE_TRANSLATION;
+    listing.entries[i].user =
+        std::make_shared<const samba::ListedUser>(std::move(*user));
+    ++i;
+  }
+  return NERR_Success;
+}
+
 NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
                                      DWORD filter, LPBYTE* bufptr,
                                      DWORD prefmaxlen, LPDWORD entriesread,
                                      LPDWORD totalentries,
                                      LPDWORD resume_handle) {
-  if (level != 0) return ERROR_INVALID_LEVEL;
+  if (level != 0 && level != 3) return ERROR_INVALID_LEVEL;
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
   DWORD_PTR handle = resume_handle != nullptr ? *resume_handle : 0;
@@ -272,17 +424,33 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle != nullptr ? &handle : nullptr;
   request.handle_limit = 0xFFFFFFFF;
-  const NET_API_STATUS status = samba::ServeListing<USER_INFO_0>(
-      cursors_, request,
-      [&](DWORD bytes, samba::PendingListing& listing) {
-        std::lock_guard lock(calls_);
-        return FetchUsers(filter, bytes, listing);
-      },
-      [](const samba::ListedEntry& entry, RecordBuilder<USER_INFO_0>& batch) {
-        batch.Add();
-        batch.Text(&USER_INFO_0::usri0_name, entry.name);
-      },
-      bufptr, entriesread, totalentries);
+  NET_API_STATUS status;
+  if (level == 0) {
+    status = samba::ServeListing<USER_INFO_0>(
+        cursors_, request,
+        [&](DWORD bytes, samba::PendingListing& listing) {
+          std::lock_guard lock(calls_);
+          return FetchUsers(filter, bytes, listing);
+        },
+        [](const samba::ListedEntry& entry, RecordBuilder<USER_INFO_0>& batch) {
+          batch.Add();
+          batch.Text(&USER_INFO_0::usri0_name, entry.name);
+        },
+        bufptr, entriesread, totalentries);
+  } else {
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    status = samba::ServeListing<USER_INFO_3>(
+        cursors_, request,
+        [&](DWORD bytes, samba::PendingListing& listing) {
+          std::lock_guard lock(calls_);
+          return FetchUserRecords(filter, bytes, listing);
+        },
+        [now](const samba::ListedEntry& entry,
+              RecordBuilder<USER_INFO_3>& batch) {
+          samba::AddListedRecord(*entry.user, now, batch);
+        },
+        bufptr, entriesread, totalentries);
+  }
   if (resume_handle != nullptr) *resume_handle = static_cast<DWORD>(handle);
   return status;
 }

@@ -94,6 +94,15 @@ bool Directory::DeleteUser(std::u16string_view name) {
   return true;
 }
 
+void Directory::RenameUser(Account& account, std::u16string name) {
+  for (Group& group : groups_) {
+    for (std::u16string& member : group.members) {
+      if (SameName(member, account.name)) member = name;
+    }
+  }
+  account.name = std::move(name);
+}
+
 bool Directory::DeleteGroup(std::u16string_view name) {
   auto it = FindByName(groups_, name);
   if (it == groups_.end()) return false;

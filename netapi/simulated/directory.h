@@ -81,6 +81,9 @@ class Directory {
   Group& AddGroup(Group group);
   Group& AddGroupWithRid(Group group, std::uint32_t rid);
   bool DeleteUser(std::u16string_view name);
+  // Gives `account` (one of ours) a new name, in the groups it belongs to
+  // too; its SID stays.
+  void RenameUser(Account& account, std::u16string name);
   bool DeleteGroup(std::u16string_view name);
 
   std::vector<Account>& users() { return users_; }

@@ -44,6 +44,52 @@ void Set(LPDWORD out, DWORD value) {
   if (out) *out = value;
 }
 
+std::uint32_t RidOf(const Sid& sid) {
+  if (sid.size() < 12) return 0;
+  std::uint32_t rid = 0;
+  std::memcpy(&rid, sid.data() + sid.size() - 4, 4);
+  return rid;
+}
+
+// An account as a level 3 record of an enumeration. As the platform does,
+// the flags carry UF_PASSWORD_EXPIRED when the password must be changed or
+// is older than the domain's maximum age.
+void AddListedRecord(const Account& account, DWORD now, DWORD max_age,
+                     RecordBuilder<USER_INFO_3>& batch) {
+  USER_INFO_3& record = batch.Add();
+  const DWORD age = now - account.password_last_set;
+  record.usri3_password_age = age;
+  record.usri3_priv = account.priv;
+  record.usri3_flags = account.flags;
+  // A password never set has no age to expire by.
+  const bool too_old = account.password_last_set != 0 && max_age != 0 &&
+                       max_age != TIMEQ_FOREVER &&
+                       !(account.flags & UF_DONT_EXPIRE_PASSWD) &&
+                       age > max_age;
+  if (account.password_expired || too_old) {
+    record.usri3_flags |= UF_PASSWORD_EXPIRED;
+  }
+  record.usri3_last_logon = account.last_logon;
+  record.usri3_acct_expires = account.acct_expires;
+  record.usri3_max_storage = 0xFFFFFFFF;
+  record.usri3_units_per_week = 168;
+  record.usri3_bad_pw_count = account.bad_pw_count;
+  record.usri3_user_id = RidOf(account.sid);
+  record.usri3_primary_group_id = account.primary_group_id;
+  record.usri3_password_expired = account.password_expired ? 1 : 0;
+  batch.Text(&USER_INFO_3::usri3_name, account.name);
+  batch.Text(&USER_INFO_3::usri3_home_dir, account.home_dir);
+  batch.Text(&USER_INFO_3::usri3_comment, account.comment);
+  batch.Text(&USER_INFO_3::usri3_script_path, account.script_path);
+  batch.Text(&USER_INFO_3::usri3_full_name, account.full_name);
+  batch.Text(&USER_INFO_3::usri3_usr_comment, u"");
+  batch.Text(&USER_INFO_3::usri3_parms, u"");
+  batch.Text(&USER_INFO_3::usri3_workstations, u"");
+  batch.Text(&USER_INFO_3::usri3_logon_server, u"\\\\*");
+  batch.Text(&USER_INFO_3::usri3_profile, u"");
+  batch.Text(&USER_INFO_3::usri3_home_dir_drive, u"");
+}
+
 }  // namespace
 
 SimulatedController::SimulatedController(std::u16string local_computer) {
@@ -123,11 +169,13 @@ LPBYTE SimulatedController::AllocateBlock(std::size_t bytes) {
   return static_cast<LPBYTE>(ledger_.Allocate(bytes));
 }
 
-template <typename Record, typename Item, typename NameOf>
-NET_API_STATUS SimulatedController::ServeNames(
-    LPWSTR Record::*field, const std::vector<Item>& items, NameOf&& name_of,
-    DWORD prefmaxlen, LPBYTE* bufptr, LPDWORD entriesread, LPDWORD totalentries,
-    DWORD_PTR& resume) {
+template <typename Record, typename Item, typename Fill>
+NET_API_STATUS SimulatedController::ServeRecords(const std::vector<Item>& items,
+                                                 Fill&& fill, DWORD prefmaxlen,
+                                                 LPBYTE* bufptr,
+                                                 LPDWORD entriesread,
+                                                 LPDWORD totalentries,
+                                                 DWORD_PTR& resume) {
   const std::size_t position = std::min<std::size_t>(resume, items.size());
   const BatchRequest<Record> request{
       prefmaxlen, items.size() - position,
@@ -141,11 +189,8 @@ NET_API_STATUS SimulatedController::ServeNames(
       request,
       [&](RecordBuilder<Record>& batch) {
         for (; next < items.size(); ++next) {
-          const std::u16string* name = name_of(items[next]);
-          if (name == nullptr) continue;
+          if (!fill(items[next], batch)) continue;
           added_before = std::exchange(last_added, next++);
-          batch.Add();
-          batch.Text(field, *name);
           return true;
         }
         return false;
@@ -153,6 +198,40 @@ NET_API_STATUS SimulatedController::ServeNames(
       bufptr, entriesread, totalentries, taken);
   resume = status == ERROR_MORE_DATA ? added_before + 1 : 0;
   return status;
+}
+
+template <typename Record, typename Item, typename NameOf>
+NET_API_STATUS SimulatedController::ServeNames(
+    LPWSTR Record::*field, const std::vector<Item>& items, NameOf&& name_of,
+    DWORD prefmaxlen, LPBYTE* bufptr, LPDWORD entriesread, LPDWORD totalentries,
+    DWORD_PTR& resume) {
+  return ServeRecords<Record>(
+      items,
+      [&](const Item& item, RecordBuilder<Record>& batch) {
+        const std::u16string* name = name_of(item);
+        if (name == nullptr) return false;
+        batch.Add();
+        batch.Text(field, *name);
+        return true;
+      },
+      prefmaxlen, bufptr, entriesread, totalentries, resume);
+}
+
+NET_API_STATUS SimulatedController::CheckNewName(Directory& directory,
+                                                 std::u16string_view name,
+                                                 std::u16string_view current,
+                                                 DWORD parmnum,
+                                                 LPDWORD parm_err) {
+  if (HoldsControlCharacter(name)) return kControlCharacterRefused;
+  if (!IsValidAccountName(name)) {
+    Set(parm_err, parmnum);
+    return ERROR_INVALID_PARAMETER;
+  }
+  // The same account under another case of its name is no clash.
+  if (SameName(name, current)) return NERR_Success;
+  if (directory.FindUser(name)) return NERR_UserExists;
+  if (directory.FindGroup(name)) return NERR_GroupExists;
+  return NERR_Success;
 }
 
 NET_API_STATUS SimulatedController::NetGetDCName(LPCWSTR servername,
@@ -273,16 +352,33 @@ NET_API_STATUS SimulatedController::NetGroupSetInfo(LPCWSTR servername,
   Call& call = opened.call;
   RecordText(call, "groupname", groupname);
   call.numbers["level"] = level;
-  if (level != 1) return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
+  if (level != 0 && level != 1) {
+    return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
+  }
+  // Level 0 renames the group; level 1 sets its comment (its name is not
+  // changed by it).
   const auto* record = reinterpret_cast<const GROUP_INFO_1*>(buf);
-  RecordField(call, "grpi1_name", record->grpi1_name);
-  RecordField(call, "grpi1_comment", record->grpi1_comment);
+  if (level == 0) {
+    RecordField(call, "grpi0_name", record->grpi1_name);
+  } else {
+    RecordField(call, "grpi1_name", record->grpi1_name);
+    RecordField(call, "grpi1_comment", record->grpi1_comment);
+  }
   Directory* directory;
   if (const NET_API_STATUS status = Reach(opened, directory)) return status;
   Group* group = directory->FindGroup(Text(groupname));
   if (!group) return NERR_GroupNotFound;
   Set(parm_err, 0);
-  group->comment = Text(record->grpi1_comment);
+  if (level == 0) {
+    const std::u16string name = Text(record->grpi1_name);
+    if (const NET_API_STATUS status = CheckNewName(
+            *directory, name, group->name, GROUP_NAME_PARMNUM, parm_err)) {
+      return status;
+    }
+    group->name = name;
+  } else {
+    group->comment = Text(record->grpi1_comment);
+  }
   ++changes_;
   return NERR_Success;
 }
@@ -441,7 +537,7 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
   Set(totalentries, 0);
   Directory* directory;
   if (const NET_API_STATUS status = Reach(opened, directory)) return status;
-  if (level != 0) return ERROR_INVALID_LEVEL;
+  if (level != 0 && level != 3) return ERROR_INVALID_LEVEL;
 
   // FILTER_* values are the UF_* account-type bits shifted down by 8. The
   // resume handle is the position in the whole account list.
@@ -453,12 +549,26 @@ NET_API_STATUS SimulatedController::NetUserEnum(LPCWSTR servername, DWORD level,
   // Like the platform's, the total is an estimate: the accounts left from
   // the resume position, before filtering.
   DWORD_PTR resume = resume_handle ? *resume_handle : 0;
-  const NET_API_STATUS status = ServeNames(
-      &USER_INFO_0::usri0_name, users,
-      [&](const Account& account) {
-        return matches(account) ? &account.name : nullptr;
-      },
-      prefmaxlen, bufptr, entriesread, totalentries, resume);
+  NET_API_STATUS status;
+  if (level == 0) {
+    status = ServeNames(
+        &USER_INFO_0::usri0_name, users,
+        [&](const Account& account) {
+          return matches(account) ? &account.name : nullptr;
+        },
+        prefmaxlen, bufptr, entriesread, totalentries, resume);
+  } else {
+    const DWORD now = Now();
+    const DWORD max_age = directory->max_password_age();
+    status = ServeRecords<USER_INFO_3>(
+        users,
+        [&](const Account& account, RecordBuilder<USER_INFO_3>& batch) {
+          if (!matches(account)) return false;
+          AddListedRecord(account, now, max_age, batch);
+          return true;
+        },
+        prefmaxlen, bufptr, entriesread, totalentries, resume);
+  }
   if (resume_handle) *resume_handle = static_cast<DWORD>(resume);
   return status;
 }
@@ -572,9 +682,24 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
   RecordText(call, "username", username);
   call.numbers["level"] = level;
 
-  // Every supported level is a one-field record.
+  // Levels 0 and 1003 to 1017 are one-field records; level 4 is whole.
   LPWSTR* text_field = reinterpret_cast<LPWSTR*>(buf);
+  const auto* whole = reinterpret_cast<const USER_INFO_4*>(buf);
   switch (level) {
+    case 0:
+      RecordField(call, "usri0_name", *text_field);
+      break;
+    case 4:
+      RecordField(call, "usri4_password", whole->usri4_password);
+      RecordField(call, "usri4_full_name", whole->usri4_full_name);
+      RecordField(call, "usri4_comment", whole->usri4_comment);
+      RecordField(call, "usri4_home_dir", whole->usri4_home_dir);
+      RecordField(call, "usri4_script_path", whole->usri4_script_path);
+      call.numbers["usri4_flags"] = whole->usri4_flags;
+      call.numbers["usri4_acct_expires"] = whole->usri4_acct_expires;
+      call.numbers["usri4_primary_group_id"] = whole->usri4_primary_group_id;
+      call.numbers["usri4_password_expired"] = whole->usri4_password_expired;
+      break;
     case 1003:
       RecordField(call, "usri1003_password", *text_field);
       break;
@@ -594,6 +719,10 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
     case 1011:
       RecordField(call, "usri1011_full_name", *text_field);
       break;
+    case 1017:
+      call.numbers["usri1017_acct_expires"] =
+          reinterpret_cast<const USER_INFO_1017*>(buf)->usri1017_acct_expires;
+      break;
     default:
       return opened.fault ? opened.fault : ERROR_INVALID_LEVEL;
   }
@@ -603,6 +732,21 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
   if (!account) return NERR_UserNotFound;
 
   switch (level) {
+    case 0: {
+      std::u16string name = Text(*text_field);
+      if (const NET_API_STATUS status = CheckNewName(
+              *directory, name, account->name, USER_NAME_PARMNUM, parm_err)) {
+        return status;
+      }
+      directory->RenameUser(*account, std::move(name));
+      break;
+    }
+    case 4:
+      if (const NET_API_STATUS status =
+              SetWholeRecord(*directory, *account, *whole, parm_err)) {
+        return status;
+      }
+      break;
     case 1003:
       account->password = Text(*text_field);
       account->password_last_set = Now();
@@ -632,8 +776,61 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
     case 1011:
       account->full_name = Text(*text_field);
       break;
+    case 1017:
+      account->acct_expires =
+          reinterpret_cast<const USER_INFO_1017*>(buf)->usri1017_acct_expires;
+      break;
   }
   ++changes_;
+  return NERR_Success;
+}
+
+NET_API_STATUS SimulatedController::SetWholeRecord(Directory& directory,
+                                                   Account& account,
+                                                   const USER_INFO_4& record,
+                                                   LPDWORD parm_err) {
+  // Checked first, so that a refused record changes nothing.
+  if ((record.usri4_flags & kAccountTypeMask) !=
+      (account.flags & kAccountTypeMask)) {
+    Set(parm_err, USER_FLAGS_PARMNUM);
+    return ERROR_INVALID_PARAMETER;
+  }
+  // The primary group must be one the account belongs to; an unchanged one
+  // always is.
+  if (record.usri4_primary_group_id != account.primary_group_id) {
+    const bool member = std::any_of(
+        directory.groups().begin(), directory.groups().end(),
+        [&](const Group& group) {
+          return RidOf(group.sid) == record.usri4_primary_group_id &&
+                 std::any_of(group.members.begin(), group.members.end(),
+                             [&](const std::u16string& name) {
+                               return SameName(name, account.name);
+                             });
+        });
+    if (!member) {
+      Set(parm_err, USER_PRIMARY_GROUP_PARMNUM);
+      return ERROR_INVALID_PARAMETER;
+    }
+  }
+  // A null text leaves the field as it is; so does a null password.
+  const std::pair<LPWSTR, std::u16string*> texts[] = {
+      {record.usri4_full_name, &account.full_name},
+      {record.usri4_comment, &account.comment},
+      {record.usri4_home_dir, &account.home_dir},
+      {record.usri4_script_path, &account.script_path}};
+  for (const auto& [text, field] : texts) {
+    if (text) *field = text;
+  }
+  const DWORD lockout = account.flags & record.usri4_flags & UF_LOCKOUT;
+  account.flags =
+      (record.usri4_flags & ~(UF_LOCKOUT | UF_PASSWORD_EXPIRED)) | lockout;
+  account.acct_expires = record.usri4_acct_expires;
+  account.primary_group_id = record.usri4_primary_group_id;
+  if (record.usri4_password) {
+    account.password = record.usri4_password;
+    account.password_last_set = Now();
+  }
+  account.password_expired = record.usri4_password_expired != 0;
   return NERR_Success;
 }
 

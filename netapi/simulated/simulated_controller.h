@@ -116,6 +116,14 @@ class SimulatedController : public Api {
   Opened Open(const std::string& operation, LPCWSTR servername);
   NET_API_STATUS Reach(const Opened& opened, Directory*& directory);
   // Journals a membership call and finds its server, group and user.
+  // A new name for an account or group of `directory`: the status the
+  // platform answers when it cannot be taken (`parm_err` set for a bad one).
+  NET_API_STATUS CheckNewName(Directory& directory, std::u16string_view name,
+                              std::u16string_view current, DWORD parmnum,
+                              LPDWORD parm_err);
+  // Level 4 of NetUserSetInfo: every field the record gives.
+  NET_API_STATUS SetWholeRecord(Directory& directory, Account& account,
+                                const USER_INFO_4& record, LPDWORD parm_err);
   NET_API_STATUS BeginMembershipCall(const std::string& operation,
                                      LPCWSTR servername, LPCWSTR groupname,
                                      LPCWSTR username, Directory*& directory,
@@ -128,6 +136,13 @@ class SimulatedController : public Api {
   // whose `name_of` is null is skipped. The entries left from the resume
   // position, skipped ones included, are reported as the total. `resume`
   // is the position in `items`, 0 once the listing is complete.
+  // The same for whole records: `fill(item, builder)` adds the item's record
+  // and returns true, or returns false to skip it.
+  template <typename Record, typename Item, typename Fill>
+  NET_API_STATUS ServeRecords(const std::vector<Item>& items, Fill&& fill,
+                              DWORD prefmaxlen, LPBYTE* bufptr,
+                              LPDWORD entriesread, LPDWORD totalentries,
+                              DWORD_PTR& resume);
   template <typename Record, typename Item, typename NameOf>
   NET_API_STATUS ServeNames(LPWSTR Record::*field,
                             const std::vector<Item>& items, NameOf&& name_of,
