@@ -49,7 +49,7 @@ std::optional<tasks::Time> ExpiryOf(const Lifecycle& lifecycle) {
     std::optional<tasks::Time> end = EndOfLocalDay(*lifecycle.expires);
     if (!end) {
       throw UsageError("--expires " + *lifecycle.expires +
-                       ": not a date; give YYYY-MM-DD");
+                       ": not a date from 1970 to 2105; give YYYY-MM-DD");
     }
     return end;
   }

@@ -45,8 +45,9 @@ std::optional<tasks::Time> ParseIsoTime(const std::string& text) {
   parts.tm_min = minute;
   parts.tm_sec = second;
   const std::time_t seconds = ::timegm(&parts);
-  if (seconds == -1 || parts.tm_mday != day || parts.tm_mon != month - 1 ||
-      parts.tm_hour != hour || parts.tm_min != minute) {
+  if (seconds <= 0 || seconds >= 0xFFFFFFFF || parts.tm_mday != day ||
+      parts.tm_mon != month - 1 || parts.tm_hour != hour ||
+      parts.tm_min != minute) {
     return std::nullopt;
   }
   return tasks::Time(std::chrono::seconds(seconds));
@@ -73,7 +74,8 @@ std::optional<tasks::Time> EndOfLocalDay(const std::string& date) {
   }
   parts.tm_mday = day + 1;
   const std::time_t next = std::mktime(&parts);
-  if (next == -1) return std::nullopt;
+  // The platform's expiry is 32-bit seconds from 1970.
+  if (next <= 0 || next >= 0xFFFFFFFF) return std::nullopt;
   return tasks::Time(std::chrono::seconds(next));
 }
 

@@ -15,9 +15,11 @@ std::string IsoTime(tasks::Time time);
 std::string LocalTime(tasks::Time time);
 
 // The end of the local day `date` (YYYY-MM-DD): the start of the next one.
-// None when it is no such date.
+// None when it is no such date, or one the platform's expiry cannot hold
+// (before 1970, from 2106).
 std::optional<tasks::Time> EndOfLocalDay(const std::string& date);
-// "2026-12-07T20:24:00Z" (case aside), as IsoTime writes it.
+// "2026-12-07T20:24:00Z" (case aside), as IsoTime writes it; the same
+// bounds.
 std::optional<tasks::Time> ParseIsoTime(const std::string& text);
 
 }  // namespace corvane::cli

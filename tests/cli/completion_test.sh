@@ -34,7 +34,7 @@ expect() {
 
 expect 'corvane gr' 'group'
 expect 'corvane group add' 'add add-member'
-expect 'corvane user ' 'add delete disable enable export groups import list password set show sid unlock'
+expect 'corvane user ' 'add delete disable enable export groups import list password rename set show sid unlock'
 # An option's value is not taken for a command.
 expect 'corvane --simulate user us' 'user'
 expect 'corvane -W group gr' 'group'

@@ -127,12 +127,23 @@ TEST_F(ImportSession, GeneratedPasswordsGoToANewPrivateFileOnly) {
   EXPECT_EQ(users.size(), 40u) << lines;
   EXPECT_EQ(seen.size(), 40u);
 
-  // An existing file is never written to, and then nothing is done.
+  // A rerun that makes no account needs no new file: the existing one is
+  // left alone and the run succeeds.
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", "--generate-passwords",
+                passwords, file})
+                .find("set"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(passwords), lines);
+  // An existing file is never written to: a new account needing a password
+  // fails its row before it is made.
   const std::string other =
       Csv("b.csv", std::string(kHeader) + "\neve,,,,,,\n");
   const Outcome refused =
       Corvane({"user", "import", "--generate-passwords", passwords, other});
-  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("line 2 eve: failed: --generate-passwords"),
+            std::string::npos)
+      << refused.err;
   EXPECT_NE(refused.err.find("the file exists"), std::string::npos);
   EXPECT_EQ(ReadFile(passwords), lines);
   EXPECT_NE(Corvane({"user", "show", "eve"}).status, 0);
@@ -170,9 +181,19 @@ TEST_F(ImportSession, PasswordColumnOnlyFromAPrivateFile) {
   for (const std::string& shown : {done.out, done.err, ReadFile(audit)}) {
     EXPECT_EQ(shown.find("Imported-Pass-7"), std::string::npos) << shown;
   }
-  // An existing account takes the row's password.
-  Ok({"user", "import", "--exist-ok",
-      Csv("again.csv", "name,password\nann,Changed-Pass-8\n")});
+  // An existing account keeps its password on a rerun; it takes the row's
+  // only with --reset-passwords.
+  const std::string again =
+      Csv("again.csv", "name,password\nann,Changed-Pass-8\n");
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", again}),
+            "line 2 ann: nothing to change\n");
+  EXPECT_EQ(StoredPassword("ann"), "Imported-Pass-7");
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", "--dry-run",
+                "--reset-passwords", again}),
+            "line 2 ann: would set the password\n");
+  EXPECT_EQ(StoredPassword("ann"), "Imported-Pass-7");
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", "--reset-passwords", again}),
+            "line 2 ann: set the password\n");
   EXPECT_EQ(StoredPassword("ann"), "Changed-Pass-8");
 }
 
@@ -231,34 +252,85 @@ TEST_F(ImportSession, EveryBadRowIsNamedAndNothingIsDone) {
   }
 }
 
-TEST_F(ImportSession, AHalfMadeAccountIsReportedAndARerunCompletesIt) {
+TEST_F(ImportSession, AMissingGroupIsFoundBeforeAnythingIsDone) {
   const std::string file =
       Csv("a.csv",
           std::string(kHeader) +
               "\nann,Ann,,,,no,Sales;Auditors\nbob,Bob Baker,Sales,,,no,\n");
-  const json half = Json({"user", "import", "--exist-ok",
-                          "--generate-passwords", dir_.File("p"), file},
-                         1);
-  ASSERT_EQ(half["rows"].size(), 2u);
-  const json& ann = half["rows"][0];
-  EXPECT_EQ(ann["status"], "failed");
-  EXPECT_EQ(ann["done"],
-            json({"created", "password written to " + dir_.File("p"),
-                  "added to Sales"}));
-  ASSERT_EQ(ann["notDone"].size(), 1u);
-  EXPECT_NE(ann["notDone"][0].get<std::string>().find("add to Auditors: ERROR"),
-            std::string::npos);
-  EXPECT_EQ(half["rows"][1]["status"], "unchanged");
-  EXPECT_NE(Ok({"user", "show", "ann"}).find("Ann"), std::string::npos);
+  const Outcome refused =
+      Corvane({"-d", "1", "user", "import", "--exist-ok",
+               "--generate-passwords", dir_.File("p"), file});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("line 2 (ann): the group Auditors does not exist"),
+            std::string::npos)
+      << refused.err;
+  EXPECT_NE(refused.err.find("nothing was done"), std::string::npos);
+  EXPECT_EQ(WriteCalls(refused.err), 0) << refused.err;
+  EXPECT_NE(Corvane({"user", "show", "ann"}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("p")));
 
   Ok({"group", "add", "Auditors"});
-  EXPECT_EQ(Ok({"user", "import", "--exist-ok", file}),
-            "line 2 ann: added to Auditors\nline 3 bob: nothing to change\n");
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", "--generate-passwords",
+                dir_.File("p"), file}),
+            "line 2 ann: created, password written to " + dir_.File("p") +
+                ", added to Sales, added to Auditors\n"
+                "line 3 bob: nothing to change\n");
   EXPECT_EQ(Ok({"group", "members", "Auditors"}), "ann\n");
-  // Without --exist-ok an existing account is a failed row, the rest go on.
+  // Run again, it changes nothing.
+  EXPECT_EQ(Ok({"user", "import", "--exist-ok", "--generate-passwords",
+                dir_.File("p"), file}),
+            "line 2 ann: nothing to change\nline 3 bob: nothing to change\n");
+  // Without --exist-ok an existing account is a failed row, on standard
+  // error too and with its `error` in JSON; the rest go on.
   const Outcome strict = Corvane({"user", "import", file});
   EXPECT_EQ(strict.status, 1);
   EXPECT_NE(strict.out.find("line 3 bob: failed: the account exists"),
+            std::string::npos);
+  EXPECT_NE(strict.err.find("corvane: line 3 bob: failed: the account exists"),
+            std::string::npos)
+      << strict.err;
+  const json rows = Json({"user", "import", file}, 1)["rows"];
+  EXPECT_NE(rows[1]["error"].get<std::string>().find("the account exists"),
+            std::string::npos);
+}
+
+TEST_F(ImportSession, MustChangeAndExpiryColumnsSetThoseFacts) {
+  const std::string file =
+      Csv("a.csv",
+          "name,must change,expires\nann,yes,2030-06-30\nbob,,never\n"
+          "cy,maybe,1960-01-01\n");
+  const Outcome dry = Corvane({"user", "import", "--dry-run", "--exist-ok",
+                               "--generate-passwords", dir_.File("p"), file});
+  EXPECT_EQ(dry.status, 1);
+  EXPECT_NE(dry.err.find("line 4 (cy): \"must change\" must be yes or no"),
+            std::string::npos)
+      << dry.err;
+  EXPECT_NE(dry.err.find("line 4 (cy): \"expires\" must be YYYY-MM-DD"),
+            std::string::npos);
+  EXPECT_EQ(dry.out,
+            "line 2 ann: would create with a generated password, set the "
+            "expiry, require a password change\nline 3 bob: nothing to "
+            "change\n");
+  const std::string good = Csv("b.csv",
+                               "name,must change,expires,last logon\n"
+                               "ann,yes,2030-06-30,never\nbob,yes,,never\n");
+  const Outcome done = Corvane({"user", "import", "--exist-ok",
+                                "--generate-passwords", dir_.File("p"), good});
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_NE(done.err.find("\"last logon\" is an export's record and is "
+                          "ignored"),
+            std::string::npos)
+      << done.err;
+  EXPECT_EQ(done.out,
+            "line 2 ann: created, password written to " + dir_.File("p") +
+                ", set the expiry, require a password change\nline 3 bob: "
+                "require a password change\n");
+  const json ann = Json({"user", "show", "ann"});
+  EXPECT_EQ(ann["mustChangePassword"], true);
+  EXPECT_EQ(ann["accountExpires"].get<std::string>().substr(0, 7), "2030-07");
+  EXPECT_NE(Ok({"user", "export"})
+                .find("\nbob,Bob Baker,Sales,,,no,Domain Users;Sales,yes,never,"
+                      "never\n"),
             std::string::npos);
 }
 
@@ -272,10 +344,12 @@ TEST_F(ImportSession, ExportImportsBackToTheSameAccounts) {
   Ok({"user", "import", "--generate-passwords", dir_.File("p"), file});
   const std::string exported = Ok({"user", "export"});
   EXPECT_NE(exported.find("\nzoe,\"Zoë \"\"Z\"\", Ünal\",\"two\nlines\","
-                          "\\\\fs\\home,run.cmd,yes,Sales;Ops\n"),
+                          "\\\\fs\\home,run.cmd,yes,Sales;Ops,no,never,"
+                          "never\n"),
             std::string::npos)
       << exported;
-  EXPECT_NE(exported.find("\nplain,\" spaced \",,,,no,\n"), std::string::npos)
+  EXPECT_NE(exported.find("\nplain,\" spaced \",,,,no,,no,never,never\n"),
+            std::string::npos)
       << exported;
   EXPECT_EQ(exported.find("password"), std::string::npos);
 
