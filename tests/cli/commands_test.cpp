@@ -131,6 +131,103 @@ TEST_F(CorvaneSession, UserLifecycleAcrossSuccessiveCommands) {
   EXPECT_EQ(Corvane({"user", "delete", "dave"}).status, 1);
 }
 
+TEST_F(CorvaneSession, MustChangeExpiryRenameAndRandomPasswords) {
+  // A random password goes to a new mode 600 file only, never to the
+  // JSON document or the audit copy; refused where it would be shown to
+  // no terminal, before anything is made.
+  const Outcome piped = Corvane({"user", "add", "erin", "--random-password"});
+  EXPECT_EQ(piped.status, 2);
+  EXPECT_NE(piped.err.find("--write-password FILE"), std::string::npos);
+  EXPECT_NE(Corvane({"user", "show", "erin"}).status, 0);
+  const std::string file = dir_.File("erin.txt");
+  const std::string audit = dir_.File("audit.log");
+  const json added =
+      Json({"--audit", audit, "--log-level", "full", "user", "add", "erin",
+            "--random-password", "--write-password", file,
+            "--must-change-at-next-login", "--expires", "2031-01-31"});
+  EXPECT_EQ(added["passwordWrittenTo"], file);
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  const std::string line = ReadFile(file);
+  ASSERT_EQ(line.rfind("erin,", 0), 0u) << line;
+  const std::string password = line.substr(5, 16);
+  EXPECT_EQ(line.size(), 22u);
+  EXPECT_EQ(added.dump().find(password), std::string::npos);
+  EXPECT_EQ(ReadFile(audit).find(password), std::string::npos);
+  // The file is new: a second run refuses it and makes nothing.
+  EXPECT_EQ(Corvane({"user", "add", "fay", "--random-password",
+                     "--write-password", file})
+                .status,
+            2);
+  EXPECT_NE(Corvane({"user", "show", "fay"}).status, 0);
+
+  json shown = Json({"user", "show", "erin"});
+  EXPECT_EQ(shown["mustChangePassword"], true);
+  EXPECT_EQ(Seconds(shown["accountExpires"]) / 86400,
+            (Seconds(json("2031-02-01T00:00:00Z")) - 86400) / 86400 + 1)
+      << shown["accountExpires"];
+  const std::string sid = Json({"user", "sid", "erin", "--format=sddl"})["sid"];
+  EXPECT_EQ(sid.rfind("S-1-5-21-", 0), 0u) << sid;
+
+  // Renamed: same SID, same groups; the old name is gone.
+  Ok({"group", "add-member", "Sales", "erin"});
+  Ok({"user", "rename", "erin", "erin.eck"});
+  EXPECT_EQ(Ok({"user", "sid", "--format", "sddl", "erin.eck"}), sid + "\n");
+  EXPECT_NE(Corvane({"user", "show", "erin"}).status, 0);
+  EXPECT_NE(Ok({"group", "members", "Sales"}).find("erin.eck\n"),
+            std::string::npos);
+  const Outcome taken = Corvane({"user", "rename", "erin.eck", "bob"});
+  EXPECT_EQ(taken.status, 1);
+  EXPECT_NE(taken.err.find("NERR_UserExists"), std::string::npos) << taken.err;
+  Ok({"group", "rename", "Sales", "Marketing"});
+  EXPECT_NE(Ok({"user", "groups", "erin.eck"}).find("Marketing\n"),
+            std::string::npos);
+
+  Ok({"user", "set", "erin.eck", "--no-must-change-at-next-login",
+      "--no-expiry"});
+  shown = Json({"user", "show", "erin.eck"});
+  EXPECT_EQ(shown["mustChangePassword"], false);
+  EXPECT_TRUE(shown["accountExpires"].is_null());
+  Ok({"user", "password", "erin.eck", "--must-change-at-next-login"},
+     "Erin-Pass-2\n");
+  EXPECT_EQ(Json({"user", "show", "erin.eck"})["mustChangePassword"], true);
+  EXPECT_EQ(
+      Corvane({"user", "set", "erin.eck", "--expires", "2031-02-30"}).status,
+      2);
+  EXPECT_EQ(
+      Corvane({"user", "set", "erin.eck", "--days", "3", "--no-expiry"}).status,
+      2);
+}
+
+TEST_F(CorvaneSession, FilteredListingsReadTheBatchesOnly) {
+  Ok({"user", "disable", "bob"});
+  Ok({"user", "set", "carol", "--must-change-at-next-login"});
+  const Outcome disabled = Corvane({"-d", "1", "user", "list", "--disabled"});
+  EXPECT_EQ(disabled.out, "Guest\nbob\n");
+  // One listing call, at the level with the facts; no call per account.
+  EXPECT_EQ(Count(disabled.err, "netapi: NetUserEnum "), 1u) << disabled.err;
+  EXPECT_NE(disabled.err.find("level=3"), std::string::npos);
+  EXPECT_EQ(Count(disabled.err, "NetUserGetInfo"), 0u) << disabled.err;
+  EXPECT_EQ(Ok({"user", "list", "--expired"}), "carol\n");
+  EXPECT_EQ(Ok({"user", "list", "--expired", "--disabled"}), "");
+  EXPECT_EQ(Ok({"user", "list", "--never-logged-on", "--disabled"}),
+            "Guest\nbob\n");
+  const std::string csv = Ok({"user", "list", "--csv", "--disabled"});
+  EXPECT_EQ(csv.substr(0, csv.find('\n')),
+            "name,full name,disabled,locked out,password expired,must "
+            "change,account expires,last logon,password last set");
+  EXPECT_NE(csv.find("\nbob,Bob Baker,yes,no,no,no,never,never,"),
+            std::string::npos)
+      << csv;
+  const json long_form = Json({"user", "list", "--long", "--expired"});
+  ASSERT_EQ(long_form["users"].size(), 1u);
+  EXPECT_EQ(long_form["users"][0]["name"], "carol");
+  EXPECT_EQ(long_form["users"][0]["mustChangePassword"], true);
+  EXPECT_EQ(Json({"user", "list", "--locked"})["users"], json::array());
+  EXPECT_EQ(Corvane({"--json", "user", "list", "--csv"}).status, 2);
+}
+
 TEST_F(CorvaneSession, TextOutputOfShow) {
   EXPECT_EQ(Ok({"user", "show", "alice"}),
             "name:                 alice\n"
