@@ -234,9 +234,36 @@ rerun=$(cv user import --exist-ok "$imports/staff.csv")
 expect_line "$rerun" "line 2 ${imported[0]}: disable"
 expect_line "$(cv user show "${imported[2]}")" "disabled:             yes"
 expect_line "$(cv user export | grep "^${imported[1]},")" \
-  "${imported[1]},\"Imported, ${imported[1]}\",bulk,,,yes,$group"
+  "${imported[1]},\"Imported, ${imported[1]}\",bulk,,,yes,$group,no,never,never"
 for name in "${imported[@]}"; do cv user delete "$name"; done
 rm -rf "$imports"
+
+# The account lifecycle, checked against samba-tool's reading of the
+# directory: must change (pwdLastSet 0), the expiry, and a rename of a user
+# and of a group that keeps their SIDs.
+life=cvlife$suffix
+cv --input "$(password "$life")" user add "$life" --must-change-at-next-login \
+  --expires 2031-01-31
+show_attr() { tool "$1" show "$2" --attributes="$3" | sed -n "s/^$3: //p"; }
+[[ $(show_attr user "$life" pwdLastSet) == 0 ]] || fail "pwdLastSet of $life"
+[[ $(nt_time "$(show_attr user "$life" accountExpires)") == \
+  $(date -d '2031-02-01 00:00' +%s) ]] || fail "accountExpires of $life"
+expect_line "$(cv user list --expired)" "$life"
+expect_line "$(cv user list --never-logged-on --csv)" \
+  "$life,,no,no,yes,yes,$(date -u -d '2031-02-01 00:00' +%Y-%m-%dT%H:%M:%SZ),never,never"
+cv user set "$life" --no-must-change-at-next-login --no-expiry
+[[ $(show_attr user "$life" pwdLastSet) != 0 ]] || fail "must change stayed"
+[[ $(nt_time "$(show_attr user "$life" accountExpires)") == null ]] ||
+  fail "the expiry stayed"
+sid=$(show_attr user "$life" objectSid)
+cv user rename "$life" "${life}r"
+[[ $(show_attr user "${life}r" objectSid) == "$sid" ]] || fail "SID after rename"
+[[ $(cv user sid --format=sddl "${life}r") == "$sid" ]] || fail "user sid --format=sddl"
+cv user delete "${life}r"
+sid=$(show_attr group "$group" objectSid)
+cv group rename "$group" "${group}r"
+[[ $(show_attr group "${group}r" objectSid) == "$sid" ]] || fail "group SID after rename"
+cv group rename "${group}r" "$group"
 
 cv user delete "$first"
 cv user delete "$second"
