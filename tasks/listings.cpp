@@ -27,7 +27,7 @@ common::BatchCall AccountBatches(netapi::Api& api, std::u16string server) {
       [&api, server = std::move(server), resume](
           netapi::LPBYTE* batch, netapi::LPDWORD read, netapi::LPDWORD total) {
         return api.NetUserEnum(server.c_str(), 3, netapi::FILTER_NORMAL_ACCOUNT,
-                               batch, kListingBatchBytes, read, total,
+                               batch, kAccountBatchBytes, read, total,
                                resume.get());
       };
 }

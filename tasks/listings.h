@@ -14,6 +14,9 @@ namespace corvane::tasks {
 
 // Larger than the classes' batches (fewer round trips), and still bounded.
 inline constexpr netapi::DWORD kListingBatchBytes = 64 * 1024;
+// A level 3 record with its texts is some ten times a name: as many
+// accounts a batch as the names' listing gives, about.
+inline constexpr netapi::DWORD kAccountBatchBytes = 8 * kListingBatchBytes;
 
 // The three listings, each a batch call on the controller `server` that
 // keeps its own resume handle.

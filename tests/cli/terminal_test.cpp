@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <regex>
 #include <string>
 
 #include "tests/cli/cli_runner.h"
@@ -177,6 +178,27 @@ TEST(Terminal, ImportShowsItsProgressAndClearsIt) {
   ASSERT_NE(all, std::string::npos) << screen;
   EXPECT_LT(one, all);
   EXPECT_NE(screen.find("\r\033[K", all), std::string::npos);
+}
+
+// A random password is shown once, on the terminal, and kept by the
+// controller; the audit copy never sees it.
+TEST(Terminal, ARandomPasswordIsShownOnceOnTheTerminal) {
+  TempDir dir;
+  const std::string audit = dir.File("audit.log");
+  TerminalSession session({"--simulate", dir.File("state.json"), "--domain",
+                           "CORVANE", "--audit", audit, "--log-level", "full",
+                           "user", "add", "gil", "--random-password"});
+  EXPECT_EQ(session.Finish(), 0) << session.screen();
+  const std::smatch shown = [&] {
+    std::smatch match;
+    std::regex_search(session.screen(), match,
+                      std::regex("password for gil: ([^\r\n]{16})\r?\n"));
+    return match;
+  }();
+  ASSERT_EQ(shown.size(), 2u) << session.screen();
+  const std::string password = shown[1];
+  EXPECT_NE(ReadFile(dir.File("state.json")).find(password), std::string::npos);
+  EXPECT_EQ(ReadFile(audit).find(password), std::string::npos);
 }
 
 }  // namespace
