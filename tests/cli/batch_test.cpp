@@ -97,5 +97,35 @@ TEST_F(Batch, RefusesEveryLineBeforeAnyRuns) {
       std::string::npos);
 }
 
+// The lifecycle options and renames run as lines too; a random password's
+// file is named on its line, and the generated password takes no input.
+TEST_F(Batch, LifecycleLinesAndRenames) {
+  const std::string file = dir_.File("ivy.txt");
+  const Outcome outcome =
+      Corvane({"batch", "--passwords-from", File("Jo-Pass-word-1\n"),
+               File("user add ivy --random-password --write-password " + file +
+                    " --days 5\n"
+                    "user add jo --must-change-at-next-login\n"
+                    "user rename ivy ivy.v\n"
+                    "group rename Sales Crew\n"
+                    "group add-member Crew ivy.v\n"
+                    "user list --expired\n")});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "password written to " + file + "\njo\n");
+  EXPECT_EQ(ReadFile(file).rfind("ivy,", 0), 0u);
+  EXPECT_FALSE(Json({"user", "show", "ivy.v"})["accountExpires"].is_null());
+  EXPECT_NE(Ok({"group", "members", "Crew"}).find("ivy.v\n"),
+            std::string::npos);
+  // Refused before any line runs: a random password with no file, outside
+  // a terminal.
+  const Outcome refused =
+      Corvane({"batch", File("group add Early\nuser add kim "
+                             "--random-password\n")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("line 2: --random-password"), std::string::npos)
+      << refused.err;
+  EXPECT_NE(Corvane({"group", "show", "Early"}).status, 0);
+}
+
 }  // namespace
 }  // namespace corvane::cli_test
