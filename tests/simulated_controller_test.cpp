@@ -167,5 +167,51 @@ TEST_F(SimulatedControllerTest, SidLookupReportsTheSizeFirst) {
   EXPECT_EQ(dc_.LastError(), ERROR_NONE_MAPPED);
 }
 
+// With a new domain's policy, a password is refused as a controller
+// refuses it, with the platform's status, whichever call sets it, and the
+// account is left as it was.
+TEST_F(SimulatedControllerTest, APasswordPolicyIsEnforcedAsAControllerDoes) {
+  domain_.set_password_policy(kNewDomainPolicy);
+  const auto add = [&](const char16_t* name, const char16_t* password) {
+    std::u16string user = name, secret = password;
+    USER_INFO_1 record{user.data(),
+                       secret.data(),
+                       0,
+                       USER_PRIV_USER,
+                       nullptr,
+                       nullptr,
+                       UF_SCRIPT | UF_NORMAL_ACCOUNT,
+                       nullptr};
+    DWORD parm_err = 0;
+    return dc_.NetUserAdd(u"\\DC1", 1, reinterpret_cast<LPBYTE>(&record),
+                          &parm_err);
+  };
+  const auto set = [&](const char16_t* password) {
+    std::u16string secret = password;
+    USER_INFO_1003 record{secret.data()};
+    return dc_.NetUserSetInfo(u"\\DC1", u"dana", 1003,
+                              reinterpret_cast<LPBYTE>(&record), nullptr);
+  };
+  for (const char16_t* weak :
+       {u"", u"Ab-1x", u"alllowercase1", u"Dana-xyz-1"}) {
+    EXPECT_EQ(add(u"dana", weak), NERR_PasswordTooShort)
+        << std::u16string_view(weak).size();
+  }
+  EXPECT_EQ(domain_.FindUser(u"dana"), nullptr);
+  ASSERT_EQ(add(u"dana", u"Good-Pass-1"), NERR_Success);
+  EXPECT_EQ(set(u"Good-Pass-1"), NERR_PasswordTooShort);  // the current one
+  EXPECT_EQ(set(u"Good-Pass-2"), NERR_Success);
+  EXPECT_EQ(set(u"Good-Pass-1"), NERR_PasswordTooShort);  // in the history
+  EXPECT_EQ(set(u"short"), NERR_PasswordTooShort);
+  EXPECT_EQ(domain_.FindUser(u"dana")->password, u"Good-Pass-2");
+  // The policy reads back through the account policy level.
+  LPBYTE buffer = nullptr;
+  ASSERT_EQ(dc_.NetUserModalsGet(u"\\DC1", 0, &buffer), NERR_Success);
+  const auto* modals = reinterpret_cast<USER_MODALS_INFO_0*>(buffer);
+  EXPECT_EQ(modals->usrmod0_min_passwd_len, 7u);
+  EXPECT_EQ(modals->usrmod0_password_hist_len, 24u);
+  dc_.NetApiBufferFree(buffer);
+}
+
 }  // namespace
 }  // namespace corvane::netapi::simulated

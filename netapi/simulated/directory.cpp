@@ -110,6 +110,58 @@ bool Directory::DeleteGroup(std::u16string_view name) {
   return true;
 }
 
+NET_API_STATUS Directory::CheckPassword(std::u16string_view name,
+                                        std::u16string_view password,
+                                        const Account* existing) const {
+  const PasswordPolicy& policy = password_policy_;
+  if (password.size() < policy.min_length) return NERR_PasswordTooShort;
+  if (policy.complexity) {
+    // The account name, three characters or longer, may not be in it.
+    if (name.size() >= 3 &&
+        NameKey(password).find(NameKey(name)) != std::u16string::npos) {
+      return NERR_PasswordTooShort;
+    }
+    bool upper = false, lower = false, digit = false, other = false;
+    for (const char16_t c : password) {
+      if (c >= u'A' && c <= u'Z') {
+        upper = true;
+      } else if (c >= u'a' && c <= u'z') {
+        lower = true;
+      } else if (c >= u'0' && c <= u'9') {
+        digit = true;
+      } else {
+        other = true;
+      }
+    }
+    if (upper + lower + digit + other < 3) return NERR_PasswordTooShort;
+  }
+  // The history counts the current password as the first of them.
+  if (policy.history_length > 0 && existing != nullptr) {
+    if (password == existing->password) return NERR_PasswordTooShort;
+    const auto& history = existing->password_history;
+    const std::size_t earlier =
+        std::min<std::size_t>(history.size(), policy.history_length - 1);
+    for (std::size_t i = 0; i < earlier; ++i) {
+      if (history[i] == password) return NERR_PasswordTooShort;
+    }
+  }
+  return NERR_Success;
+}
+
+void Directory::SetPassword(Account& account, std::u16string password) const {
+  const DWORD kept = password_policy_.history_length;
+  if (kept > 1) {
+    account.password_history.insert(account.password_history.begin(),
+                                    std::move(account.password));
+    if (account.password_history.size() > kept - 1) {
+      account.password_history.resize(kept - 1);
+    }
+  } else {
+    account.password_history.clear();
+  }
+  account.password = std::move(password);
+}
+
 Sid Directory::domain_sid() const { return MakeSid(5, domain_sid_subs_); }
 
 Sid Directory::SidForRid(std::uint32_t rid) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,19 @@ std::u16string NameKey(std::u16string_view name);
 // Builds the binary form of S-1-<authority>-<sub authorities...>.
 Sid MakeSid(std::uint64_t authority, std::vector<std::uint32_t> subs);
 
+// The domain's password policy, as a controller enforces it when a password
+// is set: the shortest length, the complexity rules (no part of the account
+// name; three of upper case, lower case, digits and other characters), and
+// how many earlier passwords may not be used again. Zero and false: none.
+struct PasswordPolicy {
+  DWORD min_length = 0;
+  bool complexity = false;
+  DWORD history_length = 0;
+  bool operator==(const PasswordPolicy&) const = default;
+};
+// What Samba gives a domain it provisions.
+inline constexpr PasswordPolicy kNewDomainPolicy{7, true, 24};
+
 struct Account {
   std::u16string name;
   std::u16string password;
@@ -42,6 +56,9 @@ struct Account {
   DWORD primary_group_id = kDomainUsersRid;
   // Must change the password at the next logon.
   bool password_expired = false;
+  // The passwords set before the current one, the latest first, as many as
+  // the policy's history keeps.
+  std::vector<std::u16string> password_history;
 };
 
 struct Group {
@@ -71,6 +88,17 @@ class Directory {
   // The password policy's maximum age in seconds (TIMEQ_FOREVER: none).
   DWORD max_password_age() const { return max_password_age_; }
   void set_max_password_age(DWORD age) { max_password_age_ = age; }
+  const PasswordPolicy& password_policy() const { return password_policy_; }
+  void set_password_policy(PasswordPolicy policy) { password_policy_ = policy; }
+  // Whether `password` may be set for the account `name` (its current
+  // password and history; none for a new account): NERR_Success, or
+  // NERR_PasswordTooShort, the platform's status for any password the
+  // policy refuses.
+  NET_API_STATUS CheckPassword(std::u16string_view name,
+                               std::u16string_view password,
+                               const Account* existing) const;
+  // Sets `account`'s password, keeping the one it replaces in its history.
+  void SetPassword(Account& account, std::u16string password) const;
 
   Account* FindUser(std::u16string_view name);
   Group* FindGroup(std::u16string_view name);
@@ -99,6 +127,7 @@ class Directory {
   std::vector<std::uint32_t> domain_sid_subs_;
   std::uint32_t next_rid_ = 1100;
   DWORD max_password_age_ = 42 * 24 * 3600;  // the platform's default
+  PasswordPolicy password_policy_;
   std::vector<Account> users_;
   std::vector<Group> groups_;
 };

@@ -494,6 +494,10 @@ NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
   }
   if (directory->FindUser(name)) return NERR_UserExists;
   if (directory->FindGroup(name)) return NERR_GroupExists;
+  if (const NET_API_STATUS status = directory->CheckPassword(
+          name, Text(record->usri1_password), nullptr)) {
+    return status;
+  }
 
   Account account;
   account.name = name;
@@ -633,7 +637,10 @@ NET_API_STATUS SimulatedController::NetUserModalsGet(LPCWSTR servername,
   if (level != 0) return ERROR_INVALID_LEVEL;
   RecordBuilder<USER_MODALS_INFO_0> builder;
   USER_MODALS_INFO_0& record = builder.Add();
+  record.usrmod0_min_passwd_len = directory->password_policy().min_length;
   record.usrmod0_max_passwd_age = directory->max_password_age();
+  record.usrmod0_password_hist_len =
+      directory->password_policy().history_length;
   record.usrmod0_force_logoff = TIMEQ_FOREVER;
   *bufptr = builder.Build([this](std::size_t n) { return AllocateBlock(n); });
   return *bufptr ? NERR_Success : ERROR_NOT_ENOUGH_MEMORY;
@@ -747,11 +754,17 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
         return status;
       }
       break;
-    case 1003:
-      account->password = Text(*text_field);
+    case 1003: {
+      std::u16string password = Text(*text_field);
+      if (const NET_API_STATUS status =
+              directory->CheckPassword(account->name, password, account)) {
+        return status;
+      }
+      directory->SetPassword(*account, std::move(password));
       account->password_last_set = Now();
       account->password_expired = false;
       break;
+    }
     case 1006:
       account->home_dir = Text(*text_field);
       break;
@@ -812,6 +825,12 @@ NET_API_STATUS SimulatedController::SetWholeRecord(Directory& directory,
       return ERROR_INVALID_PARAMETER;
     }
   }
+  if (record.usri4_password) {
+    if (const NET_API_STATUS status = directory.CheckPassword(
+            account.name, record.usri4_password, &account)) {
+      return status;
+    }
+  }
   // A null text leaves the field as it is; so does a null password.
   const std::pair<LPWSTR, std::u16string*> texts[] = {
       {record.usri4_full_name, &account.full_name},
@@ -827,7 +846,7 @@ NET_API_STATUS SimulatedController::SetWholeRecord(Directory& directory,
   account.acct_expires = record.usri4_acct_expires;
   account.primary_group_id = record.usri4_primary_group_id;
   if (record.usri4_password) {
-    account.password = record.usri4_password;
+    directory.SetPassword(account, record.usri4_password);
     account.password_last_set = Now();
   }
   account.password_expired = record.usri4_password_expired != 0;
