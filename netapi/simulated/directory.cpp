@@ -110,6 +110,22 @@ bool Directory::DeleteGroup(std::u16string_view name) {
   return true;
 }
 
+namespace {
+
+// Whether `text` holds `part`, letter case aside; compared in place, since
+// `text` is a password and no copy of it may be left behind.
+bool ContainsFolded(std::u16string_view text, std::u16string_view part) {
+  if (part.size() > text.size()) return false;
+  for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < part.size() && Fold(text[at + i]) == Fold(part[i])) ++i;
+    if (i == part.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 NET_API_STATUS Directory::CheckPassword(std::u16string_view name,
                                         std::u16string_view password,
                                         const Account* existing) const {
@@ -117,8 +133,7 @@ NET_API_STATUS Directory::CheckPassword(std::u16string_view name,
   if (password.size() < policy.min_length) return NERR_PasswordTooShort;
   if (policy.complexity) {
     // The account name, three characters or longer, may not be in it.
-    if (name.size() >= 3 &&
-        NameKey(password).find(NameKey(name)) != std::u16string::npos) {
+    if (name.size() >= 3 && ContainsFolded(password, name)) {
       return NERR_PasswordTooShort;
     }
     bool upper = false, lower = false, digit = false, other = false;

@@ -494,8 +494,12 @@ NET_API_STATUS SimulatedController::NetUserAdd(LPCWSTR servername, DWORD level,
   }
   if (directory->FindUser(name)) return NERR_UserExists;
   if (directory->FindGroup(name)) return NERR_GroupExists;
+  // Checked in place: a copy of the password would be left behind.
   if (const NET_API_STATUS status = directory->CheckPassword(
-          name, Text(record->usri1_password), nullptr)) {
+          name,
+          record->usri1_password ? std::u16string_view(record->usri1_password)
+                                 : std::u16string_view(),
+          nullptr)) {
     return status;
   }
 
@@ -755,12 +759,14 @@ NET_API_STATUS SimulatedController::NetUserSetInfo(LPCWSTR servername,
       }
       break;
     case 1003: {
-      std::u16string password = Text(*text_field);
-      if (const NET_API_STATUS status =
-              directory->CheckPassword(account->name, password, account)) {
+      if (const NET_API_STATUS status = directory->CheckPassword(
+              account->name,
+              *text_field ? std::u16string_view(*text_field)
+                          : std::u16string_view(),
+              account)) {
         return status;
       }
-      directory->SetPassword(*account, std::move(password));
+      directory->SetPassword(*account, Text(*text_field));
       account->password_last_set = Now();
       account->password_expired = false;
       break;

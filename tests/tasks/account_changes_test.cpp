@@ -81,7 +81,7 @@ TEST(AccountChanges, EachIsTheLevelThePlatformDefines) {
 TEST(AccountChanges, TheFactsListingTakesOneCallPerBatch) {
   SimulatedController controller;
   Directory& domain = netapi::simulated::SeedDemoDomain(controller);
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < 6000; ++i) {
     netapi::simulated::Account account;
     const std::string digits = std::to_string(i);
     account.name = u"u";
@@ -98,8 +98,8 @@ TEST(AccountChanges, TheFactsListingTakesOneCallPerBatch) {
         if (filter.Matches(account)) ++kept;
       });
   EXPECT_EQ(result, "SUCCESS");
-  EXPECT_EQ(seen, 2005u);
-  EXPECT_EQ(kept, 334u + 1u);  // every sixth, and Guest
+  EXPECT_EQ(seen, 6005u);
+  EXPECT_EQ(kept, 1000u + 1u);  // every sixth, and Guest
   auto& journal = controller.journal();
   EXPECT_GT(journal.Count("NetUserEnum"), 1u);
   EXPECT_LT(journal.Count("NetUserEnum"), 20u);
