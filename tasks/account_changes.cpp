@@ -86,6 +86,10 @@ std::string SetMustChangePassword(netapi::Api& api, const std::u16string& dc,
   if ((record.usri4_password_expired != 0) == must_change) return "SUCCESS";
   record.usri4_password = nullptr;  // the password stays
   record.usri4_password_expired = must_change ? 1 : 0;
+  // The flags read back carry the same fact; they must not say otherwise.
+  record.usri4_flags = must_change
+                           ? record.usri4_flags | netapi::UF_PASSWORD_EXPIRED
+                           : record.usri4_flags & ~netapi::UF_PASSWORD_EXPIRED;
   DWORD parm_err = 0;
   status =
       api.NetUserSetInfo(dc.c_str(), user.c_str(), 4,

@@ -165,6 +165,26 @@ Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
   return read;
 }
 
+Read<PasswordPolicyFacts> ReadPasswordPolicy(netapi::Api& api,
+                                             const std::u16string& dc) {
+  netapi::ApiBuffer buffer(api);
+  const netapi::NET_API_STATUS status = netapi::KeepIfSucceeded(
+      buffer, api.NetUserModalsGet(dc.c_str(), 0, buffer.put()));
+  if (status != NERR_Success) {
+    return {{}, ErrorText(u"Unable to read the password policy", status)};
+  }
+  const auto& info = *buffer.As<netapi::USER_MODALS_INFO_0>();
+  const auto age = [](DWORD seconds) -> std::optional<std::chrono::seconds> {
+    if (seconds == 0 || seconds == netapi::TIMEQ_FOREVER) return std::nullopt;
+    return std::chrono::seconds(seconds);
+  };
+  return {PasswordPolicyFacts{info.usrmod0_min_passwd_len,
+                              info.usrmod0_password_hist_len,
+                              age(info.usrmod0_max_passwd_age),
+                              age(info.usrmod0_min_passwd_age)},
+          {}};
+}
+
 Read<AccountFacts> ReadAccountRecord(netapi::Api& api, const std::u16string& dc,
                                      const std::u16string& user) {
   return ReadRecord(api, dc, user);

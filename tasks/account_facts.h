@@ -54,6 +54,17 @@ struct Read {
 Read<AccountFacts> ReadAccountFacts(netapi::Api& api, const std::u16string& dc,
                                     const std::u16string& user);
 
+// The domain's password policy as the platform's account policy level
+// gives it (NetUserModalsGet level 0); ages none for "never".
+struct PasswordPolicyFacts {
+  netapi::DWORD min_length = 0;
+  netapi::DWORD history_length = 0;
+  std::optional<std::chrono::seconds> max_age;
+  std::optional<std::chrono::seconds> min_age;
+};
+Read<PasswordPolicyFacts> ReadPasswordPolicy(netapi::Api& api,
+                                             const std::u16string& dc);
+
 // The account's record alone (one read): every fact but the password's
 // expiry from the policy and the primary group's name.
 Read<AccountFacts> ReadAccountRecord(netapi::Api& api, const std::u16string& dc,
