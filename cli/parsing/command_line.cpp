@@ -298,17 +298,19 @@ class Parser {
                    "Only accounts whose password or account has expired");
     list->add_flag("--never-logged-on", l.never_logged_on,
                    "Only accounts that never logged on");
-    list->add_flag("--long", l.long_form,
-                   "The facts of each account as columns");
+    CLI::Option* long_form = list->add_flag(
+        "--long", l.long_form, "The facts of each account as columns");
     list->add_flag("--csv", l.csv,
-                   "CSV with a header row: the columns of --long");
+                   "CSV with a header row: the columns of --long")
+        ->excludes(long_form);
     list->footer(kListHelp);
     AddName(Command(*user, "show", "Show an account's attributes",
                     Command::kUserShow),
             "USER");
     CLI::App* add = Command(*user, "add",
                             "Create an account; its password is read from "
-                            "the terminal (without echo) or standard input",
+                            "the terminal (without echo) or standard input, "
+                            "or generated with --random-password",
                             Command::kUserAdd);
     AddName(add, "USER");
     AddUserFields(add);
