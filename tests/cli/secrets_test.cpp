@@ -34,7 +34,7 @@ std::string CommandLineOf(pid_t pid) {
 
 TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
   const std::string audit = dir_.File("audit.log");
-  const std::string first = "Hidden-Pass-71";
+  const std::string first = "H_idden-Pass-71";
   RunningCommand add({"--simulate", state_, "--domain", "CORVANE",
                       "--log-level", "full", "--audit", audit, "-d", "3",
                       "user", "add", "hank", "--full-name", "Hank"});
@@ -47,7 +47,7 @@ TEST_F(CorvaneSession, PasswordsComeFromStandardInputOnly) {
   EXPECT_EQ(added.status, 0) << added.err;
   EXPECT_EQ(PasswordOf(state_, "hank"), first);
 
-  const std::string second = "Hidden-Pass-72";
+  const std::string second = "H_idden-Pass-72";
   RunningCommand change({"--simulate", state_, "--domain", "CORVANE",
                          "--log-level", "full", "--audit", audit,
                          "--debug-level", "3", "user", "password", "hank"});
@@ -157,11 +157,11 @@ TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {
   const Outcome outcome = Corvane(
       {"invoke", "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)",
        "Users.sUserName=bob", "Users.sPassword=@password"},
-      "Kim-Pass-1\nBob-Pass-2\n");
+      "K_im-Pass-1\nB_ob-Pass-2\n");
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "True\n");
-  EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
-  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+  EXPECT_EQ(PasswordOf(state_, "kim"), "K_im-Pass-1");
+  EXPECT_EQ(PasswordOf(state_, "bob"), "B_ob-Pass-2");
 }
 
 // Statements or lines on standard input: the passwords come from a stream
@@ -169,7 +169,7 @@ TEST_F(CorvaneSession, InvokeReadsPasswordsFromStandardInput) {
 // when an earlier one failed before using its password.
 TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
   const std::string passwords = dir_.File("passwords");
-  std::ofstream(passwords) << "Kim-Pass-1\nBob-Pass-2\n";
+  std::ofstream(passwords) << "K_im-Pass-1\nB_ob-Pass-2\n";
   const Outcome invoked =
       Corvane({"invoke", "-f", "-", "--passwords-from", passwords},
               "Users.Add(kim,@password,\"\",\"\",\"\",\"Kim\",1,false)\n"
@@ -179,32 +179,32 @@ TEST_F(CorvaneSession, PasswordsFromASeparateStreamInOrder) {
   EXPECT_NE(invoked.err.find("warning: --passwords-from " + passwords),
             std::string::npos)
       << invoked.err;
-  EXPECT_EQ(PasswordOf(state_, "kim"), "Kim-Pass-1");
-  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+  EXPECT_EQ(PasswordOf(state_, "kim"), "K_im-Pass-1");
+  EXPECT_EQ(PasswordOf(state_, "bob"), "B_ob-Pass-2");
 
-  std::ofstream(passwords) << "Lost-Pass-1\nCarol-Pass-2\n";
+  std::ofstream(passwords) << "L_ost-Pass-1\nC_arol-Pass-2\n";
   EXPECT_EQ(Corvane({"invoke", "--keep-going", "--passwords-from", passwords,
                      "Nothing.sPassword=@password", "Users.sUserName=carol",
                      "Users.sPassword=@password"})
                 .status,
             1);
-  EXPECT_EQ(PasswordOf(state_, "carol"), "Carol-Pass-2");
+  EXPECT_EQ(PasswordOf(state_, "carol"), "C_arol-Pass-2");
 
-  std::ofstream(passwords) << "Lost-Pass-3\nAlice-Pass-4\n";
+  std::ofstream(passwords) << "L_ost-Pass-3\nA_lice-Pass-4\n";
   const Outcome batch =
       Corvane({"batch", "--keep-going", "--passwords-from", passwords, "-"},
               "user password nosuch\nuser password alice\n");
   EXPECT_EQ(batch.status, 1) << batch.err;
-  EXPECT_EQ(PasswordOf(state_, "alice"), "Alice-Pass-4");
+  EXPECT_EQ(PasswordOf(state_, "alice"), "A_lice-Pass-4");
 
   // A password left over: the stream does not match the statements.
-  std::ofstream(passwords) << "Bob-Pass-5\nExtra-Pass-6\n";
+  std::ofstream(passwords) << "B_ob-Pass-5\nE_xtra-Pass-6\n";
   const Outcome extra = Corvane({"batch", "--passwords-from", passwords, "-"},
                                 "user password bob\n");
   EXPECT_EQ(extra.status, 2);
   EXPECT_NE(extra.err.find("more passwords than the 1"), std::string::npos)
       << extra.err;
-  EXPECT_EQ(PasswordOf(state_, "bob"), "Bob-Pass-2");
+  EXPECT_EQ(PasswordOf(state_, "bob"), "B_ob-Pass-2");
   EXPECT_EQ(Corvane({"invoke", "-f", "-", "--passwords-from", "-"},
                     "Users.sPassword=@password\n")
                 .status,
