@@ -264,13 +264,16 @@ class UserTask {
     const std::string result = LastError(users_);
     report_.Data("user", request_.name);
     report_.Data("created", created);
-    if (!created && IsSuccess(result)) {
-      return report_.Fail(context_, "the account was not created");
+    if (!created) {
+      // The file made for its password stays empty: it goes, so that the
+      // same command can run again.
+      if (file) ::unlink(request_.password_file.c_str());
+      if (IsSuccess(result)) {
+        return report_.Fail(context_, "the account was not created");
+      }
+      return report_.Finish(context_, result);
     }
-    if (created && !IsSuccess(result)) {
-      return report_.Finish(context_ + ": account created, but", result);
-    }
-    if (!created) return report_.Finish(context_, result);
+    // Made: its password is handed over whatever followed.
     if (request_.random_password) {
       if (file) {
         if (!file->Keep(request_.name, *password)) {
@@ -286,6 +289,9 @@ class UserTask {
                             "its password could not be shown; set one with "
                             "user password");
       }
+    }
+    if (!IsSuccess(result)) {
+      return report_.Finish(context_ + ": account created, but", result);
     }
     const std::string lifecycle = ApplyLifecycle();
     if (!IsSuccess(lifecycle)) {

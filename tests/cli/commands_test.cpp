@@ -161,6 +161,13 @@ TEST_F(CorvaneSession, MustChangeExpiryRenameAndRandomPasswords) {
                 .status,
             2);
   EXPECT_NE(Corvane({"user", "show", "fay"}).status, 0);
+  // An account that cannot be made leaves no empty file behind.
+  const std::string other = dir_.File("bob.txt");
+  EXPECT_EQ(Corvane({"user", "add", "bob", "--random-password",
+                     "--write-password", other})
+                .status,
+            1);
+  EXPECT_FALSE(std::filesystem::exists(other));
 
   json shown = Json({"user", "show", "erin"});
   EXPECT_EQ(shown["mustChangePassword"], true);
