@@ -16,6 +16,8 @@
 
 #include "netapi/types.h"
 
+struct corvane_ldap_cursor;  // ldap_users.h
+
 namespace corvane::netapi::samba {
 
 struct ListedUser;  // user_records.h
@@ -35,6 +37,8 @@ struct PendingListing {
   bool complete = false;  // the controller has sent its last entry
   // A member listing's relative ids, read once; `resume` indexes them.
   std::optional<std::vector<std::uint32_t>> member_rids;
+  // A user listing read from the directory: where its next page starts.
+  std::shared_ptr<corvane_ldap_cursor> directory;
 };
 
 // The enumerations a cursor can belong to.

@@ -14,6 +14,7 @@
 
 #include "netapi/api.h"
 #include "netapi/samba/enumeration_cursors.h"
+#include "netapi/samba/ldap_channel.h"
 #include "netapi/samba/rpc_channel.h"
 #include "netapi/samba/samba_config.h"
 #include "netapi/samba/server_route.h"
@@ -98,6 +99,9 @@ class SambaApi final : public Api {
   // FetchUsers with each listed account's facts (level 3).
   NET_API_STATUS FetchUserRecords(DWORD filter, DWORD prefmaxlen,
                                   samba::PendingListing& listing);
+  // The same from the controller's directory, a page of accounts a call.
+  NET_API_STATUS FetchDirectoryUsers(DWORD prefmaxlen,
+                                     samba::PendingListing& listing);
   NET_API_STATUS FetchGroups(DWORD level, DWORD prefmaxlen,
                              samba::PendingListing& listing);
   NET_API_STATUS FetchGroupUsers(const std::string& group, DWORD prefmaxlen,
@@ -125,7 +129,11 @@ class SambaApi final : public Api {
   samba::EnumerationCursors cursors_;
   std::mutex calls_;  // libnetapi's context is shared and not thread-safe
   samba::Session session_;
-  samba::RpcChannel rpc_;  // guarded by calls_
+  samba::RpcChannel rpc_;    // guarded by calls_
+  samba::LdapChannel ldap_;  // guarded by calls_
+  // Cleared when the directory cannot be read (no LDAP client, its port
+  // closed): accounts' facts then come from SAMR, one call each.
+  bool directory_readable_ = true;  // guarded by calls_
 };
 
 }  // namespace corvane::netapi

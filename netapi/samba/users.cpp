@@ -1,4 +1,5 @@
 // User accounts: add, delete, read, change and enumerate.
+#include <algorithm>
 #include <array>
 #include <ctime>
 #include <mutex>
@@ -372,8 +373,46 @@ NET_API_STATUS SambaApi::FetchUsers(DWORD filter, DWORD prefmaxlen,
   return rpc_.ListUsers(filter, prefmaxlen, listing);
 }
 
+NET_API_STATUS SambaApi::FetchDirectoryUsers(DWORD prefmaxlen,
+                                             samba::PendingListing& listing) {
+  if (!listing.directory) {
+    listing.directory = std::make_shared<corvane_ldap_cursor>();
+  }
+  // About what a record takes, so that a page fills about one batch; the
+  // directory's own limit is 1,000 a page.
+  constexpr DWORD kListedUserBytes = 256;
+  const DWORD page = std::clamp<DWORD>(prefmaxlen / kListedUserBytes, 1, 1000);
+  NET_API_STATUS converted = NERR_Success;
+  const NET_API_STATUS status = ldap_.NextUsers(
+      *listing.directory, page, [&](samba::DirectoryUsers users) {
+        for (const corvane_rpc_user& account : users) {
+          std::optional<samba::ListedUser> user = samba::ListedUserOf(account);
+          if (!user) {
+            converted = ERROR_NO_UNICODE_TRANSLATION;
+            return;
+          }
+          samba::ListedEntry entry{user->name, {}, nullptr};
+          entry.user =
+              std::make_shared<const samba::ListedUser>(std::move(*user));
+          listing.entries.push_back(std::move(entry));
+        }
+      });
+  if (status != NERR_Success) return ToPlatformStatus(status, Subject::kUser);
+  listing.complete = listing.directory->complete;
+  return converted;
+}
+
 NET_API_STATUS SambaApi::FetchUserRecords(DWORD filter, DWORD prefmaxlen,
                                           samba::PendingListing& listing) {
+  // Normal accounts, a page at a time from the directory; when it cannot
+  // be read at the start, each listed account's record from SAMR.
+  if (directory_readable_ && (filter == 0 || filter == FILTER_NORMAL_ACCOUNT)) {
+    const bool first_page = !listing.directory;
+    const NET_API_STATUS status = FetchDirectoryUsers(prefmaxlen, listing);
+    if (status == NERR_Success || !first_page) return status;
+    directory_readable_ = false;
+    listing.directory.reset();
+  }
   const std::size_t before = listing.entries.size();
   if (const NET_API_STATUS status = FetchUsers(filter, prefmaxlen, listing)) {
     return status;

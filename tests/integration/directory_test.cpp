@@ -5,12 +5,14 @@
 #include <ctime>
 #include <map>
 
+#include "netapi/api_buffer.h"
 #include "netapi/samba/ldap_channel.h"
 #include "netapi/samba/rpc_channel.h"
 #include "netapi/samba/rpc_client.h"
 #include "netapi/samba/samba_buffer.h"
 #include "netapi/samba/samba_credentials.h"
 #include "netapi/samba/user_records.h"
+#include "netapi/sid_text.h"
 #include "tests/integration/accounts.h"
 #include "tests/integration/dc_environment.h"
 
@@ -119,6 +121,63 @@ TEST(Directory, ListsEveryUserWithTheFactsSamrGives) {
                                     }),
             NERR_Success);
   EXPECT_EQ(pages, 1);
+}
+
+// Level 3 of the backend's user listing comes from the directory: every
+// account of level 0, each as its level-4 record gives it.
+TEST(Directory, TheFactsListingHoldsEveryAccountAsItsOwnRecordReads) {
+  ScopedUser expiring(W(UniqueName("cvdir3")));
+  ASSERT_EQ(AddUser(expiring.name(), 0x203), NERR_Success);
+  integration::Run("samba-tool user setexpiry --days=9 " +
+                   Quote(Narrow(expiring.c_str())) + " -s " +
+                   Quote(TheController().smb_conf) + " >/dev/null");
+  const auto list = [](netapi::DWORD level) {
+    std::map<std::string, std::string> listed;
+    netapi::DWORD resume = 0;
+    netapi::NET_API_STATUS status = 0;
+    do {
+      netapi::ApiBuffer buffer(TheApi());
+      netapi::DWORD read = 0, total = 0;
+      // Small batches, so that the listing goes on across pages.
+      status = TheApi().NetUserEnum(u"", level, 0, buffer.put(), 2048, &read,
+                                    &total, &resume);
+      if (status != NERR_Success && status != 234) break;  // ERROR_MORE_DATA
+      for (netapi::DWORD i = 0; i < read; ++i) {
+        if (level == 0) {
+          listed[Narrow(buffer.As<netapi::USER_INFO_0>()[i].usri0_name)];
+          continue;
+        }
+        const auto& r = buffer.As<netapi::USER_INFO_3>()[i];
+        listed[Narrow(r.usri3_name)] =
+            Narrow(r.usri3_full_name) + "|" + std::to_string(r.usri3_flags) +
+            "|" + std::to_string(r.usri3_acct_expires) + "|" +
+            std::to_string(r.usri3_primary_group_id) + "|" +
+            std::to_string(r.usri3_user_id);
+      }
+    } while (status == 234);
+    EXPECT_EQ(status, NERR_Success);
+    return listed;
+  };
+  const auto names = list(0);
+  const auto facts = list(3);
+  ASSERT_EQ(facts.size(), names.size());
+  ASSERT_TRUE(facts.contains(Narrow(expiring.c_str())));
+  for (const auto& [name, shown] : facts) {
+    ASSERT_TRUE(names.contains(name)) << name;
+    netapi::ApiBuffer buffer(TheApi());
+    ASSERT_EQ(TheApi().NetUserGetInfo(u"", W(name).c_str(), 4, buffer.put()),
+              NERR_Success);
+    const auto& r = *buffer.As<netapi::USER_INFO_4>();
+    EXPECT_EQ(shown,
+              Narrow(r.usri4_full_name) + "|" + std::to_string(r.usri4_flags) +
+                  "|" + std::to_string(r.usri4_acct_expires) + "|" +
+                  std::to_string(r.usri4_primary_group_id) + "|" +
+                  std::to_string(netapi::RelativeId(
+                      {static_cast<const netapi::BYTE*>(r.usri4_user_sid),
+                       netapi::SidLength(static_cast<const netapi::BYTE*>(
+                           r.usri4_user_sid)[1])})))
+        << name;
+  }
 }
 
 TEST(Directory, RefusedCredentialsAndAnUnansweringHostAreNamed) {
