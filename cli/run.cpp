@@ -95,7 +95,8 @@ int RunReported(int argc, const char* const* argv, Report& report) {
       } else {
         report.Data("help", ended->text);
       }
-      return kExitSuccess;
+      return ended->kind == ParseEnd::Kind::kShortUsage ? kExitUsage
+                                                        : kExitSuccess;
     }
     request = std::move(std::get<Request>(parsed));
     CompleteOptions(request.options);

@@ -27,8 +27,18 @@ void CheckRequest(const Request& request) {
   // A named controller is worked on directly; the simulated network must
   // be told which of its domains is meant.
   const GlobalOptions& options = request.options;
-  if ((IsTaskCommand(request.command) || request.command == Command::kBatch) &&
-      options.domain.empty() &&
+  const bool needs_domain =
+      IsTaskCommand(request.command) || request.command == Command::kBatch;
+  if (needs_domain && options.domain.empty() && options.server.empty() &&
+      options.simulate_file.empty() && options.realm.empty()) {
+    // A first run: all that can be given, at once.
+    throw UsageError(
+        "no domain: to work on one, give --server HOST and --domain NAME (or "
+        "--realm REALM), with -U USER, -A FILE or a Kerberos ticket from "
+        "kinit; to try corvane without one, give --simulate FILE --domain "
+        "CORVANE (a simulated demo domain kept in FILE)");
+  }
+  if (needs_domain && options.domain.empty() &&
       (options.server.empty() || !options.simulate_file.empty())) {
     throw UsageError(
         "no domain: give --domain NAME (or set CORVANE_DOMAIN); the "

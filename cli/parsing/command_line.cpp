@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "cli/exit_status.h"
 #include "cli/parsing/command_suggestions.h"
 #include "cli/parsing/command_tree.h"
+#include "cli/parsing/help_width.h"
 
 namespace corvane::cli {
 namespace {
@@ -41,6 +43,17 @@ constexpr const char* kInvokeHelp =
     "standard input; a password is never taken from the command line. "
     "With -f, the statements of FILE (one a line, # starting a comment) run "
     "first, then those given as arguments.";
+
+// What `corvane` alone says.
+constexpr const char* kShortUsage =
+    "usage: corvane [OPTIONS] COMMAND [ARGUMENTS], for example\n"
+    "  corvane --simulate demo.json -W CORVANE user list   (a simulated "
+    "domain)\n"
+    "  corvane -S dc1.example.com -W EXAMPLE -U admin user show alice\n"
+    "  corvane -S dc1.example.com -W EXAMPLE -A admin.auth user import "
+    "--dry-run users.csv\n"
+    "Commands: dc, user, group, invoke, batch. corvane help COMMAND (or "
+    "corvane --help) tells more.";
 
 constexpr const char* kBatchHelp =
     "Each line of FILE (- for standard input) is a task command as it is "
@@ -105,6 +118,9 @@ class Parser {
 
   // The help text or version that parsing answered with, if any.
   std::optional<ParseEnd> Parse(int argc, const char* const* argv) {
+    if (argc <= 1 && !batch_line_) {
+      return ParseEnd{ParseEnd::Kind::kShortUsage, kShortUsage};
+    }
     try {
       app_.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -122,14 +138,21 @@ class Parser {
       if (!diagnosis.empty()) throw UsageError(diagnosis);
       // Not echoed: a stray argument may be a secret typed by mistake.
       if (dynamic_cast<const CLI::ExtrasError*>(&error)) {
-        throw UsageError(
-            "unexpected arguments (not shown); see corvane --help");
+        throw UsageError("unexpected arguments (not shown); see " +
+                         HelpPointer(Chosen()));
       }
-      throw UsageError(std::string(error.what()) + "; see corvane --help");
+      throw UsageError(std::string(error.what()) + "; see " +
+                       HelpPointer(Chosen()));
     }
     if (help_->parsed()) {
       return ParseEnd{ParseEnd::Kind::kHelp,
                       HelpOf(FindCommand(app_, help_words_))};
+    }
+    GlobalOptions& options = request_.options;
+    if (const char* simulate = std::getenv("CORVANE_SIMULATE");
+        !batch_line_ && simulate != nullptr && *simulate != '\0' &&
+        options.simulate_file.empty() && options.server.empty()) {
+      options.simulate_file = simulate;
     }
     if (log_level_)
       request_.options.log_level =
@@ -166,7 +189,8 @@ class Parser {
     app_.add_option("--simulate", o.simulate_file,
                     "Use the simulated controller, seeded with a demo domain "
                     "(CORVANE on DC1); its state is kept in FILE between "
-                    "commands")
+                    "commands (default: CORVANE_SIMULATE, unless a server is "
+                    "given)")
         ->type_name("FILE")
         ->group(target);
 
@@ -498,6 +522,15 @@ class Parser {
     }
   }
 
+  // "corvane help user show": where the help of `command` is.
+  static std::string HelpPointer(const CLI::App* command) {
+    std::string words;
+    for (; command->get_parent() != nullptr; command = command->get_parent()) {
+      words.insert(0, " " + command->get_name());
+    }
+    return words.empty() ? "corvane --help" : "corvane help" + words;
+  }
+
   // Straight from the formatter: App::help would show the help of a
   // command parsed below this one (`help` itself).
   static std::string HelpOf(CLI::App* command) {
@@ -506,8 +539,10 @@ class Parser {
          parent = parent->get_parent()) {
       path = parent->get_name() + " " + path;
     }
-    return command->get_formatter()->make_help(command, path,
-                                               CLI::AppFormatMode::Normal);
+    const std::string help = command->get_formatter()->make_help(
+        command, path, CLI::AppFormatMode::Normal);
+    const std::optional<std::size_t> width = HelpWidth();
+    return width ? FitHelp(help, *width) : help;
   }
 
   Request& request_;

@@ -12,7 +12,8 @@ namespace corvane::cli {
 // A run that parsing already completed: --help, `help [COMMAND]` or
 // --version.
 struct ParseEnd {
-  enum class Kind { kHelp, kVersion } kind;
+  // kShortUsage: `corvane` alone, shown as help with the usage status.
+  enum class Kind { kHelp, kVersion, kShortUsage } kind;
   std::string text;
 };
 

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <string_view>
 
 #include "automation/text.h"
 #include "cli/exit_status.h"
@@ -52,8 +53,37 @@ std::string PathOf(const CLI::App& command) {
   return path;
 }
 
+// samba-tool's words for what corvane calls otherwise, by command path:
+// far from our names by spelling, close in meaning.
+struct PeerWord {
+  std::string_view path, typed, ours;
+};
+constexpr PeerWord kSambaToolWords[] = {
+    {"corvane user", "create", "add"},
+    {"corvane user", "remove", "delete"},
+    {"corvane user", "info", "show"},
+    {"corvane user", "setpassword", "password"},
+    {"corvane user", "setexpiry", "set"},
+    {"corvane user", "getgroups", "groups"},
+    {"corvane group", "create", "add"},
+    {"corvane group", "remove", "delete"},
+    {"corvane group", "listmembers", "members"},
+    {"corvane group", "addmembers", "add-member"},
+    {"corvane group", "removemembers", "remove-member"},
+};
+
 std::string UnknownCommand(CLI::App& command, const std::string& typed) {
   const std::vector<std::string> names = CommandNames(command);
+  const std::string path = PathOf(command);
+  for (const PeerWord& word : kSambaToolWords) {
+    if (word.path == path && word.typed == typed) {
+      const std::string peer = path.substr(path.find(' ') + 1);
+      return "unknown command '" + typed + "' for " + path +
+             "; did you mean '" + std::string(word.ours) + "'? (samba-tool " +
+             peer + " " + typed + " is corvane " + peer + " " +
+             std::string(word.ours) + ")";
+    }
+  }
   const std::string closest = ClosestName(typed, names);
   if (!closest.empty()) {
     return "unknown command '" + automation::EscapeControls(typed, 64) +
@@ -127,6 +157,12 @@ std::string DiagnoseCommandLine(CLI::App& app, int argc,
       const std::string name =
           long_form ? token.substr(0, token.find('=')) : token.substr(0, 2);
       const CLI::Option* option = FindOption(command, name);
+      if (!option && (name == "--password" || name == "--newpassword")) {
+        // samba-tool's and net's way; never ours.
+        return "a password is never taken from the command line (" + name +
+               "): type it when asked, or give it on standard input, or "
+               "with --passwords-from FILE in a batch";
+      }
       if (!option) {
         const std::string closest = ClosestName(name, OptionNames(command));
         return "unknown option " + automation::EscapeControls(name, 64) +

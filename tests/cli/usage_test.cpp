@@ -1,5 +1,7 @@
 // Help for every command, and usage errors (exit status 2) for command
 // lines that cannot be carried out.
+#include <sstream>
+
 #include "tests/cli/cli_fixture.h"
 
 namespace corvane::cli_test {
@@ -30,14 +32,23 @@ TEST_F(CorvaneSession, EveryCommandHasHelp) {
       {"group", "members"},
       {"group", "add-member"},
       {"group", "remove-member"},
+      {"user", "import"},
+      {"batch"},
   };
+  // Help fits the terminal's width.
+  setenv("COLUMNS", "100", 1);
   for (std::vector<std::string> command : commands) {
     command.push_back("--help");
     const Outcome outcome = RunCorvane(command);
     SCOPED_TRACE(outcome.out);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_NE(outcome.out.find("Usage:"), std::string::npos);
+    std::istringstream lines(outcome.out);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(line.size(), 100u) << line;
+    }
   }
+  unsetenv("COLUMNS");
   EXPECT_NE(RunCorvane({"user", "add", "--help"}).out.find("--privilege"),
             std::string::npos);
   EXPECT_NE(RunCorvane({"invoke", "--help"}).out.find("@password"),
@@ -71,6 +82,14 @@ TEST_F(CorvaneSession, UnknownNamesAreNamedWithTheClosestMatch) {
        "unknown option --ful-name; did you mean --full-name?"},
       {{"user", "Secret-Value-7"},
        "unknown command for corvane user (not shown"},
+      // samba-tool's words, however far from ours.
+      {{"user", "create", "x"},
+       "did you mean 'add'? (samba-tool user create is corvane user add)"},
+      {{"group", "listmembers", "Sales"}, "did you mean 'members'?"},
+      {{"user", "add", "x", "--password=Secret-Value"},
+       "a password is never taken from the command line (--password)"},
+      {{"user", "show", "alice", "Secret-Value-8"},
+       "(not shown); see corvane help user show"},
   };
   for (const auto& [args, message] : cases) {
     const Outcome outcome = Corvane(args);
@@ -113,7 +132,25 @@ TEST_F(CorvaneSession, DomainAndBackendMustBeGiven) {
 
   setenv("CORVANE_DOMAIN", "CORVANE", 1);
   EXPECT_EQ(RunCorvane({"--simulate", state_, "group", "list"}).status, 0);
+  setenv("CORVANE_SIMULATE", state_.c_str(), 1);
+  EXPECT_EQ(RunCorvane({"group", "list"}).out,
+            "Domain Admins\nDomain Users\nSales\n");
+  unsetenv("CORVANE_SIMULATE");
   unsetenv("CORVANE_DOMAIN");
+
+  // Nothing at all: a short usage; no domain at all: every way to give one.
+  const Outcome bare = RunCorvane({});
+  EXPECT_EQ(bare.status, 2);
+  EXPECT_NE(
+      bare.out.find("\n  corvane --simulate demo.json -W CORVANE user list"),
+      std::string::npos)
+      << bare.out;
+  const Outcome first = RunCorvane({"user", "list"});
+  EXPECT_EQ(first.status, 2);
+  for (const char* way :
+       {"--server HOST", "--realm", "-U USER", "kinit", "--simulate FILE"}) {
+    EXPECT_NE(first.err.find(way), std::string::npos) << first.err;
+  }
 
   const Outcome mixed =
       RunCorvane({"--simulate", state_, "--server", "127.0.0.2", "--domain",
