@@ -79,6 +79,10 @@ man_page=$(zcat "$work/root/usr/share/man/man1/corvane.1.gz")
 for command in 'corvane user add' 'corvane group add\\-member' 'corvane invoke'; do
   grep -q "$command" <<<"$man_page" || fail "the man page lacks '$command'"
 done
+for section in EXAMPLES ENVIRONMENT 'EXIT STATUS' FILES; do
+  grep -q "^\.SH \"\?$section" <<<"$man_page" ||
+    fail "the man page lacks its $section section"
+done
 
 # A session as nobody, with a home of its own and nothing else writable.
 home=$work/home

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Writes the bash completion of corvane from the command itself
 # (`corvane --command-tree`), so that it never drifts from the parser:
-# commands, each command's options (a command also takes its parents'), and
-# the values of options that name a file or offer fixed choices.
+# commands, each command's options (a command also takes its parents'), the
+# values of options that name a file or offer fixed choices, and the file a
+# command takes as its argument. Nothing is offered where no name fits (a
+# user name, a value to type).
 #
 #   make-bash-completion.sh CORVANE OUTPUT
 set -euo pipefail
@@ -26,6 +28,7 @@ tree=$("$1" --command-tree)
         children[parent] = children[parent] " " name
       }
     }
+    $1 == "argument" && $3 == "FILE" { file_argument[$2] = 1 }
     $1 == "flag" || $1 == "option" {
       n = split($3, names, ",")
       for (i = 1; i <= n; i++) {
@@ -46,6 +49,11 @@ tree=$("$1" --command-tree)
       print ")"
       print "declare -gA _corvane_values=("
       for (i = 1; i <= count; i++) printf "%s", values[order[i]]
+      print ")"
+      print "declare -gA _corvane_file_argument=("
+      for (i = 1; i <= count; i++) {
+        if (order[i] in file_argument) print "  [" order[i] "]=1"
+      }
       print ")"
     }' <<<"$tree"
   cat <<'SCRIPT'
@@ -90,6 +98,11 @@ _corvane() {
   fi
 
   local words=${_corvane_commands[$path]-} prefix=$path
+  if [[ $cur != -* && ${_corvane_file_argument[$path]-} ]]; then
+    compopt -o filenames 2>/dev/null || true
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    return 0
+  fi
   if [[ $cur == -* || -z $words ]]; then
     # Options of the command and of every command above it.
     words=

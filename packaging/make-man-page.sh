@@ -63,6 +63,61 @@ tree=$("$corvane" --command-tree)
       }
     }' <<<"$tree"
   cat <<'TEXT'
+[EXAMPLES]
+Try it on the simulated demo domain, kept in demo.json:
+.PP
+.nf
+corvane \-\-simulate demo.json \-W CORVANE user list
+.fi
+.PP
+Show an account on a real domain, the password asked for:
+.PP
+.nf
+corvane \-S dc1.example.com \-W EXAMPLE \-U admin user show alice
+.fi
+.PP
+Check a bulk import without changing anything, then run it:
+.PP
+.nf
+corvane \-S dc1.example.com \-W EXAMPLE \-A admin.auth user import \-\-dry\-run users.csv
+corvane \-S dc1.example.com \-W EXAMPLE \-A admin.auth user import users.csv
+.fi
+[ENVIRONMENT]
+.TP
+\fBCORVANE_DOMAIN\fR, \fBCORVANE_SERVER\fR
+The defaults of \fB\-\-domain\fR and \fB\-\-server\fR.
+.TP
+\fBCORVANE_SIMULATE\fR
+The default of \fB\-\-simulate\fR, unless a server is given.
+.TP
+\fBCOLUMNS\fR
+The width help is fitted to (else the terminal's).
+.TP
+\fBKRB5CCNAME\fR
+The Kerberos credentials cache used without \fB\-U\fR or \fB\-A\fR.
+[EXIT STATUS]
+.TP
+.B 0
+The command succeeded (the object's sLastError reads SUCCESS).
+.TP
+.B 1
+It failed: the error is on standard error (in a batch or import, any line
+or row that failed).
+.TP
+.B 2
+The command line or its input could not be used; nothing was changed.
+[FILES]
+.TP
+\fIFILE\fR of \fB\-\-simulate\fR
+The simulated domain's state (JSON); \fIFILE\fR.lock beside it while a
+command changes it.
+.TP
+\fB\-A\fR \fIFILE\fR
+username, password and domain lines, as Samba's tools read them; it should
+be readable by you alone.
+.TP
+/usr/lib/*/corvane/corvane\-samba.so
+The Samba backend, loaded only to talk to a controller.
 [SEE ALSO]
 smb.conf(5), samba\-tool(8).
 The full guide, with the state file of \fB\-\-simulate\fR and the member

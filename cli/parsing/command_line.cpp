@@ -58,7 +58,7 @@ constexpr const char* kShortUsage =
 constexpr const char* kBatchHelp =
     "Each line of FILE (- for standard input) is a task command as it is "
     "written after corvane's own options (user show bob; group add-member "
-    "Sales \"Night Shift\"), quoted as a shell quotes; # starts a comment. "
+    "\"Night Shift\" bob), quoted as a shell quotes; # starts a comment. "
     "Every line is read and checked, and every password its user add and "
     "user password lines need is read, before the first runs; then all "
     "run on one connection. Options such as --domain or --json are given "

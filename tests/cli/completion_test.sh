@@ -47,4 +47,13 @@ expect 'corvane user add dana --' '~* --disabled * --full-name * --log-level * -
 expect 'corvane group add Sales --full' ''
 expect 'corvane --privilege ' 'batch dc group help invoke user'
 expect 'corvane batch cmds.txt --pass' '--passwords-from'
+# File names where a command or option takes a file; a user name is typed.
+for words in 'corvane user import tr' 'corvane user export tr' \
+    'corvane batch tr' 'corvane invoke -f tr' 'corvane -A tr' \
+    'corvane -s tr' 'corvane --simulate tr' \
+    'corvane batch x --passwords-from tr'; do
+  expect "$words" 'trail.log'
+done
+expect 'corvane -U tr' ''
+expect 'corvane user show tr' ''
 ((failures == 0))
