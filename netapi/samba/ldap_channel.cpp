@@ -40,7 +40,9 @@ NET_API_STATUS LdapChannel::Open() {
   ldap_ = corvane_ldap_connect(owner_.get(), host_.c_str(),
                                CORVANE_SAMBA_LDB_MODULES, conf_, credentials_,
                                &status);
-  return ldap_ != nullptr ? NERR_Success : corvane_rpc_error_code(status);
+  if (ldap_ == nullptr) return corvane_rpc_error_code(status);
+  if (in_pages_) corvane_ldap_ask_in_pages(ldap_);
+  return NERR_Success;
 }
 
 NET_API_STATUS LdapChannel::NextUsers(

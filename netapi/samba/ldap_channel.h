@@ -32,6 +32,9 @@ class LdapChannel {
   // Samba's LDAP client module is not installed.
   NET_API_STATUS NextUsers(corvane_ldap_cursor& cursor, DWORD page_size,
                            const std::function<void(DirectoryUsers)>& page);
+  // Pages of at most the size asked for, as a server that caps a search
+  // gives them, even where one search would do.
+  void AskInPages() { in_pages_ = true; }
   // Every page in turn; `page` returns false to stop.
   NET_API_STATUS ListUsers(DWORD page_size,
                            const std::function<bool(DirectoryUsers)>& page);
@@ -44,6 +47,7 @@ class LdapChannel {
   cli_credentials* credentials_;
   TallocOwner owner_;
   corvane_ldap* ldap_ = nullptr;
+  bool in_pages_ = false;
 };
 
 }  // namespace corvane::netapi::samba

@@ -4,6 +4,7 @@
 #include <string.h>
 #include <talloc.h>
 #include <tevent.h>
+#include <time.h>
 // clang-format off
 #include <util/data_blob.h>
 #include <core/ntstatus.h>
@@ -21,7 +22,17 @@ struct corvane_ldap {
   struct tevent_context* events;
   struct ldb_context* ldb;
   struct ldb_dn* domain;  // the account domain's naming context
+  // Samba's server answers a paged search slowly (each page looks every
+  // entry up again: 5,000 users take seconds against a tenth of that in
+  // one search), so a listing is asked in one search; a server that caps
+  // such a search (Windows: 1,000 entries) is asked in pages from then on.
+  bool paged;
+  struct corvane_ldap_policy policy;  // `now` set for each listing
 };
+
+// One search's entries beyond this are refused: a listing that large is
+// read in pages.
+enum { kLargestUnpagedListing = 1000000 };
 
 // A normal user account, as SAMR's user listing takes them.
 static const char kUserFilter[] = "(sAMAccountType=805306368)";
@@ -42,7 +53,7 @@ static const char* const kUserAttributes[] = {
     "objectSid",
     "primaryGroupID",
     "userAccountControl",
-    "msDS-User-Account-Control-Computed",
+    "lockoutTime",
     "badPwdCount",
     "logonCount",
     "countryCode",
@@ -58,6 +69,9 @@ static void Quiet(void* context, enum ldb_debug_level level, const char* format,
   (void)format;
   (void)arguments;
 }
+
+static bool Number(const struct ldb_message* message, const char* name,
+                   uint64_t absent, uint64_t* number);
 
 static uint32_t FromLdb(int error) {
   switch (error) {
@@ -133,6 +147,28 @@ struct corvane_ldap* corvane_ldap_connect(void* owner, const char* host,
   if (domain == NULL || domain[0] == '\0') goto failed;
   ldap->domain = ldb_dn_new(ldap, ldap->ldb, domain);
   if (ldap->domain == NULL || !ldb_dn_validate(ldap->domain)) goto failed;
+
+  // The domain's policy, by which each account's lock-out and expired
+  // password are worked out here: asked of the server for every account,
+  // they would take it longer than the listing itself.
+  static const char* const kPolicyAttributes[] = {"lockoutDuration",
+                                                  "maxPwdAge", NULL};
+  struct ldb_result* policy = NULL;
+  const int read_policy =
+      ldb_search(ldap->ldb, frame, &policy, ldap->domain, LDB_SCOPE_BASE,
+                 kPolicyAttributes, "(objectClass=*)");
+  if (read_policy != LDB_SUCCESS) {
+    *status = FromLdb(read_policy);
+    goto failed;
+  }
+  uint64_t lockout = 0, age = 0;
+  if (policy->count != 1 ||
+      !Number(policy->msgs[0], "lockoutDuration", 0, &lockout) ||
+      !Number(policy->msgs[0], "maxPwdAge", 0, &age)) {
+    goto failed;
+  }
+  ldap->policy.lockout_duration = (int64_t)lockout;
+  ldap->policy.max_password_age = (int64_t)age;
   *status = 0;
   talloc_free(frame);
   return ldap;
@@ -147,6 +183,8 @@ failed:
 struct page {
   struct corvane_ldap_user* users;
   size_t count, capacity;
+  bool growing;  // an unpaged search, whose entries are not counted ahead
+  const struct corvane_ldap_policy* policy;
   TALLOC_CTX* texts;
   struct ldb_control** done_controls;
   uint32_t status;  // an entry the platform cannot hold
@@ -208,7 +246,37 @@ static bool RelativeId(const struct ldb_message* message, uint32_t* rid) {
   return true;
 }
 
+// Accounts whose password never expires, and trust accounts.
+static const uint64_t kNoPasswordExpiry =
+    0x00010000u | 0x00000800u | 0x00001000u | 0x00002000u;
+
+// The account-control bits a controller works out (lock-out, expired
+// password) from the account's times and the domain's policy, as Samba
+// works out msDS-User-Account-Control-Computed.
+static uint32_t ComputedControl(uint64_t control, int64_t password_set,
+                                int64_t locked_at,
+                                const struct corvane_ldap_policy* policy) {
+  const int64_t kNever = INT64_MIN;  // the directory's "for ever"
+  const int64_t now = (int64_t)policy->now;
+  uint32_t computed = 0;
+  if (locked_at != 0) {
+    const int64_t duration = policy->lockout_duration;  // negative
+    if (duration >= 0 || duration == kNever || now < locked_at - duration) {
+      computed |= 0x00000010u;  // LOCKOUT
+    }
+  }
+  if ((control & kNoPasswordExpiry) == 0) {
+    const int64_t age = policy->max_password_age;  // negative
+    if (password_set == 0 ||
+        (age != 0 && age != kNever && now > password_set - age)) {
+      computed |= 0x00800000u;  // PASSWORD_EXPIRED
+    }
+  }
+  return computed;
+}
+
 bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
+                            const struct corvane_ldap_policy* policy,
                             struct corvane_ldap_user* out) {
   struct corvane_rpc_user* user = &out->user;
   memset(out, 0, sizeof *out);
@@ -232,14 +300,14 @@ bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
   if (user->account_name[0] == '\0') return false;
   user->parameters = "";
 
-  uint64_t control = 0, computed = 0, primary = 0, bad = 0, logons = 0,
+  uint64_t control = 0, locked_at = 0, primary = 0, bad = 0, logons = 0,
            country = 0, page = 0;
   if (!Number(message, "lastLogon", 0, &user->last_logon) ||
       !Number(message, "lastLogoff", 0, &user->last_logoff) ||
       !Number(message, "pwdLastSet", 0, &user->last_password_change) ||
       !Number(message, "accountExpires", 0, &user->acct_expiry) ||
       !Number(message, "userAccountControl", 0, &control) ||
-      !Number(message, "msDS-User-Account-Control-Computed", 0, &computed) ||
+      !Number(message, "lockoutTime", 0, &locked_at) ||
       !Number(message, "primaryGroupID", 513, &primary) ||
       !Number(message, "badPwdCount", 0, &bad) ||
       !Number(message, "logonCount", 0, &logons) ||
@@ -250,13 +318,19 @@ bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
   }
   // The directory's 0 and largest time both mean "never expires".
   if (user->acct_expiry == 0) user->acct_expiry = 0x7FFFFFFFFFFFFFFFull;
-  out->account_control = (uint32_t)(control | computed);
+  out->account_control =
+      (uint32_t)control |
+      ComputedControl(control, (int64_t)user->last_password_change,
+                      (int64_t)locked_at, policy);
   user->primary_gid = (uint32_t)primary;
   user->bad_password_count = (uint32_t)bad;
   user->logon_count = (uint32_t)logons;
   user->country_code = (uint32_t)country;
   user->code_page = (uint32_t)page;
-  user->password_expired = (computed & 0x00800000u) != 0;  // PASSWORD_EXPIRED
+  // SAMR's must-change: no password set since it was asked for, on an
+  // account whose password can expire.
+  user->password_expired =
+      user->last_password_change == 0 && (control & kNoPasswordExpiry) == 0;
 
   user->units_per_week = 168;
   const struct ldb_val* hours = ldb_msg_find_ldb_val(message, "logonHours");
@@ -280,10 +354,23 @@ static int OnReply(struct ldb_request* request, struct ldb_reply* reply) {
   }
   switch (reply->type) {
     case LDB_REPLY_ENTRY:
+      if (page->count == page->capacity && page->growing &&
+          page->capacity < kLargestUnpagedListing) {
+        struct corvane_ldap_user* more =
+            talloc_realloc(page->texts, page->users, struct corvane_ldap_user,
+                           page->capacity * 2);
+        if (more == NULL) {
+          page->status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+          break;
+        }
+        page->users = more;
+        page->capacity *= 2;
+      }
       if (page->count == page->capacity) {
         // More than the page size asked for: a broken or hostile reply.
         page->status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
       } else if (!corvane_ldap_read_user(reply->message, page->texts,
+                                         page->policy,
                                          &page->users[page->count])) {
         page->status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
       } else {
@@ -321,6 +408,37 @@ static bool MoveOn(struct ldb_control** controls,
   return true;
 }
 
+void corvane_ldap_ask_in_pages(struct corvane_ldap* ldap) {
+  ldap->paged = true;
+}
+
+// The time as an NT time (100 ns since 1601).
+static uint64_t NtNow(void) {
+  struct timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return ((uint64_t)now.tv_sec + 11644473600ull) * 10000000ull +
+         (uint64_t)now.tv_nsec / 100;
+}
+
+// One search for the users, paged with `paging` unless it is NULL; the
+// entries into `page`, the finished page's controls with them.
+static int SearchUsers(struct corvane_ldap* ldap, TALLOC_CTX* frame,
+                       struct ldb_paged_control* paging, struct page* page) {
+  struct ldb_request* request = NULL;
+  int searched = ldb_build_search_req(
+      &request, ldap->ldb, frame, ldap->domain, LDB_SCOPE_SUBTREE, kUserFilter,
+      kUserAttributes, NULL, page, OnReply, NULL);
+  if (searched == LDB_SUCCESS && paging != NULL) {
+    searched = ldb_request_add_control(request, LDB_CONTROL_PAGED_RESULTS_OID,
+                                       true, paging);
+  }
+  if (searched == LDB_SUCCESS) searched = ldb_request(ldap->ldb, request);
+  if (searched == LDB_SUCCESS) {
+    searched = ldb_wait(request->handle, LDB_WAIT_ALL);
+  }
+  return searched;
+}
+
 uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  struct corvane_ldap_cursor* cursor,
                                  uint32_t page_size, corvane_ldap_page receive,
@@ -333,28 +451,42 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
   struct ldb_paged_control* paging =
       talloc_zero(frame, struct ldb_paged_control);
   struct page page = {0};
+  ldap->policy.now = NtNow();
+  page.policy = &ldap->policy;
   page.capacity = page_size;
   page.texts = frame;
   page.users = talloc_array(frame, struct corvane_ldap_user, page_size);
   if (paging == NULL || page.users == NULL) goto done;
-  paging->size = (int)page_size;
-  if (cursor->cookie_length > 0) {
-    paging->cookie =
-        talloc_memdup(paging, cursor->cookie, cursor->cookie_length);
-    if (paging->cookie == NULL) goto done;
-    paging->cookie_len = (int)cursor->cookie_length;
+  struct corvane_ldap_cursor next = *cursor;
+  int searched = LDB_ERR_SIZE_LIMIT_EXCEEDED;
+  if (!ldap->paged && cursor->cookie_length == 0) {
+    page.growing = true;
+    searched = SearchUsers(ldap, frame, NULL, &page);
+    if (searched == LDB_ERR_SIZE_LIMIT_EXCEEDED) {
+      ldap->paged = true;
+      page.count = 0;
+      page.status = 0;
+    } else {
+      next.complete = true;
+    }
+    page.growing = false;
   }
-  struct ldb_request* request = NULL;
-  int searched = ldb_build_search_req(
-      &request, ldap->ldb, frame, ldap->domain, LDB_SCOPE_SUBTREE, kUserFilter,
-      kUserAttributes, NULL, &page, OnReply, NULL);
-  if (searched == LDB_SUCCESS) {
-    searched = ldb_request_add_control(request, LDB_CONTROL_PAGED_RESULTS_OID,
-                                       true, paging);
-  }
-  if (searched == LDB_SUCCESS) searched = ldb_request(ldap->ldb, request);
-  if (searched == LDB_SUCCESS) {
-    searched = ldb_wait(request->handle, LDB_WAIT_ALL);
+  if (searched == LDB_ERR_SIZE_LIMIT_EXCEEDED) {
+    paging->size = (int)page_size;
+    if (cursor->cookie_length > 0) {
+      paging->cookie =
+          talloc_memdup(paging, cursor->cookie, cursor->cookie_length);
+      if (paging->cookie == NULL) goto done;
+      paging->cookie_len = (int)cursor->cookie_length;
+    }
+    if (page.count == 0 && page.capacity > page_size) page.capacity = page_size;
+    searched = SearchUsers(ldap, frame, paging, &page);
+    // A page without entries that promises more would loop for ever.
+    if (searched == LDB_SUCCESS && (!MoveOn(page.done_controls, &next) ||
+                                    (page.count == 0 && !next.complete))) {
+      status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
+      goto done;
+    }
   }
   if (searched != LDB_SUCCESS) {
     status = FromLdb(searched);
@@ -362,13 +494,6 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
   }
   status = page.status;
   if (status != 0) goto done;
-  struct corvane_ldap_cursor next = *cursor;
-  // A page without entries that promises more would loop for ever.
-  if (!MoveOn(page.done_controls, &next) ||
-      (page.count == 0 && !next.complete)) {
-    status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
-    goto done;
-  }
   *cursor = next;
   if (page.count > 0) receive(context, page.users, page.count);
 done:

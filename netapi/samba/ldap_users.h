@@ -53,18 +53,31 @@ struct corvane_ldap* corvane_ldap_connect(void* owner, const char* host,
                                           struct cli_credentials* credentials,
                                           uint32_t* status);
 
-// The next page of the account domain's user accounts, at most
-// `page_size`, handed to `page` (texts valid until it returns); moves
-// `cursor` on. An NT status; the cursor is unchanged on failure.
+// Every later listing asked in pages, as of a server that caps a search.
+void corvane_ldap_ask_in_pages(struct corvane_ldap* ldap);
+
+// The next page of the account domain's user accounts, handed to `page`
+// (texts valid until it returns): all of them at once where the server
+// allows it, else at most `page_size`; moves `cursor` on. An NT status;
+// the cursor is unchanged on failure.
 uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  struct corvane_ldap_cursor* cursor,
                                  uint32_t page_size, corvane_ldap_page page,
                                  void* context);
 
+// The domain's lock-out duration and largest password age (negative NT
+// intervals, as the directory holds them), and the time (an NT time), by
+// which an account's lock-out and expired password are worked out.
+struct corvane_ldap_policy {
+  int64_t lockout_duration, max_password_age;
+  uint64_t now;
+};
+
 // One directory entry as an account, texts allocated in `owner`; false
 // for an entry the platform cannot hold (no name, a NUL in a text, a
 // number that is not one, a malformed SID), which fails the listing.
 bool corvane_ldap_read_user(const struct ldb_message* entry, void* owner,
+                            const struct corvane_ldap_policy* policy,
                             struct corvane_ldap_user* user);
 
 #ifdef __cplusplus

@@ -23,6 +23,12 @@ const std::vector<std::uint8_t> kSid = {1, 5, 0, 0, 0,    0, 0, 5, 21, 0,
                                         0, 0, 1, 0, 0,    0, 2, 0, 0,  0,
                                         3, 0, 0, 0, 0x51, 4, 0, 0};
 
+// The domain's policy: 30 minutes' lock-out, 42 days' password age.
+constexpr std::uint64_t kNow = 133000000600000000;
+constexpr std::int64_t kMinute = 600000000;
+const corvane_ldap_policy kPolicy = {-30 * kMinute, -42 * 24 * 60 * kMinute,
+                                     kNow};
+
 struct Attribute {
   std::string name;
   std::string value;
@@ -35,7 +41,7 @@ ldb_message* Entry(TALLOC_CTX* memory, const std::vector<Attribute>& changes) {
       {"lastLogon", "133000000000000000"},
       {"accountExpires", "9223372036854775807"},
       {"userAccountControl", "514"},
-      {"msDS-User-Account-Control-Computed", "8388624"},
+      {"lockoutTime", "133000000000000000"},  // a minute before kNow
       {"badPwdCount", "3"},
       {"objectSid", std::string(kSid.begin(), kSid.end())},
   };
@@ -59,7 +65,8 @@ ldb_message* Entry(TALLOC_CTX* memory, const std::vector<Attribute>& changes) {
 TEST(DirectoryEntries, AGoodEntryReadsAsTheAccount) {
   TALLOC_CTX* memory = talloc_new(nullptr);
   corvane_ldap_user read{};
-  ASSERT_TRUE(corvane_ldap_read_user(Entry(memory, {}), memory, &read));
+  ASSERT_TRUE(
+      corvane_ldap_read_user(Entry(memory, {}), memory, &kPolicy, &read));
   EXPECT_STREQ(read.user.account_name, "bob");
   EXPECT_STREQ(read.user.full_name, "Bob Builder");
   EXPECT_STREQ(read.user.comment, "");
@@ -67,16 +74,35 @@ TEST(DirectoryEntries, AGoodEntryReadsAsTheAccount) {
   EXPECT_EQ(read.user.last_logon, 133000000000000000u);
   EXPECT_EQ(read.user.bad_password_count, 3u);
   EXPECT_EQ(read.user.primary_gid, 513u);  // absent: Domain Users
-  // Disabled, with the computed lock-out and password-expired bits.
+  // Disabled, locked a minute ago, no password set: the lock-out and
+  // expired-password bits worked out as the controller does.
   EXPECT_EQ(read.account_control, 514u | 0x10u | 0x800000u);
   EXPECT_EQ(read.user.password_expired, 1);
+  const std::string set_a_day_ago = std::to_string(kNow - 24 * 60 * kMinute);
+  const std::pair<std::vector<Attribute>, std::uint32_t> worked_out[] = {
+      // Locked out two hours ago: over; a password set a day ago: good.
+      {{{"lockoutTime", std::to_string(kNow - 120 * kMinute)},
+        {"pwdLastSet", set_a_day_ago}},
+       514u},
+      // Set 43 days ago: expired, unless it never expires.
+      {{{"lockoutTime", "0"},
+        {"pwdLastSet", std::to_string(kNow - 43 * 24 * 60 * kMinute)}},
+       514u | 0x800000u},
+      {{{"lockoutTime", "0"}, {"userAccountControl", "66048"}}, 66048u},
+  };
+  for (const auto& [change, control] : worked_out) {
+    ASSERT_TRUE(
+        corvane_ldap_read_user(Entry(memory, change), memory, &kPolicy, &read));
+    EXPECT_EQ(read.account_control, control) << change[0].value;
+  }
   // 0 and the largest time both mean "never expires".
   ASSERT_TRUE(corvane_ldap_read_user(Entry(memory, {{"accountExpires", "0"}}),
-                                     memory, &read));
+                                     memory, &kPolicy, &read));
   EXPECT_EQ(read.user.acct_expiry, 0x7FFFFFFFFFFFFFFFu);
   // A signed 32-bit account-control value, as LDAP may write it.
   ASSERT_TRUE(corvane_ldap_read_user(
-      Entry(memory, {{"userAccountControl", "-2147483136"}}), memory, &read));
+      Entry(memory, {{"userAccountControl", "-2147483136"}}), memory, &kPolicy,
+      &read));
   EXPECT_EQ(read.account_control & 0xFFFF0000u, 0x80800000u);
   talloc_free(memory);
 }
@@ -96,7 +122,8 @@ TEST(DirectoryEntries, WhatThePlatformCannotHoldIsRefused) {
   TALLOC_CTX* memory = talloc_new(nullptr);
   for (const auto& change : broken) {
     corvane_ldap_user read{};
-    EXPECT_FALSE(corvane_ldap_read_user(Entry(memory, change), memory, &read))
+    EXPECT_FALSE(
+        corvane_ldap_read_user(Entry(memory, change), memory, &kPolicy, &read))
         << change[0].name;
   }
   talloc_free(memory);
