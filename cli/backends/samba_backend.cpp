@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "automation/text.h"
 #include "cli/inputs/password_input.h"
 #include "cli/inputs/private_file.h"
+#include "netapi/private_folder.h"
 #include "netapi/samba/samba_module.h"
 #include "netapi/samba_loader.h"
 #endif
@@ -49,10 +51,21 @@ const netapi::samba::SambaModule& SambaModule() {
 class SambaBackend : public Backend {
  public:
   explicit SambaBackend(netapi::SambaConfig config)
-      : api_(SambaModule().open(std::move(config))) {}
+      : api_(SambaModule().open(WithPrivateFolder(std::move(config)))) {}
   netapi::Api& api() override { return *api_; }
 
  private:
+  // The client configuration goes into a folder of the command's, which
+  // its signal handler removes on Ctrl-C or SIGTERM too.
+  netapi::SambaConfig WithPrivateFolder(netapi::SambaConfig config) {
+    if (config.client_conf.empty()) {
+      folder_.emplace("corvane-samba-");
+      config.private_dir = folder_->path();
+    }
+    return config;
+  }
+
+  std::optional<netapi::PrivateFolder> folder_;  // outlives the session
   std::unique_ptr<netapi::Api> api_;
 };
 

@@ -44,8 +44,11 @@ struct SambaConfig {
       ask_password;
   // smb.conf for libnetapi. When empty the backend writes its own client
   // configuration (host-table name resolution only, no NetBIOS) into a
-  // private temporary directory.
+  // private temporary directory: `private_dir`, a mode-700 folder the
+  // caller makes and removes (the command, whose signal handler removes it
+  // too); when that is empty, one the backend makes and removes itself.
   std::string client_conf;
+  std::string private_dir;
 };
 
 }  // namespace corvane::netapi

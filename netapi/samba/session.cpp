@@ -113,16 +113,19 @@ Session::~Session() {
 void Session::WriteClientConf(const SambaConfig& config) {
   RequirePlainValue("workgroup", config.workgroup);
   RequirePlainValue("realm", config.realm);
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "corvane-samba-XXXXXX")
-          .string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::generic_category(),
-                            "Samba backend: mkdtemp");
+  std::string folder = config.private_dir;
+  if (folder.empty()) {
+    // None given: one of the session's own, removed when it ends.
+    folder = (std::filesystem::temp_directory_path() / "corvane-samba-XXXXXX")
+                 .string();
+    if (mkdtemp(folder.data()) == nullptr) {
+      throw std::system_error(errno, std::generic_category(),
+                              "Samba backend: mkdtemp");
+    }
+    private_dir_ = folder;
   }
-  private_dir_ = pattern;
-  RequirePlainValue("temporary directory", pattern);
-  const std::filesystem::path conf = private_dir_ / "smb.conf";
+  RequirePlainValue("temporary directory", folder);
+  const std::filesystem::path conf = std::filesystem::path(folder) / "smb.conf";
   std::ofstream out(conf);
   out << "[global]\n";
   if (!config.workgroup.empty()) {
@@ -136,11 +139,12 @@ void Session::WriteClientConf(const SambaConfig& config) {
       << "  client use kerberos = " << ConfValue(EffectiveKerberos(config))
       << "\n"
       << "  log level = 0\n"
-      << "  log file = " << (private_dir_ / "client.log").string() << "\n";
+      << "  log file = "
+      << (std::filesystem::path(folder) / "client.log").string() << "\n";
   for (const char* directory :
        {"lock directory", "state directory", "cache directory", "private dir",
         "ncalrpc dir"}) {
-    out << "  " << directory << " = " << pattern << "\n";
+    out << "  " << directory << " = " << folder << "\n";
   }
   out.close();
   if (!out) {

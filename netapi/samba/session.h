@@ -36,7 +36,7 @@ class Session {
   void WriteClientConf(const SambaConfig& config);
   void SetCredentials(const SambaConfig& config);
 
-  std::filesystem::path private_dir_;
+  std::filesystem::path private_dir_;  // made by the session, else empty
   std::string conf_path_;
   // Samba's credentials and configuration objects; libnetapi refers to
   // them until it is freed.

@@ -230,5 +230,28 @@ TEST_F(CorvaneSession, ASignalDuringASaveLeavesNoNewFile) {
   EXPECT_EQ(ReadFile(state_), before);
 }
 
+#ifdef CORVANE_WITH_SAMBA
+// The Samba backend's client configuration, written into a private folder
+// of the command's, goes when a signal ends the command at its password
+// prompt.
+TEST_F(CorvaneSession, ASignalLeavesNoPrivateSambaFolder) {
+  const std::string temporary = dir_.File("tmp");
+  fs::create_directory(temporary);
+  ::setenv("TMPDIR", temporary.c_str(), 1);
+  RunningCommand asking({"--server", "127.0.0.9", "--domain", "CORVANE", "-U",
+                         "bob", "user", "list"});
+  ::unsetenv("TMPDIR");
+  const auto folders = [&] {
+    return std::distance(fs::directory_iterator(temporary),
+                         fs::directory_iterator());
+  };
+  ASSERT_TRUE(asking.WaitUntilAsleep());
+  ASSERT_EQ(folders(), 1);
+  ASSERT_EQ(::kill(asking.pid(), SIGTERM), 0);
+  EXPECT_EQ(asking.Finish("").status, -1);
+  EXPECT_EQ(folders(), 0);
+}
+#endif
+
 }  // namespace
 }  // namespace corvane::cli_test
