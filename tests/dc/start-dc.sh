@@ -104,9 +104,14 @@ mkdir -p "$dir/client"
 # DNS look-up of KDCs or realms (Samba reads krb5.conf beside its smb.conf).
 dns_name=$(echo "$host_name" | tr 'A-Z' 'a-z').$(echo "$realm" | tr 'A-Z' 'a-z')
 write_krb5_conf() {
+  # With its own DNS a controller finds the KDCs as Samba's controllers do,
+  # from the realm's service records (through the resolver wrapper): the
+  # principals controllers replicate with name the realm in lower case.
+  local lookup=false
+  ((dns)) && lookup=true
   {
     printf '[libdefaults]\n  default_realm = %s\n' "$realm"
-    printf '  dns_lookup_realm = false\n  dns_lookup_kdc = false\n'
+    printf '  dns_lookup_realm = false\n  dns_lookup_kdc = %s\n' "$lookup"
     printf '[realms]\n  %s = {\n    kdc = %s\n  }\n' "$realm" "$host_ip"
   } >"$dc_root/etc/krb5.conf"
 }

@@ -70,7 +70,7 @@ source "$stage/dc1/dc.env"
 set +a
 export CORVANE_DNS_SERVER=$first_ip
 
-# The service records of the second controller (the first's are made when
+# The address and service records of the second controller (the first's are made when
 # the domain is provisioned; a joined controller's would be added by its DNS
 # update service, which goes through the host's resolver and is off here).
 realm_lower=${CORVANE_DC_REALM,,}
@@ -80,6 +80,9 @@ add_record() {
     -s "$CORVANE_DC_CLIENT_CONF" -U Administrator >/dev/null
 }
 dc2_name=${CORVANE_DC2_NAME,,}.$realm_lower
+PASSWD=$admin_password samba-tool dns add "$first_ip" "$realm_lower" \
+  "${CORVANE_DC2_NAME,,}" A "$second_ip" -s "$CORVANE_DC_CLIENT_CONF" \
+  -U Administrator >/dev/null 2>&1 || true  # the join may have made it
 add_record "$realm_lower" _ldap._tcp "$dc2_name 389 0 100"
 add_record "_msdcs.$realm_lower" _ldap._tcp.dc "$dc2_name 389 0 100"
 add_record "_msdcs.$realm_lower" \

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# The command against a domain with two controllers, as
+# tests/dc/with-dcs.sh starts them (CORVANE_DC_* and CORVANE_DC2_* in the
+# environment): the controllers found from DNS with no --server, failing
+# over past controllers that do not answer, and a clear failure when none
+# does. Prints "N passed, N failed".
+#
+#   with-dcs.sh controllers_test.sh PATH/TO/corvane
+set -uo pipefail
+
+corvane=${1:?usage: $0 PATH/TO/corvane}
+: "${CORVANE_DC2_HOST:?run through tests/dc/with-dcs.sh}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Both controllers' DNS, so that location survives DC1's death; a short
+# connect timeout, as the controllers are local.
+export CORVANE_DNS_SERVER=$CORVANE_DC_HOST,$CORVANE_DC2_HOST
+export CORVANE_CONNECT_TIMEOUT=2
+unset CORVANE_SERVER
+realm=$CORVANE_DC_REALM
+realm_lower=${realm,,}
+passed=0
+failed=0
+
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $what" >&2
+  fi
+}
+# corvane on the realm, controllers from DNS; output in $work/out, $work/err.
+located() {
+  "$corvane" --realm "$realm" --domain "$CORVANE_DC_DOMAIN" \
+    -A "$CORVANE_DC_AUTH_FILE" "$@" >"$work/out" 2>"$work/err"
+}
+on() {
+  local host=$1
+  shift
+  "$corvane" --server "$host" --domain "$CORVANE_DC_DOMAIN" \
+    -A "$CORVANE_DC_AUTH_FILE" "$@" >"$work/out" 2>"$work/err"
+}
+admin_password=$(sed -n 's/^password = //p' "$CORVANE_DC_AUTH_FILE")
+samba_tool() {
+  PASSWD=$admin_password samba-tool "$@" -s "$CORVANE_DC_CLIENT_CONF" \
+    -U Administrator
+}
+# Whether `host`'s own directory holds the account (LDAP, not replicated
+# state seen through the other).
+ldap_has() {
+  PASSWD=$admin_password ldbsearch -H "ldap://$1" -U Administrator \
+    --configfile="$CORVANE_DC_CLIENT_CONF" -b "DC=${realm_lower//./,DC=}" \
+    "(sAMAccountName=$2)" dn 2>/dev/null | grep -q '^dn: '
+}
+grep_out() { grep -q -- "$1" "$work/out"; }
+grep_err() { grep -q -- "$1" "$work/err"; }
+
+echo "== the second controller"
+echo Pw-1234567890ab | on "$CORVANE_DC_HOST" user add repl-one
+check "user add on DC1" test $? -eq 0
+# The joined controller holds the domain as it was when it joined: the
+# administrator, read through its own directory.
+check "DC2's own directory holds the domain" \
+  ldap_has "$CORVANE_DC2_HOST" Administrator
+on "$CORVANE_DC2_HOST" user show Administrator
+check "the command reads an account from DC2" grep_out "^name: *Administrator"
+
+echo "== location from DNS"
+located dc "$CORVANE_DC_DOMAIN"
+check "dc without --server succeeds" test $? -eq 0
+check "dc names the controller that answered" grep_out "\\\\$CORVANE_DC_NAME"
+check "dc lists DC1 as used" \
+  grep_out "^${CORVANE_DC_NAME,,}.$realm_lower $CORVANE_DC_HOST used$"
+check "dc lists DC2, untried" \
+  grep_out "^${CORVANE_DC2_NAME,,}.$realm_lower $CORVANE_DC2_HOST not tried$"
+check "nothing on stderr when the first answers" test ! -s "$work/err"
+located --json dc "$CORVANE_DC_DOMAIN"
+check "dc --json gives the controllers" python3 -c '
+import json, sys
+doc = json.load(open(sys.argv[1]))
+hosts = [c["address"] for c in doc["controllers"]]
+assert hosts == sys.argv[2:4], hosts
+assert doc["controllers"][0]["used"] and not doc["controllers"][1]["tried"]
+assert doc["query"] == "_ldap._tcp.dc._msdcs." + sys.argv[4].lower()
+' "$work/out" "$CORVANE_DC_HOST" "$CORVANE_DC2_HOST" "$realm"
+located user show repl-one
+check "a task command without --server" grep_out repl-one
+CORVANE_SITE=Default-First-Site-Name located dc "$CORVANE_DC_DOMAIN"
+check "the site's records are used" grep_out "$CORVANE_DC_HOST used"
+
+echo "== failover"
+# A controller that is listed first but down: nothing listens on
+# 127.0.0.9.
+samba_tool dns add "$CORVANE_DC_HOST" "$realm_lower" dead-dc A 127.0.0.9 \
+  >/dev/null
+samba_tool dns add "$CORVANE_DC_HOST" "_msdcs.$realm_lower" _ldap._tcp.dc SRV \
+  "dead-dc.$realm_lower 389 0 200" >/dev/null
+located user show repl-one
+check "a command succeeds past a controller that is down" test $? -eq 0
+check "... saying which controller it used" \
+  grep_err "using domain controller ${CORVANE_DC_NAME,,}.$realm_lower ($CORVANE_DC_HOST); not answering: dead-dc.$realm_lower (127.0.0.9)"
+located dc "$CORVANE_DC_DOMAIN"
+check "dc shows the one that did not answer" \
+  grep_out "^dead-dc.$realm_lower 127.0.0.9 not answering: "
+samba_tool dns delete "$CORVANE_DC_HOST" "_msdcs.$realm_lower" _ldap._tcp.dc \
+  SRV "dead-dc.$realm_lower 389 0 200" >/dev/null
+# A realm none of whose controllers answers: its own zone on DC1.
+samba_tool dns zonecreate "$CORVANE_DC_HOST" gone.test >/dev/null
+for name in gone1 gone2; do
+  samba_tool dns add "$CORVANE_DC_HOST" gone.test "$name" A \
+    "127.0.0.$([[ $name == gone1 ]] && echo 9 || echo 10)" >/dev/null
+  samba_tool dns add "$CORVANE_DC_HOST" gone.test _ldap._tcp.dc._msdcs SRV \
+    "$name.gone.test 389 0 100" >/dev/null
+done
+"$corvane" --realm GONE.TEST --domain GONE -A "$CORVANE_DC_AUTH_FILE" user show x \
+  >"$work/out" 2>"$work/err"
+check "no controller answering fails" test $? -eq 1
+check "... naming every one tried" grep_err \
+  "no domain controller answered (NERR_DCNotFound): GONE.TEST has 2 in DNS; tried gone1.gone.test (127.0.0.9): Connection refused; gone2.gone.test (127.0.0.10): Connection refused"
+
+echo "== $passed passed, $failed failed"
+echo "$passed passed, $failed failed"
+((failed == 0))
