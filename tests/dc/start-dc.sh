@@ -158,7 +158,10 @@ if ((dns)); then
            NSS_WRAPPER_PASSWD="$dir/passwd" NSS_WRAPPER_GROUP="$dir/group"
            NSS_WRAPPER_HOSTS="$hosts_file"
            SELFTEST_WINBINDD_SOCKET_DIR="$dc_root/winbindd"
-           RESOLV_WRAPPER_CONF="$dir/resolv.conf")
+           RESOLV_WRAPPER_CONF="$dir/resolv.conf"
+           KRB5_CONFIG="$dc_root/etc/krb5.conf")
+  # For tools run later on this controller's behalf (replicate.sh).
+  printf '%q ' "${wrapped[@]:1}" >"$dir/wrapper.env"
 else
   options+=("server services = -dns -dnsupdate -nbt -wrepl -ntp_signd")
   dns_backend=NONE

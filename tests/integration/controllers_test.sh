@@ -9,6 +9,7 @@
 set -uo pipefail
 
 corvane=${1:?usage: $0 PATH/TO/corvane}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${CORVANE_DC2_HOST:?run through tests/dc/with-dcs.sh}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,6 +31,7 @@ check() {
   else
     failed=$((failed + 1))
     echo "FAILED: $what" >&2
+    return 1
   fi
 }
 # corvane on the realm, controllers from DNS; output in $work/out, $work/err.
@@ -58,15 +60,18 @@ ldap_has() {
 grep_out() { grep -q -- "$1" "$work/out"; }
 grep_err() { grep -q -- "$1" "$work/err"; }
 
-echo "== the second controller"
+echo "== replication"
 echo Pw-1234567890ab | on "$CORVANE_DC_HOST" user add repl-one
 check "user add on DC1" test $? -eq 0
-# The joined controller holds the domain as it was when it joined: the
-# administrator, read through its own directory.
-check "DC2's own directory holds the domain" \
-  ldap_has "$CORVANE_DC2_HOST" Administrator
-on "$CORVANE_DC2_HOST" user show Administrator
-check "the command reads an account from DC2" grep_out "^name: *Administrator"
+check "DC2 does not hold it before replication" \
+  test "$(ldap_has "$CORVANE_DC2_HOST" repl-one; echo $?)" = 1
+"$here/../dc/replicate.sh" "$CORVANE_DC2_DIR" \
+  "${CORVANE_DC_NAME,,}.$realm_lower" >"$work/replicate" 2>&1
+check "replication from DC1 to DC2" test $? -eq 0 || cat "$work/replicate" >&2
+check "DC2's own directory then holds the account made on DC1" \
+  ldap_has "$CORVANE_DC2_HOST" repl-one
+on "$CORVANE_DC2_HOST" user show repl-one
+check "the command reads it from DC2" grep_out "^name: *repl-one"
 
 echo "== location from DNS"
 located dc "$CORVANE_DC_DOMAIN"
