@@ -88,5 +88,10 @@ add_record "_msdcs.$realm_lower" _ldap._tcp.dc "$dc2_name 389 0 100"
 add_record "_msdcs.$realm_lower" \
   _ldap._tcp.Default-First-Site-Name._sites.dc "$dc2_name 389 0 100"
 add_record "$realm_lower" _kerberos._tcp "$dc2_name 88 0 100"
+# Both DNS servers answer with both controllers: the zones pulled into DC2.
+for zones in DomainDnsZones ForestDnsZones; do
+  "$here/replicate.sh" "$CORVANE_DC2_DIR" "${CORVANE_DC_NAME,,}.$realm_lower" \
+    "DC=$zones,DC=${realm_lower//./,DC=}" >>"$stage/replicate.log" 2>&1
+done
 
 "$@"

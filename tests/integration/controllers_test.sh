@@ -126,6 +126,52 @@ check "no controller answering fails" test $? -eq 1
 check "... naming every one tried" grep_err \
   "no domain controller answered (NERR_DCNotFound): GONE.TEST has 2 in DNS; tried gone1.gone.test (127.0.0.9): Connection refused; gone2.gone.test (127.0.0.10): Connection refused"
 
+echo "== a run whose controller dies part way"
+# DC1 answers first; it is stopped while an import runs on it. The rows it
+# had made are pulled into DC2 first where they are known (replicate.sh),
+# so that the second run, on DC2, finds them.
+rows=$work/rows.csv
+{
+  echo "name,full name"
+  for i in $(seq -w 1 60); do echo "mid-$i,Row $i"; done
+} >"$rows"
+"$corvane" --realm "$realm" --domain "$CORVANE_DC_DOMAIN" \
+  -A "$CORVANE_DC_AUTH_FILE" user import --generate-passwords "$work/pw1" \
+  "$rows" >"$work/first" 2>&1 &
+importer=$!
+wait_until_made() {
+  for _ in $(seq 1 200); do
+    ldap_has "$CORVANE_DC_HOST" mid-10 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+check "the first run makes rows on DC1" wait_until_made || cat "$work/first" >&2
+"$here/../dc/replicate.sh" "$CORVANE_DC2_DIR" \
+  "${CORVANE_DC_NAME,,}.$realm_lower" >"$work/replicate" 2>&1
+"$here/../dc/stop-dc.sh" "$CORVANE_DC_DIR"
+wait "$importer"
+check "the interrupted run fails" test $? -eq 1
+done_rows=$(grep -c "created" "$work/first" || true)
+check "... having made some rows and not all (made: $done_rows)" \
+  test "$done_rows" -ge 10 -a "$done_rows" -lt 60
+"$corvane" --realm "$realm" --domain "$CORVANE_DC_DOMAIN" \
+  -A "$CORVANE_DC_AUTH_FILE" user import --exist-ok \
+  --generate-passwords "$work/pw2" "$rows" \
+  >"$work/out" 2>"$work/err"
+check "the second run completes on DC2" test $? -eq 0 || cat "$work/out" "$work/err" >&2
+check "... saying it uses DC2" \
+  grep_err "using domain controller ${CORVANE_DC2_NAME,,}.$realm_lower"
+all_there() {
+  local count
+  count=$(PASSWD=$admin_password ldbsearch -H "ldap://$CORVANE_DC2_HOST" \
+    -U Administrator --configfile="$CORVANE_DC_CLIENT_CONF" \
+    -b "DC=${realm_lower//./,DC=}" "(sAMAccountName=mid-*)" dn 2>/dev/null |
+    grep -c '^dn: ')
+  [[ $count == 60 ]]
+}
+check "DC2 holds every row's account once" all_there
+
 echo "== $passed passed, $failed failed"
 echo "$passed passed, $failed failed"
 ((failed == 0))
