@@ -1,9 +1,9 @@
 // The Samba backend, when the build has it: a module loaded when the
 // command talks to a controller (netapi/samba_loader.h).
+#include <optional>
+
 #include "cli/backends/backend.h"
 #include "cli/exit_status.h"
-
-#include <optional>
 
 #ifdef CORVANE_WITH_SAMBA
 #include <unistd.h>
@@ -113,8 +113,7 @@ std::chrono::milliseconds ConnectTimeout() {
         "CORVANE_CONNECT_TIMEOUT must be a number of seconds above 0 and at "
         "most 600");
   }
-  return std::chrono::milliseconds(
-      std::max(1L, std::lround(seconds * 1000)));
+  return std::chrono::milliseconds(std::max(1L, std::lround(seconds * 1000)));
 }
 
 // "A,B" of an environment variable, empty entries left out.
@@ -130,8 +129,7 @@ std::vector<std::string> ListFromEnvironment(const char* name) {
 
 std::string Described(const FoundController& controller) {
   return controller.host_name + " (" +
-         (controller.address.empty() ? "no address" : controller.address) +
-         ")";
+         (controller.address.empty() ? "no address" : controller.address) + ")";
 }
 
 // The realm's controllers from DNS, each probed in turn until one
@@ -140,8 +138,7 @@ std::string Described(const FoundController& controller) {
 std::string LocateController(const GlobalOptions& options, bool by_name) {
   netapi::samba::LocationRequest request;
   request.realm = options.realm;
-  if (request.realm.empty() &&
-      options.domain.find('.') != std::string::npos) {
+  if (request.realm.empty() && options.domain.find('.') != std::string::npos) {
     request.realm = options.domain;
   }
   if (const char* site = std::getenv("CORVANE_SITE")) request.site = site;
@@ -183,19 +180,18 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
                controller.unanswered;
     }
     found_controllers = std::move(found);
-    throw BackendError("no domain controller answered (NERR_DCNotFound): " +
-                       location.realm + " has " +
-                       std::to_string(location.controllers.size()) +
-                       " in DNS; tried " + tried);
+    throw BackendError(
+        "no domain controller answered (NERR_DCNotFound): " + location.realm +
+        " has " + std::to_string(location.controllers.size()) +
+        " in DNS; tried " + tried);
   }
   found.used = *used;
   const FoundController& chosen = found.controllers[*used];
   if (*used > 0) {
     std::string passed;
     for (std::size_t i = 0; i < *used; ++i) {
-      passed += (passed.empty() ? "" : "; ") +
-                Described(found.controllers[i]) + ": " +
-                found.controllers[i].unanswered;
+      passed += (passed.empty() ? "" : "; ") + Described(found.controllers[i]) +
+                ": " + found.controllers[i].unanswered;
     }
     std::cerr << "corvane: using domain controller " + Described(chosen) +
                      "; not answering: " + passed + "\n";

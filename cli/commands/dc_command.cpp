@@ -12,23 +12,22 @@ void ReportLocation(const ControllerLocation& location, Report& report) {
   nlohmann::ordered_json controllers = nlohmann::ordered_json::array();
   for (std::size_t i = 0; i < location.controllers.size(); ++i) {
     const FoundController& controller = location.controllers[i];
-    const bool used = i == location.used && controller.tried &&
-                      controller.unanswered.empty();
-    const std::string state =
-        used ? "used"
-        : !controller.tried
-            ? "not tried"
-            : "not answering: " + controller.unanswered;
+    const bool used =
+        i == location.used && controller.tried && controller.unanswered.empty();
+    const std::string state = used ? "used"
+                              : !controller.tried
+                                  ? "not tried"
+                                  : "not answering: " + controller.unanswered;
     report.Line(controller.host_name + " " +
                 (controller.address.empty() ? "-" : controller.address) + " " +
                 state);
-    controllers.push_back({{"host_name", controller.host_name},
-                           {"address", controller.address},
-                           {"tried", controller.tried},
-                           {"answered", controller.tried &&
-                                            controller.unanswered.empty()},
-                           {"used", used},
-                           {"reason", controller.unanswered}});
+    controllers.push_back(
+        {{"host_name", controller.host_name},
+         {"address", controller.address},
+         {"tried", controller.tried},
+         {"answered", controller.tried && controller.unanswered.empty()},
+         {"used", used},
+         {"reason", controller.unanswered}});
   }
   report.Data("realm", location.realm);
   report.Data("query", location.query);
