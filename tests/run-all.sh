@@ -46,6 +46,10 @@ run_tests() {
 build normal Debug
 run_tests normal
 
+echo "== two controllers: location from DNS and failover"
+tests/dc/with-dcs.sh tests/integration/controllers_test.sh \
+  "$root/build/normal/cli/corvane"
+
 echo "== python: pytest on the Debug build's package"
 PYTHONPATH="$root/build/normal/python" /usr/bin/python3 -m pytest -q \
   -p no:cacheprovider "$root/tests/python"

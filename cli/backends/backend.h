@@ -42,6 +42,26 @@ Access AccessFor(const Request& request);
 std::unique_ptr<Backend> OpenBackend(const GlobalOptions& options,
                                      Access access = Access::kMayWrite);
 
+// How the Samba backend found its controller when no --server named one:
+// the realm's controllers from DNS in the order they were tried, whether
+// each answered, and which one the command uses for the whole run.
+struct FoundController {
+  std::string host_name;
+  std::string address;
+  // Empty when it answered or was not tried; else why it was passed over.
+  std::string unanswered;
+  bool tried = false;
+};
+struct ControllerLocation {
+  std::string realm;
+  std::string query;  // the service records asked for
+  std::vector<FoundController> controllers;
+  std::size_t used = 0;  // index into `controllers`
+};
+// The location of this process's Samba backend; null when it was given its
+// controller (or is the simulated one).
+const ControllerLocation* FoundControllers();
+
 // "simulated", and "samba" when the build has the Samba backend.
 std::vector<std::string> BuiltInBackends();
 

@@ -1,13 +1,20 @@
 // The Samba backend, when the build has it: a module loaded when the
 // command talks to a controller (netapi/samba_loader.h).
+#include <optional>
+
 #include "cli/backends/backend.h"
 #include "cli/exit_status.h"
 
 #ifdef CORVANE_WITH_SAMBA
 #include <unistd.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 #include "automation/text.h"
@@ -19,6 +26,15 @@
 #endif
 
 namespace corvane::cli {
+namespace {
+
+std::optional<ControllerLocation> found_controllers;
+
+}  // namespace
+
+const ControllerLocation* FoundControllers() {
+  return found_controllers ? &*found_controllers : nullptr;
+}
 
 #ifdef CORVANE_WITH_SAMBA
 namespace {
@@ -90,6 +106,113 @@ automation::SecretUtf8 AskPassword(const std::string& account) {
   return std::move(*text);
 }
 
+// The controllers' SMB port, which every command reaches first or soon.
+constexpr std::uint16_t kProbePort = 445;
+constexpr double kDefaultConnectTimeout = 5;
+
+// How long a controller may take to accept a connection before the next
+// one is tried: CORVANE_CONNECT_TIMEOUT seconds (fractions allowed).
+std::chrono::milliseconds ConnectTimeout() {
+  const char* text = std::getenv("CORVANE_CONNECT_TIMEOUT");
+  if (text == nullptr || *text == '\0') {
+    return std::chrono::milliseconds(
+        static_cast<long>(kDefaultConnectTimeout * 1000));
+  }
+  char* end = nullptr;
+  const double seconds = std::strtod(text, &end);
+  if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
+      seconds > 600) {
+    throw UsageError(
+        "CORVANE_CONNECT_TIMEOUT must be a number of seconds above 0 and at "
+        "most 600");
+  }
+  return std::chrono::milliseconds(std::max(1L, std::lround(seconds * 1000)));
+}
+
+// "A,B" of an environment variable, empty entries left out.
+std::vector<std::string> ListFromEnvironment(const char* name) {
+  std::vector<std::string> items;
+  const char* text = std::getenv(name);
+  std::stringstream list(text != nullptr ? text : "");
+  for (std::string item; std::getline(list, item, ',');) {
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
+std::string Described(const FoundController& controller) {
+  return controller.host_name + " (" +
+         (controller.address.empty() ? "no address" : controller.address) + ")";
+}
+
+// The realm's controllers from DNS, each probed in turn until one
+// accepts a connection; that one serves the whole run. Says on standard
+// error which one it is when it is not the first.
+std::string LocateController(const GlobalOptions& options, bool by_name) {
+  netapi::samba::LocationRequest request;
+  request.realm = options.realm;
+  if (request.realm.empty() && options.domain.find('.') != std::string::npos) {
+    request.realm = options.domain;
+  }
+  if (const char* site = std::getenv("CORVANE_SITE")) request.site = site;
+  request.dns_servers = ListFromEnvironment("CORVANE_DNS_SERVER");
+  const std::chrono::milliseconds timeout = ConnectTimeout();
+  netapi::samba::Location location;
+  try {
+    location = SambaModule().locate(request);
+  } catch (const std::runtime_error& error) {
+    const std::string reason = error.what();
+    if (reason.rfind("no realm", 0) == 0) {
+      throw UsageError(
+          "no domain controller: give --server HOST, or a realm whose DNS "
+          "names its controllers (--realm, -s FILE, krb5.conf's "
+          "default_realm), or --simulate FILE to try the simulated demo "
+          "domain");
+    }
+    throw BackendError(reason);
+  }
+  ControllerLocation found;
+  found.realm = location.realm;
+  found.query = location.query;
+  for (const auto& controller : location.controllers) {
+    found.controllers.push_back(
+        {controller.host_name, controller.address, {}, false});
+  }
+  std::optional<std::size_t> used;
+  for (std::size_t i = 0; i < found.controllers.size() && !used; ++i) {
+    FoundController& controller = found.controllers[i];
+    controller.tried = true;
+    controller.unanswered =
+        SambaModule().probe(controller.address, kProbePort, timeout);
+    if (controller.unanswered.empty()) used = i;
+  }
+  if (!used) {
+    std::string tried;
+    for (const FoundController& controller : found.controllers) {
+      tried += (tried.empty() ? "" : "; ") + Described(controller) + ": " +
+               controller.unanswered;
+    }
+    found_controllers = std::move(found);
+    throw BackendError(
+        "no domain controller answered (NERR_DCNotFound): " + location.realm +
+        " has " + std::to_string(location.controllers.size()) +
+        " in DNS; tried " + tried);
+  }
+  found.used = *used;
+  const FoundController& chosen = found.controllers[*used];
+  if (*used > 0) {
+    std::string passed;
+    for (std::size_t i = 0; i < *used; ++i) {
+      passed += (passed.empty() ? "" : "; ") + Described(found.controllers[i]) +
+                ": " + found.controllers[i].unanswered;
+    }
+    std::cerr << "corvane: using domain controller " + Described(chosen) +
+                     "; not answering: " + passed + "\n";
+  }
+  found_controllers = std::move(found);
+  return by_name ? chosen.host_name : chosen.address;
+}
+
 }  // namespace
 
 void CompleteOptions(GlobalOptions& options) {
@@ -106,12 +229,6 @@ void CompleteOptions(GlobalOptions& options) {
 }
 
 std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options) {
-  if (options.server.empty()) {
-    throw UsageError(
-        "no domain controller: give --server HOST, or -s FILE whose "
-        "\"password server\" names it (or --simulate FILE to try the "
-        "simulated demo domain)");
-  }
   if (options.user.find('%') != std::string::npos) {
     throw UsageError(
         "a password is never taken from the command line: give -U USER "
@@ -125,15 +242,21 @@ std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options) {
         "--use-krb5-ccache");
   }
   netapi::SambaConfig config;
-  config.controller_host = options.server;
+  config.kerberos = KerberosFrom(options.use_kerberos);
+  config.username = options.user;
+  config.auth_file = options.auth_file;
+  config.kerberos_ccache = options.krb5_ccache;
+  // Kerberos needs the controller's host name; otherwise its address, as
+  // found in the same DNS, so that nothing else resolves the name.
+  config.controller_host =
+      !options.server.empty()
+          ? options.server
+          : LocateController(options, netapi::samba::EffectiveKerberos(
+                                          config) != netapi::KerberosUse::kOff);
   config.workgroup = options.domain;
   config.realm = options.realm;
   config.client_conf = options.configfile;
-  config.username = options.user;
-  config.auth_file = options.auth_file;
   if (!options.auth_file.empty()) WarnIfOthersCanRead(options.auth_file, "-A");
-  config.kerberos_ccache = options.krb5_ccache;
-  config.kerberos = KerberosFrom(options.use_kerberos);
   config.ask_password = AskPassword;
   try {
     return std::make_unique<SambaBackend>(std::move(config));

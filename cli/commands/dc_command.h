@@ -1,4 +1,5 @@
-// corvane dc DOMAIN: the controller lookup of NTDomain.sDomain.
+// corvane dc DOMAIN: the controller lookup of NTDomain.sDomain, and the
+// controllers found from DNS when no --server named one.
 #pragma once
 
 #include "cli/commands/late_bound.h"

@@ -51,4 +51,15 @@ struct SambaConfig {
   std::string private_dir;
 };
 
+namespace samba {
+
+// The Kerberos use a configuration asks for, its default resolved.
+inline KerberosUse EffectiveKerberos(const SambaConfig& config) {
+  if (config.kerberos != KerberosUse::kDefault) return config.kerberos;
+  const bool password = !config.username.empty() || !config.auth_file.empty();
+  return password ? KerberosUse::kOff : KerberosUse::kRequired;
+}
+
+}  // namespace samba
+
 }  // namespace corvane::netapi

@@ -9,7 +9,8 @@ std::unique_ptr<Api> Open(SambaConfig config) {
   return std::make_unique<SambaApi>(std::move(config));
 }
 
-constexpr SambaModule kModule{Open, ReadClientConf};
+constexpr SambaModule kModule{Open, ReadClientConf, LocateControllers,
+                              ProbeController};
 
 }  // namespace
 

@@ -8,15 +8,19 @@
 
 #include "netapi/api.h"
 #include "netapi/samba/client_conf.h"
+#include "netapi/samba/controller_location.h"
 #include "netapi/samba/samba_config.h"
 
 namespace corvane::netapi::samba {
 
-// What the module offers. Both throw std::runtime_error with a readable
-// reason.
+// What the module offers. open, read_client_conf and locate throw
+// std::runtime_error with a readable reason (controller_location.h).
 struct SambaModule {
   std::unique_ptr<Api> (*open)(SambaConfig config);
   ClientConfSettings (*read_client_conf)(const std::string& path);
+  Location (*locate)(const LocationRequest& request);
+  std::string (*probe)(const std::string& address, std::uint16_t port,
+                       std::chrono::milliseconds timeout);
 };
 
 // The module's one entry point.

@@ -213,10 +213,4 @@ void Session::SetCredentials(const SambaConfig& config) {
   credentials_ = credentials;
 }
 
-KerberosUse EffectiveKerberos(const SambaConfig& config) {
-  if (config.kerberos != KerberosUse::kDefault) return config.kerberos;
-  const bool password = !config.username.empty() || !config.auth_file.empty();
-  return password ? KerberosUse::kOff : KerberosUse::kRequired;
-}
-
 }  // namespace corvane::netapi::samba

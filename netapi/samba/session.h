@@ -46,7 +46,4 @@ class Session {
   libnetapi_ctx* context_ = nullptr;
 };
 
-// The Kerberos use a configuration asks for, its default resolved.
-KerberosUse EffectiveKerberos(const SambaConfig& config);
-
 }  // namespace corvane::netapi::samba

@@ -15,9 +15,13 @@
 set -euo pipefail
 
 # strace: the command-line session counts the connections a batch opens;
-# python3-ldap3: what bench/python_compare.py compares the package with.
+# python3-ldap3: what bench/python_compare.py compares the package with;
+# ldb-tools: ldbsearch, a controller's own view of an account; the name
+# service and resolver wrappers: two controllers side by side
+# (with-dcs.sh).
 readonly packages=(samba samba-ad-dc samba-ad-provision samba-dev smbclient
-                   krb5-user strace python3-ldap3)
+                   krb5-user strace python3-ldap3 ldb-tools libnss-wrapper
+                   libresolv-wrapper)
 readonly services=(samba-ad-dc smbd nmbd winbind)
 readonly policy=${CORVANE_POLICY_RC_D:-/usr/sbin/policy-rc.d}
 readonly unit_dir=${CORVANE_UNIT_DIR:-/lib/systemd/system}
