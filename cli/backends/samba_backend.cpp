@@ -111,10 +111,10 @@ constexpr std::uint16_t kProbePort = 445;
 constexpr double kDefaultConnectTimeout = 5;
 
 // How long a controller may take to accept a connection before the next
-// one is tried: CORVANE_CONNECT_TIMEOUT seconds (fractions allowed).
-std::chrono::milliseconds ConnectTimeout() {
-  const char* text = std::getenv("CORVANE_CONNECT_TIMEOUT");
-  if (text == nullptr || *text == '\0') {
+// one is tried: --connect-timeout seconds (fractions allowed).
+std::chrono::milliseconds ConnectTimeout(const std::string& given) {
+  const char* text = given.c_str();
+  if (*text == '\0') {
     return std::chrono::milliseconds(
         static_cast<long>(kDefaultConnectTimeout * 1000));
   }
@@ -123,17 +123,16 @@ std::chrono::milliseconds ConnectTimeout() {
   if (*end != '\0' || !std::isfinite(seconds) || seconds <= 0 ||
       seconds > 600) {
     throw UsageError(
-        "CORVANE_CONNECT_TIMEOUT must be a number of seconds above 0 and at "
-        "most 600");
+        "--connect-timeout (CORVANE_CONNECT_TIMEOUT) must be a number of "
+        "seconds above 0 and at most 600");
   }
   return std::chrono::milliseconds(std::max(1L, std::lround(seconds * 1000)));
 }
 
-// "A,B" of an environment variable, empty entries left out.
-std::vector<std::string> ListFromEnvironment(const char* name) {
+// "A,B" as a list, empty entries left out.
+std::vector<std::string> ListOf(const std::string& text) {
   std::vector<std::string> items;
-  const char* text = std::getenv(name);
-  std::stringstream list(text != nullptr ? text : "");
+  std::stringstream list(text);
   for (std::string item; std::getline(list, item, ',');) {
     if (!item.empty()) items.push_back(item);
   }
@@ -154,9 +153,10 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
   if (request.realm.empty() && options.domain.find('.') != std::string::npos) {
     request.realm = options.domain;
   }
-  if (const char* site = std::getenv("CORVANE_SITE")) request.site = site;
-  request.dns_servers = ListFromEnvironment("CORVANE_DNS_SERVER");
-  const std::chrono::milliseconds timeout = ConnectTimeout();
+  request.site = options.site;
+  request.dns_servers = ListOf(options.dns_servers);
+  const std::chrono::milliseconds timeout =
+      ConnectTimeout(options.connect_timeout);
   netapi::samba::Location location;
   try {
     location = SambaModule().locate(request);

@@ -184,7 +184,25 @@ class Parser {
         ->envname(batch_line_ ? "" : "CORVANE_SERVER")
         ->group(target);
     app_.add_option("--realm", o.realm,
-                    "DNS name (realm) of the domain (Samba backend)")
+                    "DNS name (realm) of the domain (Samba backend); without "
+                    "--server its controllers are found from its DNS")
+        ->group(target);
+    app_.add_option("--connect-timeout", o.connect_timeout,
+                    "Seconds a controller found from DNS may take to accept "
+                    "a connection before the next is tried (default 5)")
+        ->envname(batch_line_ ? "" : "CORVANE_CONNECT_TIMEOUT")
+        ->type_name("SECONDS")
+        ->group(target);
+    app_.add_option("--site", o.site,
+                    "AD site whose controllers are tried first")
+        ->envname(batch_line_ ? "" : "CORVANE_SITE")
+        ->group(target);
+    app_.add_option("--dns-server", o.dns_servers,
+                    "Name servers (ADDRESS[:PORT], comma-separated, at most "
+                    "three) to find the controllers with, instead of "
+                    "/etc/resolv.conf")
+        ->envname(batch_line_ ? "" : "CORVANE_DNS_SERVER")
+        ->type_name("ADDRESSES")
         ->group(target);
     app_.add_option("--simulate", o.simulate_file,
                     "Use the simulated controller, seeded with a demo domain "

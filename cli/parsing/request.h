@@ -11,14 +11,19 @@
 namespace corvane::cli {
 
 struct GlobalOptions {
-  std::string domain;                     // --domain / CORVANE_DOMAIN
-  std::string server;                     // --server: the controller to talk to
-  std::string realm;                      // --realm
-  std::string user;                       // -U: the password is asked for
-  std::string auth_file;                  // -A: Samba authentication file
-  std::string krb5_ccache;                // --use-krb5-ccache
-  std::string use_kerberos;               // -k, --use-kerberos
-  std::string configfile;                 // -s: client smb.conf
+  std::string domain;  // --domain / CORVANE_DOMAIN
+  std::string server;  // --server: the controller to talk to
+  std::string realm;   // --realm
+  // Finding the controllers from DNS (Samba backend): as given, checked
+  // where they are used.
+  std::string connect_timeout;  // --connect-timeout / CORVANE_CONNECT_TIMEOUT
+  std::string site;             // --site / CORVANE_SITE
+  std::string dns_servers;      // --dns-server / CORVANE_DNS_SERVER
+  std::string user;             // -U: the password is asked for
+  std::string auth_file;        // -A: Samba authentication file
+  std::string krb5_ccache;      // --use-krb5-ccache
+  std::string use_kerberos;     // -k, --use-kerberos
+  std::string configfile;       // -s: client smb.conf
   std::optional<std::int32_t> log_level;  // --log-level, eLogging
   bool json = false;
   std::string simulate_file;  // --simulate FILE
