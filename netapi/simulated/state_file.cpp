@@ -101,6 +101,13 @@ json SaveDirectory(const Directory& directory) {
                      {"badPasswordCount", account.bad_pw_count},
                      {"primaryGroupId", account.primary_group_id},
                      {"passwordExpired", account.password_expired}});
+    if (!account.password_history.empty()) {
+      json history = json::array();
+      for (const std::u16string& earlier : account.password_history) {
+        history.push_back(Utf8(earlier));
+      }
+      users.back()["passwordHistory"] = std::move(history);
+    }
   }
   json groups = json::array();
   for (const Group& group : directory.groups()) {
@@ -118,6 +125,10 @@ json SaveDirectory(const Directory& directory) {
           {"domainSid", SidText(directory.domain_sid())},
           {"nextRid", directory.next_rid()},
           {"maxPasswordAge", directory.max_password_age()},
+          {"passwordPolicy",
+           {{"minLength", directory.password_policy().min_length},
+            {"complexity", directory.password_policy().complexity},
+            {"historyLength", directory.password_policy().history_length}}},
           {"users", std::move(users)},
           {"groups", std::move(groups)}};
 }
@@ -295,6 +306,11 @@ Account ReadAccount(dom::object user, const std::string& entry) {
   if (auto expired = OptionalField(user, "passwordExpired")) {
     account.password_expired = Boolean(*expired, "passwordExpired");
   }
+  if (auto history = OptionalField(user, "passwordHistory")) {
+    for (const dom::element earlier : Array(*history, "passwordHistory")) {
+      account.password_history.push_back(Utf16(earlier, "an earlier password"));
+    }
+  }
   return account;
 }
 
@@ -308,6 +324,14 @@ void RestoreDirectory(dom::object saved, Directory& directory,
   directory.set_next_rid(Dword(Field(saved, "nextRid"), "nextRid"));
   if (auto age = OptionalField(saved, "maxPasswordAge")) {
     directory.set_max_password_age(Dword(*age, "maxPasswordAge"));
+  }
+  // A state saved before the policy was kept has none.
+  if (auto saved_policy = OptionalField(saved, "passwordPolicy")) {
+    const dom::object policy = Object(*saved_policy, "passwordPolicy");
+    directory.set_password_policy(
+        {Dword(Field(policy, "minLength"), "minLength"),
+         Boolean(Field(policy, "complexity"), "complexity"),
+         Dword(Field(policy, "historyLength"), "historyLength")});
   }
 
   const dom::array saved_users = Array(Field(saved, "users"), "users");
@@ -348,7 +372,9 @@ void RestoreDirectory(dom::object saved, Directory& directory,
 SimulatedNetwork NewDemoNetwork() {
   SimulatedNetwork network;
   network.controller = std::make_unique<SimulatedController>();
-  SeedDemoDomainFromEnvironment(*network.controller);
+  // A new domain gets the policy Samba gives a domain it provisions.
+  SeedDemoDomainFromEnvironment(*network.controller)
+      .set_password_policy(kNewDomainPolicy);
   network.domain_servers.emplace_back(kDemoController);
   return network;
 }

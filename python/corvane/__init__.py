@@ -9,7 +9,8 @@ Two ways in:
 """
 
 from ._connection import (AccountFacts, Connection, GroupMembership,
-                          RowOutcome, connect, samba_module_path)
+                          ListedAccount, RowOutcome, connect,
+                          samba_module_path)
 from ._dispatch import CDispatch
 from ._errors import (AccessDenied, AlreadyExists, ConnectError,
                       ConnectionBusy, ConnectionClosed, ControllerUnreachable,
@@ -20,7 +21,8 @@ __all__ = [
     "AccessDenied", "AccountFacts", "AlreadyExists", "CDispatch",
     "ConnectError", "Connection", "ConnectionBusy", "ConnectionClosed",
     "ControllerUnreachable", "Dispatch", "Error", "GroupMembership",
-    "GroupNotFound", "PasswordRefused", "RowOutcome", "UserNotFound",
+    "GroupNotFound", "ListedAccount", "PasswordRefused", "RowOutcome",
+    "UserNotFound",
     "com_error", "connect", "samba_module_path",
 ]
 

@@ -11,7 +11,8 @@ __all__ = [
     "AccessDenied", "AccountFacts", "AlreadyExists", "CDispatch",
     "ConnectError", "Connection", "ConnectionBusy", "ConnectionClosed",
     "ControllerUnreachable", "Dispatch", "Error", "GroupMembership",
-    "GroupNotFound", "PasswordRefused", "RowOutcome", "UserNotFound",
+    "GroupNotFound", "ListedAccount", "PasswordRefused", "RowOutcome",
+    "UserNotFound",
     "com_error", "connect", "samba_module_path",
 ]
 
@@ -104,6 +105,21 @@ class GroupMembership(NamedTuple):
     primary: bool
 
 
+class ListedAccount(NamedTuple):
+    name: str
+    full_name: str
+    comment: str
+    disabled: bool
+    locked_out: bool
+    password_expired: bool
+    must_change_password: bool
+    account_expired: bool
+    last_logon: datetime.datetime | None
+    password_last_set: datetime.datetime | None
+    account_expires: datetime.datetime | None
+    bad_password_count: int
+
+
 class RowOutcome(NamedTuple):
     line: int
     user: str
@@ -127,6 +143,9 @@ class Connection:
     @property
     def domain_object(self) -> CDispatch: ...
     def users(self) -> Iterator[str]: ...
+    def accounts(self, *, disabled: bool = False, locked: bool = False,
+                 expired: bool = False,
+                 never_logged_on: bool = False) -> Iterator[ListedAccount]: ...
     def groups(self) -> Iterator[str]: ...
     def members(self, group: str) -> Iterator[str]: ...
     def user(self, name: str) -> AccountFacts: ...
@@ -135,12 +154,22 @@ class Connection:
                     full_name: str = "", comment: str = "",
                     home_dir: str = "", script: str = "",
                     disabled: bool = False, groups: Iterable[str] = (),
-                    wipe: bool = False) -> None: ...
+                    wipe: bool = False, random_password: bool = False,
+                    must_change_password: bool = False,
+                    account_expires: datetime.datetime | None = None,
+                    ) -> bytearray | None: ...
     def change_user(self, name: str, *, full_name: str | None = None,
                     comment: str | None = None, home_dir: str | None = None,
                     script: str | None = None) -> None: ...
     def set_password(self, name: str, password: _Password, *,
-                     wipe: bool = False) -> None: ...
+                     wipe: bool = False,
+                     must_change_password: bool = False) -> None: ...
+    def rename_user(self, name: str, new_name: str) -> None: ...
+    def rename_group(self, name: str, new_name: str) -> None: ...
+    def set_account_expiry(self, name: str,
+                           expires: datetime.datetime | None) -> None: ...
+    def set_must_change_password(self, name: str,
+                                 must_change: bool = True) -> None: ...
     def disable_user(self, name: str) -> None: ...
     def enable_user(self, name: str) -> None: ...
     def unlock_user(self, name: str) -> None: ...
@@ -152,6 +181,7 @@ class Connection:
     def import_users(
         self, rows: Iterable[Mapping[str, Any]] | _Path, *,
         dry_run: bool = False, exist_ok: bool = False,
+        reset_passwords: bool = False,
         generated_passwords: Callable[[str, bytearray], object] | None = None,
     ) -> list[RowOutcome]: ...
     def close(self) -> None: ...

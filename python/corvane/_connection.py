@@ -63,6 +63,28 @@ class GroupMembership(_GroupMembershipFields):
     __slots__ = ()
 
 
+_ListedAccountFields = collections.namedtuple("_ListedAccountFields", (
+    "name", "full_name", "comment", "disabled", "locked_out",
+    "password_expired", "must_change_password", "account_expired",
+    "last_logon", "password_last_set", "account_expires",
+    "bad_password_count"))
+
+
+class ListedAccount(_ListedAccountFields):
+    """An account as a listing with facts gives it (one batch call for
+    many accounts). Times are timezone-aware (UTC); None means never."""
+    __slots__ = ()
+
+
+def _seconds(when):
+    """A datetime (naive: UTC) as seconds since 1970, or None."""
+    if when is None:
+        return None
+    if when.tzinfo is None:
+        when = when.replace(tzinfo=datetime.timezone.utc)
+    return int(when.timestamp())
+
+
 _RowOutcomeFields = collections.namedtuple("_RowOutcomeFields", (
     "line", "user", "action", "done", "not_done", "error", "status"))
 
@@ -80,7 +102,23 @@ class RowOutcome(_RowOutcomeFields):
 _CSV_COLUMNS = {"name": "name", "full name": "full_name",
                 "comment": "comment", "home dir": "home_dir",
                 "script": "script", "disabled": "disabled",
-                "groups": "groups", "password": "password"}
+                "groups": "groups", "password": "password",
+                "must change": "must_change_password",
+                "expires": "account_expires"}
+
+
+def _expiry(value):
+    """An expires cell: never, YYYY-MM-DD (the end of that local day) or
+    an ISO 8601 time; a datetime or None passes as it is."""
+    if value is None or isinstance(value, datetime.datetime):
+        return value
+    text = value.strip()
+    if text.lower() == "never":
+        return None
+    if len(text) == 10:
+        day = datetime.date.fromisoformat(text) + datetime.timedelta(days=1)
+        return datetime.datetime(day.year, day.month, day.day).astimezone()
+    return datetime.datetime.fromisoformat(text.replace("Z", "+00:00"))
 
 
 def _csv_rows(path):
@@ -97,8 +135,12 @@ def _csv_rows(path):
                 if key == "groups":
                     row[key] = [g.strip() for g in value.split(";")
                                 if g.strip()]
-                elif key == "disabled":
-                    row[key] = value.lower() in ("1", "yes", "true")
+                elif key in ("disabled", "must_change_password"):
+                    if value or key == "disabled":
+                        row[key] = value.lower() in ("1", "yes", "true")
+                elif key == "account_expires":
+                    if value:
+                        row[key] = _expiry(value)
                 elif value or key == "name":
                     row[key] = value
             rows.append(row)
@@ -111,6 +153,8 @@ def _normalised(row):
         key = _CSV_COLUMNS.get(key.replace("_", " ").lower(), key)
         if key == "groups" and isinstance(value, str):
             value = [g.strip() for g in value.split(";") if g.strip()]
+        if key == "account_expires":
+            value = _expiry(value)
         out[key] = value
     return out
 
@@ -233,6 +277,27 @@ class Connection:
         """Every normal user account's name, one batch held at a time."""
         return self._names("users")
 
+    def accounts(self, *, disabled=False, locked=False, expired=False,
+                 never_logged_on=False):
+        """Every normal user account with its facts (ListedAccount), read
+        in the controller's batches, never a call per account; each filter
+        given must hold (``expired``: the password or the account)."""
+        listing = _corvane.list_accounts(
+            self._session, self._read_server(), bool(disabled), bool(locked),
+            bool(expired), bool(never_logged_on))
+        while True:
+            step = listing.next()
+            if step is None:
+                return
+            found, error = step
+            if error is not None:
+                raise error_for(error)
+            for account in found:
+                for key in ("last_logon", "password_last_set",
+                            "account_expires"):
+                    account[key] = _time(account[key])
+                yield ListedAccount(**account)
+
     def groups(self):
         """Every global group's name."""
         return self._names("groups")
@@ -267,9 +332,19 @@ class Connection:
     # -- changes, through the classes -----------------------------------
     def create_user(self, name, password=None, *, full_name="", comment="",
                     home_dir="", script="", disabled=False, groups=(),
-                    wipe=False):
+                    wipe=False, random_password=False,
+                    must_change_password=False, account_expires=None):
         """Creates the account as NTUser.Add does. A bytearray password is
-        zeroed afterwards when ``wipe`` is true."""
+        zeroed afterwards when ``wipe`` is true. With ``random_password``
+        a 16-character password is generated and returned, once, as a
+        bytearray the caller may wipe. ``account_expires`` (a datetime) and
+        ``must_change_password`` are set after the account is made."""
+        generated = None
+        if random_password:
+            if password is not None:
+                raise ValueError("give a password or random_password, "
+                                 "not both")
+            generated = password = _corvane.generate_password()
         try:
             created = self._call(self._users, "Add", name, password,
                                  home_dir, comment, script, full_name, 1,
@@ -280,8 +355,13 @@ class Connection:
         self._check(self._users)
         if not created:
             raise Error("the account %s was not created" % name)
+        if account_expires is not None:
+            self.set_account_expiry(name, account_expires)
+        if must_change_password:
+            self.set_must_change_password(name, True)
         for group in groups:
             self.add_member(group, name)
+        return generated
 
     def change_user(self, name, *, full_name=None, comment=None,
                     home_dir=None, script=None):
@@ -294,8 +374,11 @@ class Connection:
                 self._put(self._users, member, value)
                 self._check(self._users)
 
-    def set_password(self, name, password, *, wipe=False):
-        """Sets the account's password (str, bytes or bytearray)."""
+    def set_password(self, name, password, *, wipe=False,
+                     must_change_password=False):
+        """Sets the account's password (str, bytes or bytearray); with
+        ``must_change_password`` the user must change it at the next
+        logon."""
         try:
             self._select_user(name)
             self._put(self._users, "sPassword", password)
@@ -303,6 +386,34 @@ class Connection:
             if wipe:
                 _corvane.wipe(password)
         self._check(self._users)
+        if must_change_password:
+            self.set_must_change_password(name, True)
+
+    # -- changes the classes have no member for, through the tasks -------
+    def _changed(self, result):
+        if result != "SUCCESS":
+            raise error_for(result)
+
+    def rename_user(self, name, new_name):
+        """Renames the account; its SID, groups and password stay."""
+        self._changed(_corvane.rename_user(self._session, self.dc, name,
+                                           new_name))
+
+    def rename_group(self, name, new_name):
+        """Renames the global group; its SID and members stay."""
+        self._changed(_corvane.rename_group(self._session, self.dc, name,
+                                            new_name))
+
+    def set_account_expiry(self, name, expires):
+        """When the account expires (a datetime; naive ones are UTC), or
+        None for never."""
+        self._changed(_corvane.set_account_expiry(
+            self._session, self.dc, name, _seconds(expires)))
+
+    def set_must_change_password(self, name, must_change=True):
+        """Whether the user must change the password at the next logon."""
+        self._changed(_corvane.set_must_change_password(
+            self._session, self.dc, name, bool(must_change)))
 
     def _set_disabled(self, name, disabled):
         self._select_user(name)
@@ -349,18 +460,25 @@ class Connection:
 
     # -- bulk import ----------------------------------------------------
     def import_users(self, rows, *, dry_run=False, exist_ok=False,
-                     generated_passwords=None):
+                     reset_passwords=False, generated_passwords=None):
         """Makes every row's account exist as the row says; one RowOutcome
         per row. ``rows`` are dicts (name, full_name, comment, home_dir,
-        script, disabled, groups, password) or a CSV file's path. A new
+        script, disabled, groups, password, must_change_password,
+        account_expires: a datetime, or None for never) or a CSV file's
+        path. Every row and the groups they name are checked before
+        anything is changed; an existing account keeps its password unless
+        ``reset_passwords``. A new
         account without a password gets a generated one, handed to
         ``generated_passwords(name, bytearray)``."""
         if isinstance(rows, (str, os.PathLike)):
             rows = _csv_rows(rows)
         else:
             rows = [_normalised(row) for row in rows]
+        for row in rows:
+            if "account_expires" in row:
+                row["account_expires"] = _seconds(row["account_expires"])
         run = _corvane.Import(self._domain, dry_run, exist_ok,
-                              generated_passwords)
+                              reset_passwords, generated_passwords)
         messages, refused = run.check(rows)
         outcomes = []
         for index, row in enumerate(rows):

@@ -5,13 +5,17 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
+
 #include "automation/late_bound.h"
 #include "automation/text.h"
 #include "netapi/sid_text.h"
 #include "python/src/bindings.h"
 #include "python/src/session.h"
 #include "python/src/values.h"
+#include "tasks/account_changes.h"
 #include "tasks/account_facts.h"
+#include "tasks/generated_password.h"
 #include "tasks/listings.h"
 #include "tasks/provisioning.h"
 #include "tasks/status_table.h"
@@ -135,6 +139,96 @@ py::object Groups(const std::shared_ptr<Session>& session,
       py::none());
 }
 
+// A change the contract has no member for, made through the tasks with the
+// interpreter's lock released; "SUCCESS" or the failed call's text.
+template <typename Change>
+std::string Changed(const std::shared_ptr<Session>& session, Change change) {
+  Session::Use use(*session);
+  py::gil_scoped_release release;
+  return change(session->api());
+}
+
+std::optional<tasks::Time> TimeFrom(const py::object& seconds) {
+  if (seconds.is_none()) return std::nullopt;
+  return tasks::Time(std::chrono::seconds(seconds.cast<std::int64_t>()));
+}
+
+py::dict ListedDict(const tasks::ListedAccount& a) {
+  using automation::ToUtf8;
+  py::dict account;
+  account["name"] = ToUtf8(a.name);
+  account["full_name"] = ToUtf8(a.full_name);
+  account["comment"] = ToUtf8(a.comment);
+  account["disabled"] = a.disabled;
+  account["locked_out"] = a.locked_out;
+  account["password_expired"] = a.password_expired;
+  account["must_change_password"] = a.must_change_password;
+  account["account_expired"] = a.account_expired;
+  account["last_logon"] = Time(a.last_logon);
+  account["password_last_set"] = Time(a.password_last_set);
+  account["account_expires"] = Time(a.account_expires);
+  account["bad_password_count"] = a.bad_password_count;
+  return account;
+}
+
+// The accounts with their facts, one platform batch per step (level 3),
+// those the filter keeps; as Listing does names.
+class AccountListing {
+ public:
+  AccountListing(std::shared_ptr<Session> session, common::BatchCall batches,
+                 tasks::AccountFilter filter)
+      : session_(std::move(session)),
+        batches_(std::move(batches)),
+        filter_(filter) {}
+
+  py::object Next() {
+    if (done_) return py::none();
+    std::vector<tasks::ListedAccount> accounts;
+    std::string result;
+    {
+      Session::Use use(*session_);
+      py::gil_scoped_release release;
+      netapi::NET_API_STATUS status = 0;
+      netapi::DWORD read = 0, total = 0;
+      bool called = false;
+      const common::BatchCall once = [&](netapi::LPBYTE* buffer,
+                                         netapi::LPDWORD entries_read,
+                                         netapi::LPDWORD total_entries) {
+        if (called) {
+          *entries_read = 0;
+          *total_entries = 0;
+          return static_cast<netapi::NET_API_STATUS>(netapi::NERR_Success);
+        }
+        called = true;
+        status = batches_(buffer, entries_read, total_entries);
+        read = *entries_read;
+        total = *total_entries;
+        return status;
+      };
+      result = tasks::WalkAccounts(session_->api(), once,
+                                   [&](tasks::ListedAccount account) {
+                                     if (filter_.Matches(account))
+                                       accounts.push_back(std::move(account));
+                                   });
+      done_ = result != "SUCCESS" || status == netapi::NERR_Success ||
+              read == total || read == 0;
+    }
+    if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+    if (result != "SUCCESS") return py::make_tuple(py::none(), result);
+    py::list found;
+    for (const tasks::ListedAccount& account : accounts) {
+      found.append(ListedDict(account));
+    }
+    return py::make_tuple(found, py::none());
+  }
+
+ private:
+  std::shared_ptr<Session> session_;
+  common::BatchCall batches_;
+  tasks::AccountFilter filter_;
+  bool done_ = false;
+};
+
 // Generated passwords go to the caller's callable as a bytearray it may
 // wipe; nothing else keeps them.
 class PasswordsToCallable final : public tasks::GeneratedPasswords {
@@ -185,6 +279,15 @@ tasks::AccountRow RowFrom(const py::dict& row, std::size_t line) {
   if (row.contains("password") && !row["password"].is_none()) {
     account.password = SecretFrom(row["password"]);
   }
+  if (row.contains("must_change_password") &&
+      !row["must_change_password"].is_none()) {
+    account.must_change = row["must_change_password"].cast<bool>();
+  }
+  // Present: the expiry is set (None: never); absent: left alone.
+  if (row.contains("account_expires")) {
+    account.expiry_given = true;
+    account.expires = TimeFrom(row["account_expires"]);
+  }
   return account;
 }
 
@@ -204,13 +307,14 @@ py::dict OutcomeDict(const tasks::RowOutcome& outcome) {
 class Import {
  public:
   Import(const ObjectHandle& domain, bool dry_run, bool exist_ok,
-         py::object keep)
+         bool reset_passwords, py::object keep)
       : domain_(domain),
         keep_(keep.is_none() ? nullptr
                              : std::make_unique<PasswordsToCallable>(keep)) {
     tasks::ProvisioningOptions options;
     options.dry_run = dry_run;
     options.exist_ok = exist_ok;
+    options.reset_passwords = reset_passwords;
     // Passwords are generated only for a caller who takes them, on a dry
     // run as on a real one.
     options.generated = keep_.get();
@@ -226,8 +330,16 @@ class Import {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       rows_.push_back(RowFrom(rows[i].cast<py::dict>(), i + 1));
     }
-    // Checked first: the check marks the refused rows.
+    // Checked first: the check marks the refused rows. Then the groups the
+    // rows name, before anything is changed.
     std::vector<std::string> problems = tasks::CheckRows(rows_);
+    {
+      Session::Use use(*domain_.session);
+      py::gil_scoped_release release;
+      for (std::string& problem : provisioning_->CheckGroups(rows_)) {
+        problems.push_back(std::move(problem));
+      }
+    }
     return py::make_tuple(std::move(problems), Refused());
   }
 
@@ -283,13 +395,59 @@ void BindTasks(py::module_& m) {
     return Listing(session, tasks::MemberBatches(api, Widen(dc), Widen(group)),
                    u"user");
   });
+  py::class_<AccountListing>(m, "AccountListing")
+      .def("next", &AccountListing::Next);
+  m.def("list_accounts", [](std::shared_ptr<Session> session,
+                            const std::string& dc, bool disabled, bool locked,
+                            bool expired, bool never_logged_on) {
+    return AccountListing(session,
+                          tasks::AccountBatches(session->api(), Widen(dc)),
+                          {disabled, locked, expired, never_logged_on});
+  });
+  m.def("rename_user", [](std::shared_ptr<Session> session,
+                          const std::string& dc, const std::string& user,
+                          const std::string& new_name) {
+    return Changed(session, [&](netapi::Api& api) {
+      return tasks::RenameUser(api, Widen(dc), Widen(user), Widen(new_name));
+    });
+  });
+  m.def("rename_group", [](std::shared_ptr<Session> session,
+                           const std::string& dc, const std::string& group,
+                           const std::string& new_name) {
+    return Changed(session, [&](netapi::Api& api) {
+      return tasks::RenameGroup(api, Widen(dc), Widen(group), Widen(new_name));
+    });
+  });
+  m.def("set_account_expiry", [](std::shared_ptr<Session> session,
+                                 const std::string& dc, const std::string& user,
+                                 py::object seconds) {
+    const std::optional<tasks::Time> expires = TimeFrom(seconds);
+    return Changed(session, [&](netapi::Api& api) {
+      return tasks::SetAccountExpiry(api, Widen(dc), Widen(user), expires);
+    });
+  });
+  m.def("set_must_change_password",
+        [](std::shared_ptr<Session> session, const std::string& dc,
+           const std::string& user, bool must_change) {
+          return Changed(session, [&](netapi::Api& api) {
+            return tasks::SetMustChangePassword(api, Widen(dc), Widen(user),
+                                                must_change);
+          });
+        });
+  // A generated password as a bytearray the caller may wipe.
+  m.def("generate_password", [] {
+    const automation::Secret password = tasks::GeneratePassword();
+    std::optional<automation::SecretUtf8> utf8 =
+        automation::ToUtf8Secret(password.view());
+    return py::bytearray(utf8->c_str(), utf8->size());
+  });
   m.def("account_facts", &Facts);
   m.def("user_groups", &Groups);
   m.def("status_of", &Status);
   m.def("explained", &tasks::Explained);
   m.def("wipe", [](py::handle value) { WipeIfBytearray(value); });
   py::class_<Import>(m, "Import")
-      .def(py::init<const ObjectHandle&, bool, bool, py::object>())
+      .def(py::init<const ObjectHandle&, bool, bool, bool, py::object>())
       .def("check", &Import::Check)
       .def("apply", &Import::Apply);
 }

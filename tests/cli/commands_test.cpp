@@ -207,6 +207,26 @@ TEST_F(CorvaneSession, MustChangeExpiryRenameAndRandomPasswords) {
       2);
 }
 
+// A new simulated domain has the password policy Samba gives a new domain,
+// kept in the state file and enforced with the controller's status.
+TEST_F(CorvaneSession, ANewDomainHasSambasPasswordPolicy) {
+  for (const char* weak : {"", "Ab-1x", "alllowercase", "Xlee-lee-9"}) {
+    const Outcome refused =
+        Corvane({"user", "add", "lee"}, std::string(weak) + "\n");
+    EXPECT_EQ(refused.status, 1) << weak;
+    EXPECT_NE(refused.err.find("2245 NERR_PasswordTooShort"), std::string::npos)
+        << refused.err;
+  }
+  Ok({"user", "add", "lee"}, "Good-Pw-1\n");
+  EXPECT_EQ(Corvane({"user", "password", "lee"}, "Good-Pw-1\n").status, 1);
+  Ok({"user", "password", "lee"}, "Good-Pw-2\n");
+  EXPECT_EQ(Corvane({"user", "password", "lee"}, "Good-Pw-1\n").status, 1);
+  const json state = json::parse(ReadFile(state_));
+  EXPECT_EQ(
+      state["domains"][0]["passwordPolicy"],
+      json({{"minLength", 7}, {"complexity", true}, {"historyLength", 24}}));
+}
+
 TEST_F(CorvaneSession, FilteredListingsReadTheBatchesOnly) {
   Ok({"user", "disable", "bob"});
   Ok({"user", "set", "carol", "--must-change-at-next-login"});

@@ -135,3 +135,44 @@ def test_no_controller_is_a_clear_error():
         corvane.connect()
     with pytest.raises(corvane.ConnectError, match="password"):
         corvane.connect("dc1", user="a%b")
+
+
+def test_lifecycle_renames_and_filtered_accounts(conn):
+    password = conn.create_user("lyn", random_password=True,
+                                must_change_password=True,
+                                account_expires=datetime.datetime(
+                                    2031, 1, 31, tzinfo=datetime.timezone.utc))
+    assert isinstance(password, bytearray) and len(password) == 16
+    facts = conn.user("lyn")
+    assert facts.must_change_password
+    assert facts.account_expires == datetime.datetime(
+        2031, 1, 31, tzinfo=datetime.timezone.utc)
+    sid = facts.sid
+    conn.rename_user("lyn", "lyn.b")
+    assert conn.user("lyn.b").sid == sid
+    with pytest.raises(corvane.UserNotFound):
+        conn.user("lyn")
+    conn.rename_group("Sales", "Crew")
+    assert "Crew" in set(conn.groups())
+    expired = [a.name for a in conn.accounts(expired=True)]
+    assert expired == ["lyn.b"]
+    conn.set_must_change_password("lyn.b", False)
+    conn.set_account_expiry("lyn.b", None)
+    assert [a.name for a in conn.accounts(expired=True)] == []
+    listed = {a.name: a for a in conn.accounts(disabled=True)}
+    assert set(listed) == {"Guest"} and listed["Guest"].disabled
+
+
+def test_import_keeps_existing_passwords_and_checks_groups(conn):
+    conn.create_user("moe", "Mx-first-1!x")
+    [kept] = conn.import_users([{"name": "moe", "password": "Other-Pw-2"}],
+                               exist_ok=True)
+    assert kept.status == "unchanged"
+    [reset] = conn.import_users([{"name": "moe", "password": "Other-Pw-2"}],
+                                exist_ok=True, reset_passwords=True)
+    assert reset.done == ("set the password",)
+    [missing] = conn.import_users([{"name": "ned", "groups": ["Nope"]}],
+                                  generated_passwords=lambda n, p: None)
+    assert missing.failed and "Nope does not exist" in missing.error
+    with pytest.raises(corvane.UserNotFound):
+        conn.user("ned")
