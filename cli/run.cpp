@@ -33,7 +33,7 @@ int RunCommand(const Request& request, const ClassFactory& factory,
     PutValue(domain, u"eLogging", *request.options.log_level);
   }
   if (request.command == Command::kDc) {
-    return RunDcCommand(request, domain, report);
+    return RunDcCommand(request, domain, api, report);
   }
   if (!request.options.domain.empty()) {
     PutValue(domain, u"sDomain", Wide(request.options.domain));

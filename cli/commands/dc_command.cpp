@@ -1,6 +1,9 @@
 #include "cli/commands/dc_command.h"
 
+#include <chrono>
+
 #include "cli/backends/backend.h"
+#include "tasks/account_facts.h"
 
 namespace corvane::cli {
 namespace {
@@ -34,13 +37,47 @@ void ReportLocation(const ControllerLocation& location, Report& report) {
   report.Data("controllers", std::move(controllers));
 }
 
+// An age in whole days, or "never" (null in JSON).
+void AgeField(Report& report, const std::string& key, const std::string& label,
+              std::optional<std::chrono::seconds> age) {
+  if (!age) {
+    report.Field(key, label, "never", nullptr);
+    return;
+  }
+  const auto days = std::chrono::duration_cast<std::chrono::days>(*age).count();
+  report.Field(key, label, std::to_string(days) + " days", age->count());
+}
+
+// The domain's password policy, as its controller `dc` gives it.
+int ReportPolicy(const Request& request, netapi::Api& api,
+                 const std::string& dc, Report& report) {
+  const tasks::Read<tasks::PasswordPolicyFacts> policy =
+      tasks::ReadPasswordPolicy(api, Wide(dc));
+  if (!policy.value) {
+    return report.Finish("domain " + request.name, policy.error);
+  }
+  report.Field("dc", "dc", dc);
+  report.Field("minPasswordLength", "minimum password length",
+               policy.value->min_length);
+  report.Field("passwordHistoryLength", "password history length",
+               policy.value->history_length);
+  AgeField(report, "maxPasswordAge", "maximum password age",
+           policy.value->max_age);
+  AgeField(report, "minPasswordAge", "minimum password age",
+           policy.value->min_age);
+  return report.Finish("domain " + request.name, "SUCCESS");
+}
+
 }  // namespace
 
 int RunDcCommand(const Request& request, const ObjectRef& domain,
-                 Report& report) {
+                 netapi::Api& api, Report& report) {
   PutValue(domain, u"sDomain", Wide(request.name));
   const std::string result = LastError(domain);
   report.Data("domain", request.name);
+  if (IsSuccess(result) && request.dc_policy) {
+    return ReportPolicy(request, api, GetText(domain, u"sDC"), report);
+  }
   if (IsSuccess(result)) report.Value("dc", GetText(domain, u"sDC"));
   if (const ControllerLocation* location = FoundControllers()) {
     ReportLocation(*location, report);

@@ -325,6 +325,9 @@ class Parser {
     CLI::App* dc = Command(app_, "dc", "Show the domain controller of DOMAIN",
                            Command::kDc);
     dc->add_option("DOMAIN", request_.name, "Domain name")->required();
+    dc->add_flag("--policy", request_.dc_policy,
+                 "Also show the domain's password policy (minimum length, "
+                 "history, maximum and minimum age)");
   }
 
   void AddUser() {

@@ -129,6 +129,7 @@ struct Request {
   std::string new_name;    // user rename, group rename
   ListOptions list;        // user list
   std::string sid_format;  // user sid: "sddl" or empty
+  bool dc_policy = false;  // dc --policy
   std::vector<std::string> statements;
   ImportOptions import;
   std::string statements_file;   // invoke -f: FILE, or - for standard input

@@ -225,6 +225,9 @@ TEST_F(CorvaneSession, ANewDomainHasSambasPasswordPolicy) {
   EXPECT_EQ(
       state["domains"][0]["passwordPolicy"],
       json({{"minLength", 7}, {"complexity", true}, {"historyLength", 24}}));
+  const json shown = Json({"dc", "CORVANE", "--policy"});
+  EXPECT_EQ(shown["minPasswordLength"], 7);
+  EXPECT_EQ(shown["passwordHistoryLength"], 24);
 }
 
 TEST_F(CorvaneSession, FilteredListingsReadTheBatchesOnly) {
