@@ -66,8 +66,11 @@ rm -f "$valgrind_log"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   build sanitize Debug -DCORVANE_SANITIZE=ON
+# Samba's directory modules are loaded with RTLD_DEEPBIND unless told
+# otherwise, which the sanitizer runtime refuses.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LDB_MODULES_DISABLE_DEEPBIND=1 \
   run_tests sanitize
 
 echo "== python: pytest under AddressSanitizer (no leak check: the interpreter)"
@@ -78,6 +81,7 @@ PYTHONPATH="$root/build/sanitize/python" \
 LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" \
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LDB_MODULES_DISABLE_DEEPBIND=1 \
   /usr/bin/python3 -m pytest -q -p no:cacheprovider "$root/tests/python" \
   --deselect tests/python/test_threads.py::test_ten_thousand_calls_keep_memory_bounded
 
