@@ -60,7 +60,7 @@ std::string Shown(const corvane_rpc_user& user, std::int64_t now) {
         r.usri2_last_logoff, r.usri2_acct_expires, r.usri2_bad_pw_count,
         r.usri2_num_logons, r.usri2_country_code, r.usri2_code_page,
         r.usri2_units_per_week}) {
-    shown += "|" + std::to_string(value);
+    shown.append("|").append(std::to_string(value));
   }
   for (int i = 0; i < 21; ++i) {
     shown += std::to_string(r.usri2_logon_hours[i]);
