@@ -5,9 +5,9 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <resolv.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -304,28 +304,27 @@ std::string ProbeController(const std::string& address, std::uint16_t port,
       inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1) {
     return "no IPv4 address";
   }
-  UniqueFd socket_fd(
-      ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  UniqueFd socket_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!socket_fd) return std::string("socket: ") + std::strerror(errno);
+  // A blocking connect, bounded by the send timeout: on Linux it gives up
+  // with EINPROGRESS when that runs out.
+  timeval limit{};
+  limit.tv_sec = static_cast<time_t>(timeout.count() / 1000);
+  limit.tv_usec = static_cast<suseconds_t>(timeout.count() % 1000 * 1000);
+  if (::setsockopt(socket_fd.get(), SOL_SOCKET, SO_SNDTIMEO, &limit,
+                   sizeof limit) != 0) {
+    return std::string("setsockopt: ") + std::strerror(errno);
+  }
   if (::connect(socket_fd.get(), reinterpret_cast<const sockaddr*>(&target),
                 sizeof target) == 0) {
     return {};
   }
-  if (errno != EINPROGRESS) return std::strerror(errno);
-  pollfd waiting{socket_fd.get(), POLLOUT, 0};
-  const int ready = ::poll(&waiting, 1, static_cast<int>(timeout.count()));
-  if (ready == 0) {
+  if (errno == EINPROGRESS || errno == EAGAIN) {
     std::ostringstream text;
     text << "no answer within " << timeout.count() / 1000.0 << " s";
     return text.str();
   }
-  if (ready < 0) return std::string("poll: ") + std::strerror(errno);
-  int error = 0;
-  socklen_t size = sizeof error;
-  if (::getsockopt(socket_fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-    return std::strerror(errno);
-  }
-  return error == 0 ? std::string() : std::string(std::strerror(error));
+  return std::strerror(errno);
 }
 
 }  // namespace corvane::netapi::samba
