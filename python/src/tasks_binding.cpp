@@ -27,10 +27,42 @@ namespace {
 
 using automation::Widen;
 
-// A listing read one platform batch per step: the batch walk of the tasks
-// (tasks::WalkNames) is run over a batch call that makes one real call and
-// then reports the end, so each step holds one batch and Python gets
-// control (and its signals) between batches.
+// One real call of a batch call, then the end reported: a batch walk of
+// the tasks run over it takes one batch, so that each step of a listing
+// holds one batch and Python gets control (and its signals) between them.
+class OneBatch {
+ public:
+  explicit OneBatch(common::BatchCall& batches) : batches_(batches) {}
+
+  common::BatchCall Call() {
+    return [this](netapi::LPBYTE* buffer, netapi::LPDWORD entries_read,
+                  netapi::LPDWORD total_entries) {
+      if (called_) {
+        *entries_read = 0;
+        *total_entries = 0;
+        return static_cast<netapi::NET_API_STATUS>(netapi::NERR_Success);
+      }
+      called_ = true;
+      status_ = batches_(buffer, entries_read, total_entries);
+      read_ = *entries_read;
+      total_ = *total_entries;
+      return status_;
+    };
+  }
+  // Whether the batch taken was the listing's last.
+  bool Last() const {
+    return status_ == netapi::NERR_Success || read_ == total_ || read_ == 0;
+  }
+
+ private:
+  common::BatchCall& batches_;
+  bool called_ = false;
+  netapi::NET_API_STATUS status_ = 0;
+  netapi::DWORD read_ = 0, total_ = 0;
+};
+
+// A listing of names read one platform batch per step (tasks::WalkNames
+// over OneBatch).
 class Listing {
  public:
   Listing(std::shared_ptr<Session> session, common::BatchCall batches,
@@ -48,28 +80,11 @@ class Listing {
     {
       Session::Use use(*session_);
       py::gil_scoped_release release;
-      netapi::NET_API_STATUS status = 0;
-      netapi::DWORD read = 0, total = 0;
-      bool called = false;
-      const common::BatchCall once = [&](netapi::LPBYTE* buffer,
-                                         netapi::LPDWORD entries_read,
-                                         netapi::LPDWORD total_entries) {
-        if (called) {
-          *entries_read = 0;
-          *total_entries = 0;
-          return static_cast<netapi::NET_API_STATUS>(netapi::NERR_Success);
-        }
-        called = true;
-        status = batches_(buffer, entries_read, total_entries);
-        read = *entries_read;
-        total = *total_entries;
-        return status;
-      };
+      OneBatch once(batches_);
       result = tasks::WalkNames(
-          session_->api(), once, kind_,
+          session_->api(), once.Call(), kind_,
           [&](std::string name) { names.push_back(std::move(name)); });
-      done_ = result != "SUCCESS" || status == netapi::NERR_Success ||
-              read == total || read == 0;
+      done_ = result != "SUCCESS" || once.Last();
     }
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     if (result != "SUCCESS") return py::make_tuple(py::none(), result);
@@ -188,30 +203,13 @@ class AccountListing {
     {
       Session::Use use(*session_);
       py::gil_scoped_release release;
-      netapi::NET_API_STATUS status = 0;
-      netapi::DWORD read = 0, total = 0;
-      bool called = false;
-      const common::BatchCall once = [&](netapi::LPBYTE* buffer,
-                                         netapi::LPDWORD entries_read,
-                                         netapi::LPDWORD total_entries) {
-        if (called) {
-          *entries_read = 0;
-          *total_entries = 0;
-          return static_cast<netapi::NET_API_STATUS>(netapi::NERR_Success);
-        }
-        called = true;
-        status = batches_(buffer, entries_read, total_entries);
-        read = *entries_read;
-        total = *total_entries;
-        return status;
-      };
-      result = tasks::WalkAccounts(session_->api(), once,
+      OneBatch once(batches_);
+      result = tasks::WalkAccounts(session_->api(), once.Call(),
                                    [&](tasks::ListedAccount account) {
                                      if (filter_.Matches(account))
                                        accounts.push_back(std::move(account));
                                    });
-      done_ = result != "SUCCESS" || status == netapi::NERR_Success ||
-              read == total || read == 0;
+      done_ = result != "SUCCESS" || once.Last();
     }
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
     if (result != "SUCCESS") return py::make_tuple(py::none(), result);
