@@ -10,6 +10,8 @@
 
 #include "cli/parsing/request.h"
 #include "netapi/api.h"
+#include "netapi/controller_logons.h"
+#include "tasks/every_controller.h"
 
 namespace corvane::cli {
 
@@ -61,6 +63,18 @@ struct ControllerLocation {
 // The location of this process's Samba backend; null when it was given its
 // controller (or is the simulated one).
 const ControllerLocation* FoundControllers();
+
+// Each controller's own logons as the open Samba backend reads them, from
+// each controller's directory; null for the simulated controller, whose
+// platform layer serves them (tasks::ListedLogons).
+netapi::ControllerLogons* BackendLogons();
+
+// Every controller of the domain, for a command that asks each of them:
+// the simulated controller `dc` alone, or the realm's controllers from DNS
+// (those that did not answer marked so; each probed once, within the
+// connect timeout). Throws BackendError when they cannot be found.
+std::vector<tasks::DomainController> EveryController(
+    const GlobalOptions& options, const std::string& dc);
 
 // "simulated", and "samba" when the build has the Samba backend.
 std::vector<std::string> BuiltInBackends();

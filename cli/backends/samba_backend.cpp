@@ -29,12 +29,15 @@ namespace corvane::cli {
 namespace {
 
 std::optional<ControllerLocation> found_controllers;
+netapi::ControllerLogons* opened_logons = nullptr;
 
 }  // namespace
 
 const ControllerLocation* FoundControllers() {
   return found_controllers ? &*found_controllers : nullptr;
 }
+
+netapi::ControllerLogons* BackendLogons() { return opened_logons; }
 
 #ifdef CORVANE_WITH_SAMBA
 namespace {
@@ -67,7 +70,12 @@ const netapi::samba::SambaModule& SambaModule() {
 class SambaBackend : public Backend {
  public:
   explicit SambaBackend(netapi::SambaConfig config)
-      : api_(SambaModule().open(WithPrivateFolder(std::move(config)))) {}
+      : api_(SambaModule().open(WithPrivateFolder(std::move(config)))) {
+    opened_logons = &SambaModule().logons(*api_);
+  }
+  ~SambaBackend() override { opened_logons = nullptr; }
+  SambaBackend(const SambaBackend&) = delete;
+  SambaBackend& operator=(const SambaBackend&) = delete;
   netapi::Api& api() override { return *api_; }
 
  private:
@@ -144,10 +152,8 @@ std::string Described(const FoundController& controller) {
          (controller.address.empty() ? "no address" : controller.address) + ")";
 }
 
-// The realm's controllers from DNS, each probed in turn until one
-// accepts a connection; that one serves the whole run. Says on standard
-// error which one it is when it is not the first.
-std::string LocateController(const GlobalOptions& options, bool by_name) {
+// The realm's controllers as its DNS names them, none tried yet.
+ControllerLocation FindInDns(const GlobalOptions& options) {
   netapi::samba::LocationRequest request;
   request.realm = options.realm;
   if (request.realm.empty() && options.domain.find('.') != std::string::npos) {
@@ -155,8 +161,6 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
   }
   request.site = options.site;
   request.dns_servers = ListOf(options.dns_servers);
-  const std::chrono::milliseconds timeout =
-      ConnectTimeout(options.connect_timeout);
   netapi::samba::Location location;
   try {
     location = SambaModule().locate(request);
@@ -178,6 +182,16 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
     found.controllers.push_back(
         {controller.host_name, controller.address, {}, false});
   }
+  return found;
+}
+
+// The realm's controllers from DNS, each probed in turn until one
+// accepts a connection; that one serves the whole run. Says on standard
+// error which one it is when it is not the first.
+std::string LocateController(const GlobalOptions& options, bool by_name) {
+  const std::chrono::milliseconds timeout =
+      ConnectTimeout(options.connect_timeout);
+  ControllerLocation found = FindInDns(options);
   std::optional<std::size_t> used;
   for (std::size_t i = 0; i < found.controllers.size() && !used; ++i) {
     FoundController& controller = found.controllers[i];
@@ -194,9 +208,9 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
     }
     found_controllers = std::move(found);
     throw BackendError(
-        "no domain controller answered (NERR_DCNotFound): " + location.realm +
-        " has " + std::to_string(location.controllers.size()) +
-        " in DNS; tried " + tried);
+        "no domain controller answered (NERR_DCNotFound): " + found.realm +
+        " has " + std::to_string(found.controllers.size()) + " in DNS; tried " +
+        tried);
   }
   found.used = *used;
   const FoundController& chosen = found.controllers[*used];
@@ -211,6 +225,47 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
   }
   found_controllers = std::move(found);
   return by_name ? chosen.host_name : chosen.address;
+}
+
+// Whether the session logs on with Kerberos, which needs each
+// controller's host name rather than its address.
+bool ByName(const GlobalOptions& options) {
+  netapi::SambaConfig config;
+  config.kerberos = KerberosFrom(options.use_kerberos);
+  config.username = options.user;
+  config.auth_file = options.auth_file;
+  return netapi::samba::EffectiveKerberos(config) != netapi::KerberosUse::kOff;
+}
+
+// The directory's port: the controllers are read over LDAP.
+constexpr std::uint16_t kLdapPort = 389;
+
+std::vector<tasks::DomainController> EveryControllerInDns(
+    const GlobalOptions& options) {
+  if (!found_controllers) {
+    try {
+      found_controllers = FindInDns(options);
+    } catch (const std::exception& error) {
+      throw BackendError(
+          std::string("every controller is asked, as the realm's DNS names "
+                      "them, and they were not found: ") +
+          error.what());
+    }
+  }
+  const std::chrono::milliseconds timeout =
+      ConnectTimeout(options.connect_timeout);
+  const bool by_name = ByName(options);
+  std::vector<tasks::DomainController> controllers;
+  for (FoundController& found : found_controllers->controllers) {
+    if (!found.tried) {
+      found.tried = true;
+      found.unanswered = SambaModule().probe(found.address, kLdapPort, timeout);
+    }
+    controllers.push_back({found.host_name,
+                           by_name ? found.host_name : found.address,
+                           found.unanswered});
+  }
+  return controllers;
 }
 
 }  // namespace
@@ -271,7 +326,19 @@ std::unique_ptr<Backend> OpenSambaBackend(const GlobalOptions& options) {
   }
 }
 
-#else
+#endif
+
+std::vector<tasks::DomainController> EveryController(
+    const GlobalOptions& options, const std::string& dc) {
+#ifdef CORVANE_WITH_SAMBA
+  if (options.simulate_file.empty()) return EveryControllerInDns(options);
+#endif
+  std::string name = dc;
+  name.erase(0, name.find_first_not_of('\\'));
+  return {{name, dc, {}}};
+}
+
+#ifndef CORVANE_WITH_SAMBA
 
 void CompleteOptions(GlobalOptions&) {}
 

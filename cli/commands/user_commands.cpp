@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "automation/text.h"
+#include "cli/backends/backend.h"
 #include "cli/exit_status.h"
 #include "cli/report/password_file.h"
 #include "cli/report/streamed_names.h"
@@ -15,7 +16,9 @@
 #include "netapi/sid_text.h"
 #include "tasks/account_changes.h"
 #include "tasks/account_facts.h"
+#include "tasks/every_controller.h"
 #include "tasks/generated_password.h"
+#include "tasks/listed_logons.h"
 
 namespace corvane::cli {
 namespace {
@@ -167,7 +170,25 @@ class UserTask {
     return report_.Finish(context_, result);
   }
 
+  // The open backend's way of asking every controller, else the platform
+  // layer's.
+  netapi::ControllerLogons& Logons() {
+    netapi::ControllerLogons* own = BackendLogons();
+    return own != nullptr ? *own : listed_logons_;
+  }
+
   int List() {
+    if (request_.list.last_logon) {
+      std::vector<tasks::DomainController> controllers;
+      try {
+        controllers =
+            EveryController(request_.options, GetText(domain_, u"sDC"));
+      } catch (const BackendError& error) {
+        return report_.Fail("user list --last-logon", error.what());
+      }
+      return ShowLastLogonListing(api_, Dc(), Logons(), controllers,
+                                  request_.list.csv, report_);
+    }
     if (request_.list.any()) {
       return ShowUserListing(api_, Dc(), request_.list, report_);
     }
@@ -204,7 +225,27 @@ class UserTask {
     report_.Data("privilegeLevel", privilege);
     report_.Field("disabled", "disabled", facts.disabled);
     report_.Field("lockedOut", "locked out", facts.locked_out);
-    TimeField(report_, "lastLogon", "last logon", facts.last_logon);
+    std::optional<tasks::AccountOnControllers> every;
+    if (request_.all_controllers) {
+      try {
+        every = tasks::ReadOnEveryController(
+            Logons(),
+            EveryController(request_.options, GetText(domain_, u"sDC")),
+            Wide(request_.name));
+      } catch (const BackendError& error) {
+        return report_.Fail(context_ + " --all-dcs", error.what());
+      }
+    }
+    if (every) {
+      TimeField(report_, "lastLogon", "last logon", every->latest.time);
+      report_.Field("lastLogonController", "last logon at",
+                    every->latest.time ? every->latest.controller : "-",
+                    every->latest.time
+                        ? nlohmann::ordered_json(every->latest.controller)
+                        : nlohmann::ordered_json(nullptr));
+    } else {
+      TimeField(report_, "lastLogon", "last logon", facts.last_logon);
+    }
     TimeField(report_, "passwordLastSet", "password last set",
               facts.password_last_set);
     TimeField(report_, "passwordExpires", "password expires",
@@ -218,6 +259,42 @@ class UserTask {
     report_.Field("primaryGroup", "primary group", Narrow(facts.primary_group));
     report_.Data("primaryGroupId", facts.primary_group_id);
     report_.Field("sid", "sid", netapi::SidText(facts.sid));
+    if (every) return ShowControllerViews(every->views);
+    return report_.Finish(context_, "SUCCESS");
+  }
+
+  // What each controller told of the account, one line each; a
+  // controller that could not be asked is named and fails the command.
+  int ShowControllerViews(const std::vector<tasks::ControllerView>& views) {
+    nlohmann::ordered_json json = nlohmann::ordered_json::array();
+    std::string unread;
+    report_.Line("on each controller:");
+    for (const tasks::ControllerView& view : views) {
+      if (!view.error.empty()) {
+        report_.Line("  " + view.controller + ": not read: " + view.error);
+        json.push_back({{"name", view.controller}, {"error", view.error}});
+        unread +=
+            (unread.empty() ? "" : "; ") + view.controller + ": " + view.error;
+        continue;
+      }
+      report_.Line("  " + view.controller + ": last logon " +
+                   (view.last_logon ? LocalTime(*view.last_logon) : "never") +
+                   ", bad password count " +
+                   std::to_string(view.bad_password_count) + ", locked out " +
+                   (view.locked_out ? "yes" : "no"));
+      json.push_back(
+          {{"name", view.controller},
+           {"lastLogon", view.last_logon
+                             ? nlohmann::ordered_json(IsoTime(*view.last_logon))
+                             : nlohmann::ordered_json(nullptr)},
+           {"badPasswordCount", view.bad_password_count},
+           {"lockedOut", view.locked_out}});
+    }
+    report_.Data("controllers", std::move(json));
+    if (!unread.empty()) {
+      return report_.Fail(context_ + " --all-dcs",
+                          "not every controller could be asked: " + unread);
+    }
     return report_.Finish(context_, "SUCCESS");
   }
 
@@ -371,6 +448,7 @@ class UserTask {
   ObjectRef users_;
   Report& report_;
   std::string context_;
+  tasks::ListedLogons listed_logons_{api_};
 };
 
 }  // namespace

@@ -74,7 +74,11 @@ constexpr const char* kListHelp =
     "The filters combine: an account is listed when it matches every one "
     "given. --expired: the password has expired (or must be changed at the "
     "next logon) or the account has. The accounts are read in the "
-    "controller's batches, never one call per account.";
+    "controller's batches, never one call per account. --last-logon gives "
+    "each account's latest logon over every controller of the domain (found "
+    "from the realm's DNS), and the controller that served it: each "
+    "controller keeps its own, so each is read once; one that cannot be "
+    "read is named, and the exit status is 1.";
 
 constexpr const char* kImportHelp =
     "Columns: name, full name, comment, home dir, script, disabled (yes or "
@@ -346,12 +350,25 @@ class Parser {
     CLI::Option* long_form = list->add_flag(
         "--long", l.long_form, "The facts of each account as columns");
     list->add_flag("--csv", l.csv,
-                   "CSV with a header row: the columns of --long")
+                   "CSV with a header row: the columns of --long (or of "
+                   "--last-logon)")
         ->excludes(long_form);
+    list->add_flag("--last-logon", l.last_logon,
+                   "Each account's latest logon over every controller, and "
+                   "the controller that served it")
+        ->excludes(long_form)
+        ->excludes("--disabled")
+        ->excludes("--locked")
+        ->excludes("--expired")
+        ->excludes("--never-logged-on");
     list->footer(kListHelp);
-    AddName(Command(*user, "show", "Show an account's attributes",
-                    Command::kUserShow),
-            "USER");
+    CLI::App* show = Command(*user, "show", "Show an account's attributes",
+                             Command::kUserShow);
+    AddName(show, "USER");
+    show->add_flag("--all-dcs", request_.all_controllers,
+                   "Ask every controller of the domain: the latest logon "
+                   "and the controller that served it, and each "
+                   "controller's bad password count and lock-out");
     CLI::App* add = Command(*user, "add",
                             "Create an account; its password is read from "
                             "the terminal (without echo) or standard input, "

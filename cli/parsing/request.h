@@ -89,10 +89,11 @@ struct ListOptions {
   bool never_logged_on = false;
   bool long_form = false;  // the facts of each account as columns
   bool csv = false;
+  bool last_logon = false;  // the latest logon over every controller
   bool filtered() const {
     return disabled || locked || expired || never_logged_on;
   }
-  bool any() const { return filtered() || long_form || csv; }
+  bool any() const { return filtered() || long_form || csv || last_logon; }
 };
 
 // What `user import` may do.
@@ -126,10 +127,11 @@ struct Request {
   // `password_file` (new, mode 600).
   bool random_password = false;
   std::string password_file;
-  std::string new_name;    // user rename, group rename
-  ListOptions list;        // user list
-  std::string sid_format;  // user sid: "sddl" or empty
-  bool dc_policy = false;  // dc --policy
+  std::string new_name;          // user rename, group rename
+  ListOptions list;              // user list
+  std::string sid_format;        // user sid: "sddl" or empty
+  bool all_controllers = false;  // user show --all-dcs
+  bool dc_policy = false;        // dc --policy
   std::vector<std::string> statements;
   ImportOptions import;
   std::string statements_file;   // invoke -f: FILE, or - for standard input

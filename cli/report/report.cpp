@@ -152,6 +152,12 @@ void Report::List(const std::string& key,
 }
 
 void Report::StreamName(const std::string& key, const std::string& name) {
+  StreamEntry(key, name, name);
+}
+
+void Report::StreamEntry(const std::string& key,
+                         const nlohmann::ordered_json& entry,
+                         const std::string& text) {
   if (json_) {
     // Written at once only while the list is the document's first member:
     // the rest of the document still follows it, in order.
@@ -163,12 +169,12 @@ void Report::StreamName(const std::string& key, const std::string& name) {
         streamed_key_ = key;
       }
       std::cout << (streamed_names_++ ? ",\n    " : "\n    ")
-                << JsonText(nlohmann::ordered_json(name));
+                << JsonText(entry);
     } else {
-      document_[key].push_back(name);
+      document_[key].push_back(entry);
     }
   } else {
-    std::cout << automation::EscapeControls(name) << "\n";
+    std::cout << automation::EscapeControls(text) << "\n";
   }
 }
 

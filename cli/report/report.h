@@ -37,6 +37,10 @@ class Report {
   // List(key, {}) starts). With StreamJson, a list that begins the
   // document is written as it comes too, and Print completes the document.
   void StreamName(const std::string& key, const std::string& name);
+  // The same for an entry that is an object in JSON and `text` (one line)
+  // in text.
+  void StreamEntry(const std::string& key, const nlohmann::ordered_json& entry,
+                   const std::string& text);
   void FlushNames();
   // The report whose document is the run's output (not one embedded in
   // another's) may write its JSON as it goes.

@@ -117,4 +117,62 @@ int ShowUserListing(netapi::Api& api, const std::u16string& dc,
   return report.Finish("user list", result);
 }
 
+int ShowLastLogonListing(netapi::Api& api, const std::u16string& dc,
+                         netapi::ControllerLogons& logons,
+                         std::span<const tasks::DomainController> controllers,
+                         bool csv, Report& report) {
+  report.List("users", {});
+  if (csv) {
+    report.StreamName("users", "name,last logon,controller");
+  } else if (!report.json()) {
+    report.StreamName(
+        "users", Padded("NAME", 21) + Padded("LAST-LOGON", 25) + "CONTROLLER");
+  }
+  const tasks::LastLogonListing listing = tasks::WalkLastLogons(
+      api, tasks::UserBatches(api, dc), logons, controllers,
+      [&](std::string name, const tasks::LatestLogon& latest) {
+        if (csv) {
+          report.StreamName("users", CsvField(name) + "," + Csv(latest.time) +
+                                         "," + CsvField(latest.controller));
+          return;
+        }
+        const nlohmann::ordered_json controller =
+            latest.time ? nlohmann::ordered_json(latest.controller)
+                        : nlohmann::ordered_json(nullptr);
+        std::string line = Padded(name, 20) + " " +
+                           Padded(Column(latest.time), 25) +
+                           (latest.time ? latest.controller : "-");
+        report.StreamEntry("users",
+                           {{"name", std::move(name)},
+                            {"lastLogon", Json(latest.time)},
+                            {"controller", controller}},
+                           line);
+      },
+      [&] { report.FlushNames(); });
+  report.FlushNames();
+  nlohmann::ordered_json asked = nlohmann::ordered_json::array();
+  std::string unread;
+  for (const tasks::DomainController& controller : controllers) {
+    nlohmann::ordered_json entry = {{"name", controller.name}, {"read", true}};
+    for (const tasks::ControllerFailure& failure : listing.failures) {
+      if (failure.controller != controller.name) continue;
+      entry["read"] = false;
+      entry["error"] = failure.error;
+      unread += (unread.empty() ? "" : "; ") + failure.controller + ": " +
+                failure.error;
+    }
+    asked.push_back(std::move(entry));
+  }
+  report.Data("controllers", std::move(asked));
+  if (listing.result != "SUCCESS") {
+    return report.Finish("user list", listing.result);
+  }
+  if (!unread.empty()) {
+    return report.Fail(
+        "user list --last-logon",
+        "the logons of these controllers are missing: " + unread);
+  }
+  return report.Finish("user list", listing.result);
+}
+
 }  // namespace corvane::cli

@@ -7,6 +7,8 @@
 
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
+#include "netapi/controller_logons.h"
+#include "tasks/every_controller.h"
 #include "tasks/listings.h"
 
 namespace corvane::cli {
@@ -23,5 +25,15 @@ std::string ShowNames(netapi::Api& api, const common::BatchCall& next_batch,
 // shown before the next is asked for. Returns the exit status.
 int ShowUserListing(netapi::Api& api, const std::u16string& dc,
                     const ListOptions& options, Report& report);
+
+// `user list --last-logon`: every account listed on `dc` with its latest
+// logon over `controllers` and the controller that served it, in columns,
+// objects in JSON, or CSV with a header row, shown as the names arrive.
+// Controllers not read are named (on standard error and under
+// "controllers" in JSON) and make the exit status 1.
+int ShowLastLogonListing(netapi::Api& api, const std::u16string& dc,
+                         netapi::ControllerLogons& logons,
+                         std::span<const tasks::DomainController> controllers,
+                         bool csv, Report& report);
 
 }  // namespace corvane::cli

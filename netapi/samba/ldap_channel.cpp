@@ -54,6 +54,23 @@ NET_API_STATUS LdapChannel::NextUsers(
       corvane_ldap_next_users(ldap_, &cursor, page_size, ReceivePage, &page));
 }
 
+NET_API_STATUS LdapChannel::NextLogons(
+    corvane_ldap_cursor& cursor, DWORD page_size,
+    const std::function<void(DirectoryUsers)>& receive) {
+  if (const NET_API_STATUS status = Open()) return status;
+  Page page{&receive, {}};
+  return corvane_rpc_error_code(
+      corvane_ldap_next_logons(ldap_, &cursor, page_size, ReceivePage, &page));
+}
+
+NET_API_STATUS LdapChannel::FindLogon(
+    const std::string& name, const std::function<void(DirectoryUsers)>& found) {
+  if (const NET_API_STATUS status = Open()) return status;
+  Page page{&found, {}};
+  return corvane_rpc_error_code(
+      corvane_ldap_find_logon(ldap_, name.c_str(), ReceivePage, &page));
+}
+
 NET_API_STATUS LdapChannel::ListUsers(
     DWORD page_size, const std::function<bool(DirectoryUsers)>& page) {
   corvane_ldap_cursor cursor{};

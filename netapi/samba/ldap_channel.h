@@ -32,6 +32,14 @@ class LdapChannel {
   // Samba's LDAP client module is not installed.
   NET_API_STATUS NextUsers(corvane_ldap_cursor& cursor, DWORD page_size,
                            const std::function<void(DirectoryUsers)>& page);
+  // The accounts this controller served a logon for, as NextUsers hands
+  // accounts out, with only the facts corvane_ldap_next_logons reads.
+  NET_API_STATUS NextLogons(corvane_ldap_cursor& cursor, DWORD page_size,
+                            const std::function<void(DirectoryUsers)>& page);
+  // Those facts of the account `name` (UTF-8): `found` is called once,
+  // or not at all when the controller has no such account.
+  NET_API_STATUS FindLogon(const std::string& name,
+                           const std::function<void(DirectoryUsers)>& found);
   // Pages of at most the size asked for, as a server that caps a search
   // gives them, even where one search would do.
   void AskInPages() { in_pages_ = true; }

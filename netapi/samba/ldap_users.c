@@ -36,30 +36,50 @@ enum { kLargestUnpagedListing = 1000000 };
 
 // A normal user account, as SAMR's user listing takes them.
 static const char kUserFilter[] = "(sAMAccountType=805306368)";
-static const char* const kUserAttributes[] = {
-    "sAMAccountName",
-    "displayName",
-    "homeDirectory",
-    "homeDrive",
-    "scriptPath",
-    "profilePath",
-    "description",
-    "userWorkstations",
-    "comment",
-    "lastLogon",
-    "lastLogoff",
-    "pwdLastSet",
-    "accountExpires",
-    "objectSid",
-    "primaryGroupID",
-    "userAccountControl",
-    "lockoutTime",
-    "badPwdCount",
-    "logonCount",
-    "countryCode",
-    "codePage",
-    "logonHours",
-    NULL};
+static const char* const kUserAttributes[] = {"sAMAccountName",
+                                              "displayName",
+                                              "homeDirectory",
+                                              "homeDrive",
+                                              "scriptPath",
+                                              "profilePath",
+                                              "description",
+                                              "userWorkstations",
+                                              "comment",
+                                              "lastLogon",
+                                              "lastLogoff",
+                                              "pwdLastSet",
+                                              "accountExpires",
+                                              "objectSid",
+                                              "primaryGroupID",
+                                              "userAccountControl",
+                                              "lockoutTime",
+                                              "badPwdCount",
+                                              "logonCount",
+                                              "countryCode",
+                                              "codePage",
+                                              "logonHours",
+                                              NULL};
+
+// What one controller keeps of an account's logons on its own: none of
+// these is replicated but the lock-out time.
+static const char* const kLogonAttributes[] = {
+    "sAMAccountName", "lastLogon",          "badPwdCount", "lockoutTime",
+    "pwdLastSet",     "userAccountControl", NULL};
+// The accounts a controller has served a logon for: a stale-account
+// report needs no more of each controller, and the server answers it
+// much sooner than a search of every account.
+static const char kLoggedOnFilter[] =
+    "(&(sAMAccountType=805306368)(lastLogon>=1))";
+
+// How a search reads its entries.
+typedef bool (*entry_reader)(const struct ldb_message* entry, void* owner,
+                             const struct corvane_ldap_policy* policy,
+                             struct corvane_ldap_user* user);
+struct search {
+  const char* filter;
+  const char* const* attributes;
+  entry_reader read;
+};
 
 // The client's own messages go nowhere: a failure is told by its status.
 static void Quiet(void* context, enum ldb_debug_level level, const char* format,
@@ -185,6 +205,7 @@ struct page {
   size_t count, capacity;
   bool growing;  // an unpaged search, whose entries are not counted ahead
   const struct corvane_ldap_policy* policy;
+  entry_reader read;
   TALLOC_CTX* texts;
   struct ldb_control** done_controls;
   uint32_t status;  // an entry the platform cannot hold
@@ -342,6 +363,31 @@ bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
   return true;
 }
 
+bool corvane_ldap_read_logon(const struct ldb_message* message, void* owner,
+                             const struct corvane_ldap_policy* policy,
+                             struct corvane_ldap_user* out) {
+  struct corvane_rpc_user* user = &out->user;
+  memset(out, 0, sizeof *out);
+  if (!Text(message, "sAMAccountName", owner, &user->account_name) ||
+      user->account_name[0] == '\0') {
+    return false;
+  }
+  uint64_t control = 0, locked_at = 0, bad = 0;
+  if (!Number(message, "lastLogon", 0, &user->last_logon) ||
+      !Number(message, "badPwdCount", 0, &bad) ||
+      !Number(message, "lockoutTime", 0, &locked_at) ||
+      !Number(message, "pwdLastSet", 0, &user->last_password_change) ||
+      !Number(message, "userAccountControl", 0, &control)) {
+    return false;
+  }
+  user->bad_password_count = (uint32_t)bad;
+  out->account_control =
+      (uint32_t)control |
+      ComputedControl(control, (int64_t)user->last_password_change,
+                      (int64_t)locked_at, policy);
+  return true;
+}
+
 static int OnReply(struct ldb_request* request, struct ldb_reply* reply) {
   struct page* page = request->context;
   if (reply == NULL) {
@@ -369,9 +415,8 @@ static int OnReply(struct ldb_request* request, struct ldb_reply* reply) {
       if (page->count == page->capacity) {
         // More than the page size asked for: a broken or hostile reply.
         page->status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
-      } else if (!corvane_ldap_read_user(reply->message, page->texts,
-                                         page->policy,
-                                         &page->users[page->count])) {
+      } else if (!page->read(reply->message, page->texts, page->policy,
+                             &page->users[page->count])) {
         page->status = NT_STATUS_V(NT_STATUS_INVALID_NETWORK_RESPONSE);
       } else {
         ++page->count;
@@ -420,14 +465,16 @@ static uint64_t NtNow(void) {
          (uint64_t)now.tv_nsec / 100;
 }
 
-// One search for the users, paged with `paging` unless it is NULL; the
-// entries into `page`, the finished page's controls with them.
-static int SearchUsers(struct corvane_ldap* ldap, TALLOC_CTX* frame,
-                       struct ldb_paged_control* paging, struct page* page) {
+// One search, paged with `paging` unless it is NULL; the entries into
+// `page`, the finished page's controls with them.
+static int Search(struct corvane_ldap* ldap, TALLOC_CTX* frame,
+                  const struct search* search, struct ldb_paged_control* paging,
+                  struct page* page) {
   struct ldb_request* request = NULL;
-  int searched = ldb_build_search_req(
-      &request, ldap->ldb, frame, ldap->domain, LDB_SCOPE_SUBTREE, kUserFilter,
-      kUserAttributes, NULL, page, OnReply, NULL);
+  int searched = ldb_build_search_req(&request, ldap->ldb, frame, ldap->domain,
+                                      LDB_SCOPE_SUBTREE, search->filter,
+                                      (const char**)search->attributes, NULL,
+                                      page, OnReply, NULL);
   if (searched == LDB_SUCCESS && paging != NULL) {
     searched = ldb_request_add_control(request, LDB_CONTROL_PAGED_RESULTS_OID,
                                        true, paging);
@@ -439,10 +486,9 @@ static int SearchUsers(struct corvane_ldap* ldap, TALLOC_CTX* frame,
   return searched;
 }
 
-uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
-                                 struct corvane_ldap_cursor* cursor,
-                                 uint32_t page_size, corvane_ldap_page receive,
-                                 void* context) {
+static uint32_t NextPage(struct corvane_ldap* ldap, const struct search* search,
+                         struct corvane_ldap_cursor* cursor, uint32_t page_size,
+                         corvane_ldap_page receive, void* context) {
   if (page_size == 0 || page_size > 100000 || cursor->complete) {
     return NT_STATUS_V(NT_STATUS_INVALID_PARAMETER);
   }
@@ -453,6 +499,7 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
   struct page page = {0};
   ldap->policy.now = NtNow();
   page.policy = &ldap->policy;
+  page.read = search->read;
   page.capacity = page_size;
   page.texts = frame;
   page.users = talloc_array(frame, struct corvane_ldap_user, page_size);
@@ -461,7 +508,7 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
   int searched = LDB_ERR_SIZE_LIMIT_EXCEEDED;
   if (!ldap->paged && cursor->cookie_length == 0) {
     page.growing = true;
-    searched = SearchUsers(ldap, frame, NULL, &page);
+    searched = Search(ldap, frame, search, NULL, &page);
     if (searched == LDB_ERR_SIZE_LIMIT_EXCEEDED) {
       ldap->paged = true;
       page.count = 0;
@@ -480,7 +527,7 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
       paging->cookie_len = (int)cursor->cookie_length;
     }
     if (page.count == 0 && page.capacity > page_size) page.capacity = page_size;
-    searched = SearchUsers(ldap, frame, paging, &page);
+    searched = Search(ldap, frame, search, paging, &page);
     // A page without entries that promises more would loop for ever.
     if (searched == LDB_SUCCESS && (!MoveOn(page.done_controls, &next) ||
                                     (page.count == 0 && !next.complete))) {
@@ -497,6 +544,49 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
   *cursor = next;
   if (page.count > 0) receive(context, page.users, page.count);
 done:
+  talloc_free(frame);
+  return status;
+}
+
+uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
+                                 struct corvane_ldap_cursor* cursor,
+                                 uint32_t page_size, corvane_ldap_page receive,
+                                 void* context) {
+  const struct search search = {kUserFilter, kUserAttributes,
+                                corvane_ldap_read_user};
+  return NextPage(ldap, &search, cursor, page_size, receive, context);
+}
+
+uint32_t corvane_ldap_next_logons(struct corvane_ldap* ldap,
+                                  struct corvane_ldap_cursor* cursor,
+                                  uint32_t page_size, corvane_ldap_page receive,
+                                  void* context) {
+  const struct search search = {kLoggedOnFilter, kLogonAttributes,
+                                corvane_ldap_read_logon};
+  return NextPage(ldap, &search, cursor, page_size, receive, context);
+}
+
+uint32_t corvane_ldap_find_logon(struct corvane_ldap* ldap, const char* name,
+                                 corvane_ldap_page receive, void* context) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  // The name as a filter value, every special character escaped.
+  char* value = ldb_binary_encode_string(frame, name);
+  char* filter = value == NULL ? NULL
+                               : talloc_asprintf(frame,
+                                                 "(&(sAMAccountType=805306368)"
+                                                 "(sAMAccountName=%s))",
+                                                 value);
+  uint32_t status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+  if (filter != NULL) {
+    const struct search search = {filter, kLogonAttributes,
+                                  corvane_ldap_read_logon};
+    struct corvane_ldap_cursor cursor = {0};
+    // One search, never paged: a name is one account.
+    const bool paged = ldap->paged;
+    ldap->paged = false;
+    status = NextPage(ldap, &search, &cursor, 1, receive, context);
+    ldap->paged = paged;
+  }
   talloc_free(frame);
   return status;
 }

@@ -65,6 +65,20 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  uint32_t page_size, corvane_ldap_page page,
                                  void* context);
 
+// The same walk over the accounts this controller has served a logon
+// for (its own lastLogon set), each with only its name, last logon,
+// bad-password count and account-control bits (lock-out computed): a
+// controller keeps these of its own, so each is asked in turn.
+uint32_t corvane_ldap_next_logons(struct corvane_ldap* ldap,
+                                  struct corvane_ldap_cursor* cursor,
+                                  uint32_t page_size, corvane_ldap_page receive,
+                                  void* context);
+
+// The same facts of the one account `name` (UTF-8), handed to `receive`;
+// none handed over when the controller has no such account.
+uint32_t corvane_ldap_find_logon(struct corvane_ldap* ldap, const char* name,
+                                 corvane_ldap_page receive, void* context);
+
 // The domain's lock-out duration and largest password age (negative NT
 // intervals, as the directory holds them), and the time (an NT time), by
 // which an account's lock-out and expired password are worked out.
@@ -79,6 +93,11 @@ struct corvane_ldap_policy {
 bool corvane_ldap_read_user(const struct ldb_message* entry, void* owner,
                             const struct corvane_ldap_policy* policy,
                             struct corvane_ldap_user* user);
+
+// An entry read as by corvane_ldap_next_logons: the other fields zero.
+bool corvane_ldap_read_logon(const struct ldb_message* entry, void* owner,
+                             const struct corvane_ldap_policy* policy,
+                             struct corvane_ldap_user* user);
 
 #ifdef __cplusplus
 }

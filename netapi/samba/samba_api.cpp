@@ -13,7 +13,8 @@ SambaApi::SambaApi(SambaConfig config)
       route_(config_),
       session_(config_),
       rpc_(config_.controller_host, session_.conf(), session_.credentials()),
-      ldap_(config_.controller_host, session_.conf(), session_.credentials()) {}
+      ldap_(config_.controller_host, session_.conf(), session_.credentials()),
+      logons_(session_.conf(), session_.credentials()) {}
 
 NET_API_STATUS SambaApi::Route(LPCWSTR server, std::string& host) const {
   std::string name;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "netapi/api.h"
+#include "netapi/samba/directory_logons.h"
 #include "netapi/samba/enumeration_cursors.h"
 #include "netapi/samba/ldap_channel.h"
 #include "netapi/samba/rpc_channel.h"
@@ -87,6 +88,9 @@ class SambaApi final : public Api {
   DWORD PlatformId() override;
   DWORD CurrentThreadId() override;
 
+  // Every controller's own logons, with this session's credentials.
+  ControllerLogons& logons() { return logons_; }
+
  private:
   // The host for `server`, or ERROR_NO_UNICODE_TRANSLATION /
   // ERROR_BAD_NETPATH.
@@ -134,6 +138,7 @@ class SambaApi final : public Api {
   // Cleared when the directory cannot be read (no LDAP client, its port
   // closed): accounts' facts then come from SAMR, one call each.
   bool directory_readable_ = true;  // guarded by calls_
+  samba::DirectoryLogons logons_;
 };
 
 }  // namespace corvane::netapi

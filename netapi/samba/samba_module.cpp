@@ -9,8 +9,12 @@ std::unique_ptr<Api> Open(SambaConfig config) {
   return std::make_unique<SambaApi>(std::move(config));
 }
 
+ControllerLogons& Logons(Api& session) {
+  return dynamic_cast<SambaApi&>(session).logons();
+}
+
 constexpr SambaModule kModule{Open, ReadClientConf, LocateControllers,
-                              ProbeController};
+                              ProbeController, Logons};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "netapi/api.h"
+#include "netapi/controller_logons.h"
 #include "netapi/samba/client_conf.h"
 #include "netapi/samba/controller_location.h"
 #include "netapi/samba/samba_config.h"
@@ -21,6 +22,8 @@ struct SambaModule {
   Location (*locate)(const LocationRequest& request);
   std::string (*probe)(const std::string& address, std::uint16_t port,
                        std::chrono::milliseconds timeout);
+  // Every controller's own logons, through a session `open` returned.
+  ControllerLogons& (*logons)(Api& session);
 };
 
 // The module's one entry point.

@@ -31,20 +31,6 @@ DWORD Privilege(std::uint32_t rid) {
   }
 }
 
-// An NT time as seconds since 1970 (0 for none), rounded to the second.
-DWORD UnixTime(std::uint64_t nt_time) {
-  if (nt_time == 0 || nt_time == ~0ull) return 0;
-  const auto ticks = static_cast<std::int64_t>(nt_time);
-  std::int64_t seconds = ticks / kTicksPerSecond - kSecondsFrom1601To1970;
-  std::int64_t nanoseconds = ticks % kTicksPerSecond * 100;
-  if (nanoseconds < 0) {
-    --seconds;
-    nanoseconds += 1'000'000'000;
-  }
-  if (nanoseconds > 500'000'000) ++seconds;
-  return static_cast<DWORD>(seconds);
-}
-
 DWORD ExpiryTime(std::uint64_t nt_time) {
   return nt_time == kNtTimeNever ? TIMEQ_FOREVER : UnixTime(nt_time);
 }
@@ -285,6 +271,19 @@ std::uint64_t NtExpiry(DWORD acct_expires) {
 }
 
 DWORD AcctExpires(std::uint64_t nt_time) { return ExpiryTime(nt_time); }
+
+DWORD UnixTime(std::uint64_t nt_time) {
+  if (nt_time == 0 || nt_time == ~0ull) return 0;
+  const auto ticks = static_cast<std::int64_t>(nt_time);
+  std::int64_t seconds = ticks / kTicksPerSecond - kSecondsFrom1601To1970;
+  std::int64_t nanoseconds = ticks % kTicksPerSecond * 100;
+  if (nanoseconds < 0) {
+    --seconds;
+    nanoseconds += 1'000'000'000;
+  }
+  if (nanoseconds > 500'000'000) ++seconds;
+  return static_cast<DWORD>(seconds);
+}
 
 NET_API_STATUS MakeModalsRecord(const corvane_rpc_policy& policy,
                                 const BlockAllocator& allocate,

@@ -55,6 +55,9 @@ void AddListedRecord(const ListedUser& user, std::int64_t now,
 std::uint64_t NtExpiry(DWORD acct_expires);
 DWORD AcctExpires(std::uint64_t nt_time);
 
+// An NT time as seconds since 1970 (0 for none), rounded to the second.
+DWORD UnixTime(std::uint64_t nt_time);
+
 NET_API_STATUS MakeModalsRecord(const corvane_rpc_policy& policy,
                                 const BlockAllocator& allocate, LPBYTE* bufptr);
 

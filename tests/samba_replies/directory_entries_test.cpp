@@ -104,6 +104,16 @@ TEST(DirectoryEntries, AGoodEntryReadsAsTheAccount) {
       Entry(memory, {{"userAccountControl", "-2147483136"}}), memory, &kPolicy,
       &read));
   EXPECT_EQ(read.account_control & 0xFFFF0000u, 0x80800000u);
+
+  // A controller's own logon facts: the same values, nothing else read.
+  corvane_ldap_user logon{};
+  ASSERT_TRUE(
+      corvane_ldap_read_logon(Entry(memory, {}), memory, &kPolicy, &logon));
+  EXPECT_STREQ(logon.user.account_name, "bob");
+  EXPECT_EQ(logon.user.last_logon, 133000000000000000u);
+  EXPECT_EQ(logon.user.bad_password_count, 3u);
+  EXPECT_EQ(logon.account_control & 0x10u, 0x10u);
+  EXPECT_EQ(logon.user.full_name, nullptr);
   talloc_free(memory);
 }
 
@@ -125,6 +135,13 @@ TEST(DirectoryEntries, WhatThePlatformCannotHoldIsRefused) {
     EXPECT_FALSE(
         corvane_ldap_read_user(Entry(memory, change), memory, &kPolicy, &read))
         << change[0].name;
+    // The logon facts refuse what they read of the same entry alike.
+    if (change[0].name == "sAMAccountName" || change[0].name == "lastLogon" ||
+        change[0].name == "badPwdCount") {
+      EXPECT_FALSE(corvane_ldap_read_logon(Entry(memory, change), memory,
+                                           &kPolicy, &read))
+          << change[0].name;
+    }
   }
   talloc_free(memory);
 }

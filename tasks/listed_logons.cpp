@@ -1,0 +1,69 @@
+#include "tasks/listed_logons.h"
+
+#include <type_traits>
+#include <vector>
+
+#include "automation/text.h"
+#include "common/string_buffers.h"
+#include "netapi/api_buffer.h"
+#include "tasks/listings.h"
+
+namespace corvane::tasks {
+namespace {
+
+template <typename Record>
+netapi::ControllerLogon LogonOf(const Record& record) {
+  if constexpr (std::is_same_v<Record, netapi::USER_INFO_3>) {
+    return {common::ReadString(record.usri3_name), record.usri3_last_logon,
+            record.usri3_bad_pw_count,
+            (record.usri3_flags & netapi::UF_LOCKOUT) != 0};
+  } else {
+    return {common::ReadString(record.usri4_name), record.usri4_last_logon,
+            record.usri4_bad_pw_count,
+            (record.usri4_flags & netapi::UF_LOCKOUT) != 0};
+  }
+}
+
+}  // namespace
+
+netapi::NET_API_STATUS ListedLogons::ListLogons(
+    const std::string& host,
+    const std::function<bool(std::span<const netapi::ControllerLogon>)>&
+        batch) {
+  const std::u16string server = automation::Widen(host);
+  netapi::DWORD resume = 0, read = 0, total = 0;
+  std::vector<netapi::ControllerLogon> logons;
+  for (;;) {
+    netapi::ApiBuffer records(api_);
+    const netapi::NET_API_STATUS status = KeepIfSucceeded(
+        records, api_.NetUserEnum(server.c_str(), 3,
+                                  netapi::FILTER_NORMAL_ACCOUNT, records.put(),
+                                  kAccountBatchBytes, &read, &total, &resume));
+    if (!netapi::Succeeded(status)) return status;
+    logons.clear();
+    const auto* record = records.As<netapi::USER_INFO_3>();
+    for (netapi::DWORD i = 0; i < read; ++i) {
+      if (record[i].usri3_last_logon != 0) logons.push_back(LogonOf(record[i]));
+    }
+    if (!logons.empty() && !batch(logons)) return netapi::NERR_Success;
+    if (status == netapi::NERR_Success) return netapi::NERR_Success;
+    // More promised and none given would ask for ever.
+    if (read == 0) return status;
+  }
+}
+
+netapi::NET_API_STATUS ListedLogons::ReadLogon(const std::string& host,
+                                               std::u16string_view name,
+                                               netapi::ControllerLogon& logon) {
+  const std::u16string server = automation::Widen(host);
+  const std::u16string user(name);
+  netapi::ApiBuffer record(api_);
+  const netapi::NET_API_STATUS status = KeepIfSucceeded(
+      record,
+      api_.NetUserGetInfo(server.c_str(), user.c_str(), 4, record.put()));
+  if (status != netapi::NERR_Success) return status;
+  logon = LogonOf(*record.As<netapi::USER_INFO_4>());
+  return netapi::NERR_Success;
+}
+
+}  // namespace corvane::tasks
