@@ -13,13 +13,17 @@
 #
 # BENCH_SIZES (default "1000 5000"), BENCH_IMPORT_ROWS (default 1000) and
 # BENCH_MEMORY=0 (skips the memory part, which loads 40,000 users) adjust
-# what runs.
+# what runs. BENCH_CONTROLLERS=2 runs against two replicating controllers
+# (tests/dc/with-dcs.sh) and adds the last-logon listing over both.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 corvane=${1:-$root/build/normal/cli/corvane}
 runs=${2:-15}
 
 if [[ -z ${CORVANE_DC_HOST:-} ]]; then
+  if [[ ${BENCH_CONTROLLERS:-1} == 2 ]]; then
+    exec "$root/tests/dc/with-dcs.sh" "$0" "$corvane" "$runs"
+  fi
   exec "$root/tests/dc/with-dc.sh" "$0" "$corvane" "$runs"
 fi
 
@@ -48,6 +52,25 @@ tool() {
 bulk_load() {  # USERS GROUPS
   /usr/bin/python3 "$root/tests/dc/bulk-accounts.py" "$CORVANE_DC_SMB_CONF" \
     bench "$1" "$2"
+  if [[ -n ${CORVANE_DC2_HOST:-} ]]; then
+    "$root/tests/dc/replicate.sh" "$CORVANE_DC2_DIR" \
+      "${CORVANE_DC_NAME,,}.${CORVANE_DC_REALM,,}" >/dev/null
+  fi
+}
+# Every controller of the realm, found from the controllers' own DNS.
+cv_located() {
+  "$corvane" --domain "$CORVANE_DC_DOMAIN" --realm "$CORVANE_DC_REALM" \
+    --dns-server "$CORVANE_DNS_SERVER" -A "$CORVANE_DC_AUTH_FILE" "$@"
+}
+# Each controller's lastLogon of every user, one search a controller.
+ldbsearch_each() {
+  local host
+  for host in "$CORVANE_DC_HOST" "$CORVANE_DC2_HOST"; do
+    ldbsearch -H "ldap://$host" -U "$admin" \
+      --configfile="$CORVANE_DC_CLIENT_CONF" \
+      -b "DC=${CORVANE_DC_REALM//./,DC=}" "(sAMAccountType=805306368)" \
+      sAMAccountName lastLogon
+  done
 }
 
 # Wall time of one run of a command in milliseconds (output discarded);
@@ -119,6 +142,15 @@ for users in $sizes; do
     -- cv user list -- net_rpc user
   pair "group list vs net rpc group, $((users / 10)) groups" 0.8 "$runs" \
     -- cv group list -- net_rpc group
+  pair "user list --disabled vs user list, $users users" 1.5 "$runs" \
+    -- cv user list --disabled -- cv user list
+  if [[ -n ${CORVANE_DC2_HOST:-} ]]; then
+    expect_count "$users" cv_located user list --last-logon
+    pair "user list --last-logon (2 DCs) vs user list, $users users" 2 \
+      "$runs" -- cv_located user list --last-logon -- cv user list
+    pair "user list --last-logon vs ldbsearch lastLogon of each DC" 0.5 \
+      "$runs" -- cv_located user list --last-logon -- ldbsearch_each
+  fi
 done
 
 # One group per user: naming the primary group must not cost more with

@@ -206,11 +206,12 @@ std::string LocateController(const GlobalOptions& options, bool by_name) {
       tried += (tried.empty() ? "" : "; ") + Described(controller) + ": " +
                controller.unanswered;
     }
-    found_controllers = std::move(found);
-    throw BackendError(
+    const std::string message =
         "no domain controller answered (NERR_DCNotFound): " + found.realm +
         " has " + std::to_string(found.controllers.size()) + " in DNS; tried " +
-        tried);
+        tried;
+    found_controllers = std::move(found);
+    throw BackendError(message);
   }
   found.used = *used;
   const FoundController& chosen = found.controllers[*used];

@@ -96,6 +96,62 @@ check "a task command without --server" grep_out repl-one
 CORVANE_SITE=Default-First-Site-Name located dc "$CORVANE_DC_DOMAIN"
 check "the site's records are used" grep_out "$CORVANE_DC_HOST used"
 
+echo "== what only every controller knows"
+# Each controller keeps the logons it served (a Kerberos logon at a chosen
+# controller's KDC) and the bad passwords it saw (counted only under a
+# lock-out threshold).
+samba_tool domain passwordsettings set --account-lockout-threshold=5 \
+  -H "ldap://$CORVANE_DC_HOST" >/dev/null
+echo Pw-1234567890ab | on "$CORVANE_DC_HOST" user add facts-a
+"$here/../dc/replicate.sh" "$CORVANE_DC2_DIR" \
+  "${CORVANE_DC_NAME,,}.$realm_lower" >"$work/replicate" 2>&1
+kinit_at() {  # HOST PASSWORD
+  printf '[libdefaults]\n default_realm = %s\n dns_lookup_kdc = false\n' \
+    "$realm" >"$work/krb5.conf"
+  printf '[realms]\n %s = {\n  kdc = %s\n }\n' "$realm" "$1" \
+    >>"$work/krb5.conf"
+  echo "$2" | KRB5_CONFIG=$work/krb5.conf KRB5CCNAME=$work/ccache \
+    kinit "facts-a@$realm" >/dev/null 2>&1
+}
+check "a logon at DC1" kinit_at "$CORVANE_DC_HOST" Pw-1234567890ab
+sleep 1.1
+check "a later logon at DC2" kinit_at "$CORVANE_DC2_HOST" Pw-1234567890ab
+check "a bad password at DC1" test "$(kinit_at "$CORVANE_DC_HOST" wrong; echo $?)" != 0
+samba_tool domain passwordsettings set --account-lockout-threshold=0 \
+  -H "ldap://$CORVANE_DC_HOST" >/dev/null
+# lastLogon as each controller's own directory holds it.
+last_logon_at() {
+  PASSWD=$admin_password ldbsearch -H "ldap://$1" -U Administrator \
+    --configfile="$CORVANE_DC_CLIENT_CONF" -b "DC=${realm_lower//./,DC=}" \
+    "(sAMAccountName=facts-a)" lastLogon 2>/dev/null |
+    sed -n 's/^lastLogon: //p'
+}
+located --json user show facts-a --all-dcs
+check "user show --all-dcs succeeds" test $? -eq 0 || cat "$work/err" >&2
+check "... the latest logon from DC2, each controller's as its directory has it" \
+  python3 -c '
+import datetime, json, sys
+doc = json.load(open(sys.argv[1]))
+def iso(nt):
+    seconds = (int(nt) + 5000000) // 10000000 - 11644473600
+    return datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc) \
+        .strftime("%Y-%m-%dT%H:%M:%SZ")
+views = {c["name"].split(".")[0]: c for c in doc["controllers"]}
+assert views["dc1"]["lastLogon"] == iso(sys.argv[2]), (views, sys.argv[2])
+assert views["dc2"]["lastLogon"] == iso(sys.argv[3]), (views, sys.argv[3])
+assert views["dc1"]["lastLogon"] < views["dc2"]["lastLogon"]
+assert doc["lastLogon"] == views["dc2"]["lastLogon"]
+assert doc["lastLogonController"].startswith("dc2."), doc
+assert views["dc1"]["badPasswordCount"] == 1, views
+assert views["dc2"]["badPasswordCount"] == 0, views
+' "$work/out" "$(last_logon_at "$CORVANE_DC_HOST")" \
+    "$(last_logon_at "$CORVANE_DC2_HOST")"
+located user list --last-logon --csv
+check "user list --last-logon gives DC2's logon" \
+  grep_out "^facts-a,[0-9T:Z-]*,${CORVANE_DC2_NAME,,}.$realm_lower$"
+check "... and never for an account that never logged on" \
+  grep_out "^repl-one,never,$"
+
 echo "== failover"
 # A controller that is listed first but down: nothing listens on
 # 127.0.0.9.
@@ -124,7 +180,8 @@ done
   >"$work/out" 2>"$work/err"
 check "no controller answering fails" test $? -eq 1
 check "... naming every one tried" grep_err \
-  "no domain controller answered (NERR_DCNotFound): GONE.TEST has 2 in DNS; tried gone1.gone.test (127.0.0.9): Connection refused; gone2.gone.test (127.0.0.10): Connection refused"
+  "no domain controller answered (NERR_DCNotFound): GONE.TEST has 2 in DNS; tried gone1.gone.test (127.0.0.9): Connection refused; gone2.gone.test (127.0.0.10): Connection refused" ||
+  cat "$work/err" >&2
 
 echo "== a run whose controller dies part way"
 # DC1 answers first; it is stopped while an import runs on it. The rows it
@@ -171,6 +228,12 @@ all_there() {
   [[ $count == 60 ]]
 }
 check "DC2 holds every row's account once" all_there
+
+located user list --last-logon --csv
+check "a last-logon listing with DC1 down fails" test $? -eq 1
+check "... naming DC1" grep_err "${CORVANE_DC_NAME,,}.$realm_lower: "
+check "... and still giving what DC2 knows" \
+  grep_out "^facts-a,[0-9T:Z-]*,${CORVANE_DC2_NAME,,}.$realm_lower$"
 
 echo "== $passed passed, $failed failed"
 echo "$passed passed, $failed failed"
