@@ -27,7 +27,8 @@ namespace {
 // The domain object lives only inside this call, so that its end message
 // is written while the audit sink still exists.
 int RunCommand(const Request& request, const ClassFactory& factory,
-               netapi::Api& api, Report& report, PasswordSupply& passwords) {
+               netapi::Api& api, Report& report, PasswordSupply& passwords,
+               common::EventSink& events) {
   const ObjectRef domain = factory.CreateObject(u"Corvane.NTDomain");
   if (request.options.log_level) {
     PutValue(domain, u"eLogging", *request.options.log_level);
@@ -44,10 +45,12 @@ int RunCommand(const Request& request, const ClassFactory& factory,
   if (request.command == Command::kInvoke) {
     return RunInvoke(request, domain, report, passwords);
   }
+  // The changes the classes do not make are told as theirs are.
+  const tasks::ChangeEvents changes{&events, GetNumber(domain, u"eLogging")};
   if (request.command == Command::kBatch) {
-    return RunBatch(request, domain, api, report, passwords);
+    return RunBatch(request, domain, api, report, passwords, changes);
   }
-  return RunTaskCommand(request, domain, api, report, passwords);
+  return RunTaskCommand(request, domain, api, report, passwords, changes);
 }
 
 // The files a command reads (statements, batch lines, import rows), each
@@ -132,7 +135,7 @@ int RunReported(int argc, const char* const* argv, Report& report) {
         request.options.debug_level > 0 ? trace : backend->api();
     ProgressApi api(platform, ::isatty(STDERR_FILENO) != 0);
     const ClassFactory factory(common::Environment{api, *audit});
-    status = RunCommand(request, factory, api, report, passwords);
+    status = RunCommand(request, factory, api, report, passwords, *audit);
   } catch (const UsageError& error) {
     status = report.UsageFailure(error.what());
   } catch (const automation::AutomationError& error) {

@@ -1,5 +1,7 @@
 #include "tasks/account_changes.h"
 
+#include <ctime>
+
 #include "automation/text.h"
 #include "common/result_text.h"
 #include "netapi/api_buffer.h"
@@ -24,37 +26,67 @@ std::string RefusedNul() {
   return automation::ToUtf8(common::kTextContainsNul);
 }
 
+// The time as the events give it, in UTC.
+std::u16string EventTime(Time time) {
+  const std::time_t seconds = time.time_since_epoch().count();
+  std::tm parts{};
+  char text[32] = "";
+  if (::gmtime_r(&seconds, &parts) != nullptr) {
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
+  }
+  return automation::Widen(text);
+}
+
 }  // namespace
+
+void ChangeEvents::Tell(const std::u16string& text) const {
+  if (sink != nullptr &&
+      common::GatePasses(common::EventGate::kFull, logging)) {
+    sink->WriteInformation(text);
+  }
+}
 
 std::string RenameUser(netapi::Api& api, const std::u16string& dc,
                        const std::u16string& user,
-                       const std::u16string& new_name) {
+                       const std::u16string& new_name,
+                       const ChangeEvents& events) {
   if (HoldsNul(user) || HoldsNul(new_name)) return RefusedNul();
   std::u16string name = new_name;
   netapi::USER_INFO_0 record{name.data()};
   DWORD parm_err = 0;
-  return Result(
+  const std::string result = Result(
       u"Unable to rename user",
       api.NetUserSetInfo(dc.c_str(), user.c_str(), 0,
                          reinterpret_cast<netapi::LPBYTE>(&record), &parm_err));
+  if (result == "SUCCESS") {
+    events.Tell(u"Renamed user " + user + u" to " + new_name);
+  }
+  return result;
 }
 
 std::string RenameGroup(netapi::Api& api, const std::u16string& dc,
                         const std::u16string& group,
-                        const std::u16string& new_name) {
+                        const std::u16string& new_name,
+                        const ChangeEvents& events) {
   if (HoldsNul(group) || HoldsNul(new_name)) return RefusedNul();
   std::u16string name = new_name;
   netapi::GROUP_INFO_0 record{name.data()};
   DWORD parm_err = 0;
-  return Result(u"Unable to rename group",
-                api.NetGroupSetInfo(dc.c_str(), group.c_str(), 0,
-                                    reinterpret_cast<netapi::LPBYTE>(&record),
-                                    &parm_err));
+  const std::string result =
+      Result(u"Unable to rename group",
+             api.NetGroupSetInfo(dc.c_str(), group.c_str(), 0,
+                                 reinterpret_cast<netapi::LPBYTE>(&record),
+                                 &parm_err));
+  if (result == "SUCCESS") {
+    events.Tell(u"Renamed group " + group + u" to " + new_name);
+  }
+  return result;
 }
 
 std::string SetAccountExpiry(netapi::Api& api, const std::u16string& dc,
                              const std::u16string& user,
-                             std::optional<Time> expires) {
+                             std::optional<Time> expires,
+                             const ChangeEvents& events) {
   if (HoldsNul(user)) return RefusedNul();
   netapi::USER_INFO_1017 record{netapi::TIMEQ_FOREVER};
   if (expires) {
@@ -66,15 +98,20 @@ std::string SetAccountExpiry(netapi::Api& api, const std::u16string& dc,
     record.usri1017_acct_expires = static_cast<DWORD>(seconds);
   }
   DWORD parm_err = 0;
-  return Result(
+  const std::string result = Result(
       u"Unable to set account expiry",
       api.NetUserSetInfo(dc.c_str(), user.c_str(), 1017,
                          reinterpret_cast<netapi::LPBYTE>(&record), &parm_err));
+  if (result == "SUCCESS") {
+    events.Tell(u"Changed account expiry for user " + user + u" to " +
+                (expires ? EventTime(*expires) : u"never"));
+  }
+  return result;
 }
 
 std::string SetMustChangePassword(netapi::Api& api, const std::u16string& dc,
-                                  const std::u16string& user,
-                                  bool must_change) {
+                                  const std::u16string& user, bool must_change,
+                                  const ChangeEvents& events) {
   if (HoldsNul(user)) return RefusedNul();
   netapi::ApiBuffer buffer(api);
   netapi::NET_API_STATUS status = netapi::KeepIfSucceeded(
@@ -94,6 +131,10 @@ std::string SetMustChangePassword(netapi::Api& api, const std::u16string& dc,
   status =
       api.NetUserSetInfo(dc.c_str(), user.c_str(), 4,
                          reinterpret_cast<netapi::LPBYTE>(&record), &parm_err);
+  if (status == NERR_Success) {
+    events.Tell(u"Changed must change password for user " + user + u" to " +
+                (must_change ? u"True" : u"False"));
+  }
   return Result(u"Unable to set must change password", status);
 }
 

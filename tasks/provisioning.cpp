@@ -183,14 +183,17 @@ void Provisioning::ApplyLifecycle(const AccountRow& row, RowOutcome& outcome,
     }
   };
   if (row.expiry_given && row.expires != expires) {
-    act(row.expires ? "set the expiry" : "clear the expiry",
-        [&] { return SetAccountExpiry(api_, server_, user, row.expires); });
+    act(row.expires ? "set the expiry" : "clear the expiry", [&] {
+      return SetAccountExpiry(api_, server_, user, row.expires,
+                              options_.events);
+    });
   }
   if (row.must_change && *row.must_change != must_change) {
     act(*row.must_change ? "require a password change"
                          : "clear the password change",
         [&] {
-          return SetMustChangePassword(api_, server_, user, *row.must_change);
+          return SetMustChangePassword(api_, server_, user, *row.must_change,
+                                       options_.events);
         });
   }
 }

@@ -14,6 +14,7 @@
 #include "automation/dispatch.h"
 #include "automation/secret.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 #include "tasks/account_rows.h"
 
 namespace corvane::tasks {
@@ -44,6 +45,9 @@ struct ProvisioningOptions {
   // `generated_to` names it.
   GeneratedPasswords* generated = nullptr;
   std::string generated_to;
+  // Where the expiry and must-change changes are told (the classes tell
+  // the rest themselves).
+  ChangeEvents events;
 };
 
 struct RowOutcome {

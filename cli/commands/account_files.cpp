@@ -86,12 +86,13 @@ class LazyPasswordFile final : public tasks::GeneratedPasswords {
 class Import {
  public:
   Import(const Request& request, const ObjectRef& domain, netapi::Api& api,
-         Report& report)
+         Report& report, const tasks::ChangeEvents& events)
       : request_(request),
         options_(request.import),
         domain_(domain),
         api_(api),
-        report_(report) {}
+        report_(report),
+        events_(events) {}
 
   int Run() {
     // Read before the backend opened, unless this is a line of a batch.
@@ -109,7 +110,7 @@ class Import {
     tasks::Provisioning provisioning(
         domain_, api_,
         {options_.dry_run, options_.exist_ok, options_.reset_passwords,
-         generated.get(), options_.generate_passwords});
+         generated.get(), options_.generate_passwords, events_});
     // The groups are known before the first change: a row naming one that
     // does not exist is refused with the other problems.
     if (file.problems.empty() || options_.dry_run) {
@@ -186,6 +187,7 @@ class Import {
   ObjectRef domain_;
   netapi::Api& api_;
   Report& report_;
+  const tasks::ChangeEvents& events_;
   nlohmann::ordered_json rows_ = nlohmann::ordered_json::array();
   std::size_t failed_ = 0;
 };
@@ -235,8 +237,9 @@ class ExportTarget {
 }  // namespace
 
 int RunUserImport(const Request& request, const ObjectRef& domain,
-                  netapi::Api& api, Report& report) {
-  return Import(request, domain, api, report).Run();
+                  netapi::Api& api, Report& report,
+                  const tasks::ChangeEvents& events) {
+  return Import(request, domain, api, report, events).Run();
 }
 
 int RunUserExport(const Request& request, const ObjectRef& domain,

@@ -8,12 +8,15 @@
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 
 // `api` lists members and accounts batch by batch, any number of them.
+// `events`: where the expiry and must-change changes are told.
 int RunUserImport(const Request& request, const ObjectRef& domain,
-                  netapi::Api& api, Report& report);
+                  netapi::Api& api, Report& report,
+                  const tasks::ChangeEvents& events);
 int RunUserExport(const Request& request, const ObjectRef& domain,
                   netapi::Api& api, Report& report);
 

@@ -39,7 +39,8 @@ std::vector<BatchLine> ReadBatch(const Request& request) {
 }
 
 int RunBatch(const Request& request, const ObjectRef& domain, netapi::Api& api,
-             Report& report, PasswordSupply& passwords) {
+             Report& report, PasswordSupply& passwords,
+             const tasks::ChangeEvents& events) {
   nlohmann::ordered_json results = nlohmann::ordered_json::array();
   std::vector<std::size_t> failed;
   for (const BatchLine& line : request.lines) {
@@ -49,8 +50,8 @@ int RunBatch(const Request& request, const ObjectRef& domain, netapi::Api& api,
         passwords.left() - PasswordCount(line.request);
     int status;
     try {
-      status =
-          RunTaskCommand(line.request, domain, api, line_report, passwords);
+      status = RunTaskCommand(line.request, domain, api, line_report, passwords,
+                              events);
     } catch (const UsageError& error) {
       status = line_report.Fail("", error.what());
     } catch (const automation::AutomationError& error) {

@@ -8,6 +8,7 @@
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 
@@ -19,6 +20,7 @@ std::vector<BatchLine> ReadBatch(const Request& request);
 // Runs request.lines on `domain`; each line's passwords come from
 // `passwords` in order.
 int RunBatch(const Request& request, const ObjectRef& domain, netapi::Api& api,
-             Report& report, PasswordSupply& passwords);
+             Report& report, PasswordSupply& passwords,
+             const tasks::ChangeEvents& events);
 
 }  // namespace corvane::cli

@@ -11,8 +11,9 @@ namespace {
 class GroupTask {
  public:
   GroupTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
-            Report& report)
+            Report& report, const tasks::ChangeEvents& events)
       : request_(request),
+        events_(events),
         domain_(domain),
         api_(api),
         server_(Wide(GetText(domain, u"sDC"))),
@@ -60,7 +61,7 @@ class GroupTask {
 
   int Rename() {
     const std::string result = tasks::RenameGroup(
-        api_, server_, Wide(request_.name), Wide(request_.new_name));
+        api_, server_, Wide(request_.name), Wide(request_.new_name), events_);
     report_.Data("group", request_.name);
     report_.Data("newName", request_.new_name);
     return report_.Finish(context_, result);
@@ -137,6 +138,7 @@ class GroupTask {
   }
 
   const Request& request_;
+  const tasks::ChangeEvents& events_;
   ObjectRef domain_;
   netapi::Api& api_;
   std::u16string server_;  // the controller, as selected at the start
@@ -148,8 +150,9 @@ class GroupTask {
 }  // namespace
 
 int RunGroupCommand(const Request& request, const ObjectRef& domain,
-                    netapi::Api& api, Report& report) {
-  return GroupTask(request, domain, api, report).Run();
+                    netapi::Api& api, Report& report,
+                    const tasks::ChangeEvents& events) {
+  return GroupTask(request, domain, api, report, events).Run();
 }
 
 }  // namespace corvane::cli

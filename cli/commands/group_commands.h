@@ -8,10 +8,12 @@
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 
 int RunGroupCommand(const Request& request, const ObjectRef& domain,
-                    netapi::Api& api, Report& report);
+                    netapi::Api& api, Report& report,
+                    const tasks::ChangeEvents& events);
 
 }  // namespace corvane::cli

@@ -61,19 +61,19 @@ void CheckRequest(const Request& request) {
 }
 
 int RunTaskCommand(const Request& request, const ObjectRef& domain,
-                   netapi::Api& api, Report& report,
-                   PasswordSupply& passwords) {
+                   netapi::Api& api, Report& report, PasswordSupply& passwords,
+                   const tasks::ChangeEvents& events) {
   if (request.command == Command::kUserImport) {
-    return RunUserImport(request, domain, api, report);
+    return RunUserImport(request, domain, api, report, events);
   }
   if (request.command == Command::kUserExport) {
     return RunUserExport(request, domain, api, report);
   }
   if (IsUserCommand(request.command)) {
-    return RunUserCommand(request, domain, api, report, passwords);
+    return RunUserCommand(request, domain, api, report, passwords, events);
   }
   if (IsGroupCommand(request.command)) {
-    return RunGroupCommand(request, domain, api, report);
+    return RunGroupCommand(request, domain, api, report, events);
   }
   throw UsageError("not a user or group command");
 }

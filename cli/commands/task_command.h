@@ -7,6 +7,7 @@
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 
@@ -18,7 +19,9 @@ void CheckRequest(const Request& request);
 
 // Runs a user or group command on `domain`, whose sDomain is already set;
 // listings walk `api` directly.
+// `events`: where the changes the classes do not make are told.
 int RunTaskCommand(const Request& request, const ObjectRef& domain,
-                   netapi::Api& api, Report& report, PasswordSupply& passwords);
+                   netapi::Api& api, Report& report, PasswordSupply& passwords,
+                   const tasks::ChangeEvents& events);
 
 }  // namespace corvane::cli

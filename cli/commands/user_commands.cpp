@@ -88,9 +88,11 @@ bool ShowOnTerminal(const std::string& user,
 class UserTask {
  public:
   UserTask(const Request& request, const ObjectRef& domain, netapi::Api& api,
-           Report& report, PasswordSupply& passwords)
+           Report& report, PasswordSupply& passwords,
+           const tasks::ChangeEvents& events)
       : request_(request),
         passwords_(passwords),
+        events_(events),
         domain_(domain),
         api_(api),
         users_(GetObject(domain, u"Users")),
@@ -151,12 +153,12 @@ class UserTask {
     const Lifecycle& lifecycle = request_.lifecycle;
     if (lifecycle.expiry_given()) {
       const std::string result = tasks::SetAccountExpiry(
-          api_, Dc(), Wide(request_.name), ExpiryOf(lifecycle));
+          api_, Dc(), Wide(request_.name), ExpiryOf(lifecycle), events_);
       if (!IsSuccess(result)) return result;
     }
     if (lifecycle.must_change) {
       const std::string result = tasks::SetMustChangePassword(
-          api_, Dc(), Wide(request_.name), *lifecycle.must_change);
+          api_, Dc(), Wide(request_.name), *lifecycle.must_change, events_);
       if (!IsSuccess(result)) return result;
     }
     return "SUCCESS";
@@ -164,7 +166,7 @@ class UserTask {
 
   int Rename() {
     const std::string result = tasks::RenameUser(
-        api_, Dc(), Wide(request_.name), Wide(request_.new_name));
+        api_, Dc(), Wide(request_.name), Wide(request_.new_name), events_);
     report_.Data("user", request_.name);
     report_.Data("newName", request_.new_name);
     return report_.Finish(context_, result);
@@ -443,6 +445,7 @@ class UserTask {
 
   const Request& request_;
   PasswordSupply& passwords_;
+  const tasks::ChangeEvents& events_;
   ObjectRef domain_;
   netapi::Api& api_;
   ObjectRef users_;
@@ -454,9 +457,9 @@ class UserTask {
 }  // namespace
 
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   netapi::Api& api, Report& report,
-                   PasswordSupply& passwords) {
-  return UserTask(request, domain, api, report, passwords).Run();
+                   netapi::Api& api, Report& report, PasswordSupply& passwords,
+                   const tasks::ChangeEvents& events) {
+  return UserTask(request, domain, api, report, passwords, events).Run();
 }
 
 }  // namespace corvane::cli

@@ -8,12 +8,14 @@
 #include "cli/parsing/request.h"
 #include "cli/report/report.h"
 #include "netapi/api.h"
+#include "tasks/account_changes.h"
 
 namespace corvane::cli {
 
 // `user add` and `user password` take their password from `passwords`.
 // `user show` and `user groups` read what NTUser does not give from `api`.
 int RunUserCommand(const Request& request, const ObjectRef& domain,
-                   netapi::Api& api, Report& report, PasswordSupply& passwords);
+                   netapi::Api& api, Report& report, PasswordSupply& passwords,
+                   const tasks::ChangeEvents& events);
 
 }  // namespace corvane::cli

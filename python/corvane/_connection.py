@@ -396,24 +396,22 @@ class Connection:
 
     def rename_user(self, name, new_name):
         """Renames the account; its SID, groups and password stay."""
-        self._changed(_corvane.rename_user(self._session, self.dc, name,
-                                           new_name))
+        self._changed(_corvane.rename_user(self._domain, name, new_name))
 
     def rename_group(self, name, new_name):
         """Renames the global group; its SID and members stay."""
-        self._changed(_corvane.rename_group(self._session, self.dc, name,
-                                            new_name))
+        self._changed(_corvane.rename_group(self._domain, name, new_name))
 
     def set_account_expiry(self, name, expires):
         """When the account expires (a datetime; naive ones are UTC), or
         None for never."""
         self._changed(_corvane.set_account_expiry(
-            self._session, self.dc, name, _seconds(expires)))
+            self._domain, name, _seconds(expires)))
 
     def set_must_change_password(self, name, must_change=True):
         """Whether the user must change the password at the next logon."""
         self._changed(_corvane.set_must_change_password(
-            self._session, self.dc, name, bool(must_change)))
+            self._domain, name, bool(must_change)))
 
     def _set_disabled(self, name, disabled):
         self._select_user(name)

@@ -59,6 +59,8 @@ class Session {
 
   const ClassFactory& factory() const { return factory_; }
   netapi::Api& api() { return *top_; }
+  // Where the objects' events go (logger "corvane").
+  common::EventSink& events() { return events_; }
   CallGate* gate() { return gate_.get(); }
 
   // Saves a simulated state the session may have changed, and gives up

@@ -154,13 +154,22 @@ py::object Groups(const std::shared_ptr<Session>& session,
       py::none());
 }
 
-// A change the contract has no member for, made through the tasks with the
-// interpreter's lock released; "SUCCESS" or the failed call's text.
+// Changes under `domain` told as its own are: its eLogging, its events.
+tasks::ChangeEvents EventsUnder(const ObjectHandle& domain) {
+  return {&domain.session->events(),
+          automation::GetNumber(domain.object, u"eLogging")};
+}
+
+// A change the contract has no member for, made through the tasks on the
+// domain's controller with the interpreter's lock released; "SUCCESS" or
+// the failed call's text.
 template <typename Change>
-std::string Changed(const std::shared_ptr<Session>& session, Change change) {
-  Session::Use use(*session);
+std::string Changed(const ObjectHandle& domain, Change change) {
+  Session::Use use(*domain.session);
+  const std::u16string dc = Widen(automation::GetText(domain.object, u"sDC"));
+  const tasks::ChangeEvents events = EventsUnder(domain);
   py::gil_scoped_release release;
-  return change(session->api());
+  return change(domain.session->api(), dc, events);
 }
 
 std::optional<tasks::Time> TimeFrom(const py::object& seconds) {
@@ -318,6 +327,7 @@ class Import {
     options.generated = keep_.get();
     if (keep_) options.generated_to = "the caller";
     Session::Use use(*domain_.session);
+    options.events = EventsUnder(domain_);
     py::gil_scoped_release release;
     provisioning_.emplace(domain_.object, domain_.session->api(), options);
   }
@@ -402,36 +412,38 @@ void BindTasks(py::module_& m) {
                           tasks::AccountBatches(session->api(), Widen(dc)),
                           {disabled, locked, expired, never_logged_on});
   });
-  m.def("rename_user", [](std::shared_ptr<Session> session,
-                          const std::string& dc, const std::string& user,
+  using Events = const tasks::ChangeEvents&;
+  m.def("rename_user", [](const ObjectHandle& domain, const std::string& user,
                           const std::string& new_name) {
-    return Changed(session, [&](netapi::Api& api) {
-      return tasks::RenameUser(api, Widen(dc), Widen(user), Widen(new_name));
+    return Changed(domain, [&](netapi::Api& api, const std::u16string& dc,
+                               Events events) {
+      return tasks::RenameUser(api, dc, Widen(user), Widen(new_name), events);
     });
   });
-  m.def("rename_group", [](std::shared_ptr<Session> session,
-                           const std::string& dc, const std::string& group,
+  m.def("rename_group", [](const ObjectHandle& domain, const std::string& group,
                            const std::string& new_name) {
-    return Changed(session, [&](netapi::Api& api) {
-      return tasks::RenameGroup(api, Widen(dc), Widen(group), Widen(new_name));
+    return Changed(domain, [&](netapi::Api& api, const std::u16string& dc,
+                               Events events) {
+      return tasks::RenameGroup(api, dc, Widen(group), Widen(new_name), events);
     });
   });
-  m.def("set_account_expiry", [](std::shared_ptr<Session> session,
-                                 const std::string& dc, const std::string& user,
-                                 py::object seconds) {
+  m.def("set_account_expiry", [](const ObjectHandle& domain,
+                                 const std::string& user, py::object seconds) {
     const std::optional<tasks::Time> expires = TimeFrom(seconds);
-    return Changed(session, [&](netapi::Api& api) {
-      return tasks::SetAccountExpiry(api, Widen(dc), Widen(user), expires);
-    });
-  });
-  m.def("set_must_change_password",
-        [](std::shared_ptr<Session> session, const std::string& dc,
-           const std::string& user, bool must_change) {
-          return Changed(session, [&](netapi::Api& api) {
-            return tasks::SetMustChangePassword(api, Widen(dc), Widen(user),
-                                                must_change);
-          });
+    return Changed(
+        domain, [&](netapi::Api& api, const std::u16string& dc, Events events) {
+          return tasks::SetAccountExpiry(api, dc, Widen(user), expires, events);
         });
+  });
+  m.def("set_must_change_password", [](const ObjectHandle& domain,
+                                       const std::string& user,
+                                       bool must_change) {
+    return Changed(
+        domain, [&](netapi::Api& api, const std::u16string& dc, Events events) {
+          return tasks::SetMustChangePassword(api, dc, Widen(user), must_change,
+                                              events);
+        });
+  });
   // A generated password as a bytearray the caller may wipe.
   m.def("generate_password", [] {
     const automation::Secret password = tasks::GeneratePassword();

@@ -155,6 +155,14 @@ TEST_F(CorvaneSession, MustChangeExpiryRenameAndRandomPasswords) {
   EXPECT_EQ(line.size(), 22u);
   EXPECT_EQ(added.dump().find(password), std::string::npos);
   EXPECT_EQ(ReadFile(audit).find(password), std::string::npos);
+  // The lifecycle changes the classes do not make are told as theirs are.
+  EXPECT_NE(ReadFile(audit).find("Changed account expiry for user erin to "
+                                 "2031-0"),
+            std::string::npos)
+      << ReadFile(audit);
+  EXPECT_NE(ReadFile(audit).find(
+                "Changed must change password for user erin to True"),
+            std::string::npos);
   // The file is new: a second run refuses it and makes nothing.
   EXPECT_EQ(Corvane({"user", "add", "fay", "--random-password",
                      "--write-password", file})

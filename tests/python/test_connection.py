@@ -137,7 +137,7 @@ def test_no_controller_is_a_clear_error():
         corvane.connect("dc1", user="a%b")
 
 
-def test_lifecycle_renames_and_filtered_accounts(conn):
+def test_lifecycle_renames_and_filtered_accounts(conn, caplog):
     password = conn.create_user("lyn", random_password=True,
                                 must_change_password=True,
                                 account_expires=datetime.datetime(
@@ -148,7 +148,10 @@ def test_lifecycle_renames_and_filtered_accounts(conn):
     assert facts.account_expires == datetime.datetime(
         2031, 1, 31, tzinfo=datetime.timezone.utc)
     sid = facts.sid
-    conn.rename_user("lyn", "lyn.b")
+    conn.domain_object.eLogging = 2  # attribute changes told too
+    with caplog.at_level(logging.INFO, logger="corvane"):
+        conn.rename_user("lyn", "lyn.b")
+    assert "Renamed user lyn to lyn.b" in [r.getMessage() for r in caplog.records]
     assert conn.user("lyn.b").sid == sid
     with pytest.raises(corvane.UserNotFound):
         conn.user("lyn")

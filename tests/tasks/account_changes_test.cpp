@@ -23,32 +23,38 @@ TEST(AccountChanges, EachIsTheLevelThePlatformDefines) {
   Directory& domain = netapi::simulated::SeedDemoDomain(controller);
   auto& journal = controller.journal();
   const auto sid = domain.FindUser(u"bob")->sid;
+  // Told as the classes tell an attribute change: under LogFull only.
+  common::MemoryEventSink sink;
+  const ChangeEvents events{&sink, common::kLogFull};
 
-  EXPECT_EQ(RenameUser(controller, kDc, u"bob", u"robert"), "SUCCESS");
+  EXPECT_EQ(RenameUser(controller, kDc, u"bob", u"robert", events), "SUCCESS");
   ASSERT_EQ(journal.Count("NetUserSetInfo"), 1u);
   EXPECT_EQ(journal.Of("NetUserSetInfo")[0].Number("level"), 0u);
   EXPECT_EQ(journal.Of("NetUserSetInfo")[0].Text("usri0_name"), u"robert");
   ASSERT_NE(domain.FindUser(u"robert"), nullptr);
   EXPECT_EQ(domain.FindUser(u"robert")->sid, sid);
   EXPECT_EQ(domain.FindGroup(u"Sales")->members.front(), u"robert");
-  EXPECT_NE(RenameUser(controller, kDc, u"robert", u"alice").find("#2224"),
-            std::string::npos);
-  EXPECT_NE(RenameUser(controller, kDc, u"robert", u"Sales").find("#2223"),
-            std::string::npos);
+  EXPECT_NE(
+      RenameUser(controller, kDc, u"robert", u"alice", events).find("#2224"),
+      std::string::npos);
+  EXPECT_NE(
+      RenameUser(controller, kDc, u"robert", u"Sales", events).find("#2223"),
+      std::string::npos);
 
   const auto group_sid = domain.FindGroup(u"Sales")->sid;
-  EXPECT_EQ(RenameGroup(controller, kDc, u"Sales", u"Marketing"), "SUCCESS");
+  EXPECT_EQ(RenameGroup(controller, kDc, u"Sales", u"Marketing", events),
+            "SUCCESS");
   EXPECT_EQ(journal.Of("NetGroupSetInfo").back().Text("grpi0_name"),
             u"Marketing");
   EXPECT_EQ(domain.FindGroup(u"Marketing")->sid, group_sid);
 
   journal.Clear();
   EXPECT_EQ(SetAccountExpiry(controller, kDc, u"robert",
-                             Time(std::chrono::seconds(1900000000))),
+                             Time(std::chrono::seconds(1900000000)), events),
             "SUCCESS");
   EXPECT_EQ(journal.Of("NetUserSetInfo")[0].Number("level"), 1017u);
   EXPECT_EQ(domain.FindUser(u"robert")->acct_expires, 1900000000u);
-  EXPECT_EQ(SetAccountExpiry(controller, kDc, u"robert", std::nullopt),
+  EXPECT_EQ(SetAccountExpiry(controller, kDc, u"robert", std::nullopt, events),
             "SUCCESS");
   EXPECT_EQ(domain.FindUser(u"robert")->acct_expires, netapi::TIMEQ_FOREVER);
   EXPECT_EQ(journal.Count("NetUserSetInfo"), 2u);
@@ -57,7 +63,8 @@ TEST(AccountChanges, EachIsTheLevelThePlatformDefines) {
   // password; nothing written when it already reads so.
   journal.Clear();
   domain.FindUser(u"robert")->full_name = u"Robert B";
-  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", true), "SUCCESS");
+  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", true, events),
+            "SUCCESS");
   ASSERT_EQ(journal.Count("NetUserSetInfo"), 1u);
   const auto set = journal.Of("NetUserSetInfo")[0];
   EXPECT_EQ(set.Number("level"), 4u);
@@ -66,16 +73,33 @@ TEST(AccountChanges, EachIsTheLevelThePlatformDefines) {
   EXPECT_EQ(set.Number("usri4_password_expired"), 1u);
   EXPECT_TRUE(domain.FindUser(u"robert")->password_expired);
   EXPECT_EQ(domain.FindUser(u"robert")->full_name, u"Robert B");
-  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", true), "SUCCESS");
+  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", true, events),
+            "SUCCESS");
   EXPECT_EQ(journal.Count("NetUserSetInfo"), 1u);
   EXPECT_EQ(journal.Count("NetUserGetInfo"), 2u);
-  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", false),
+  EXPECT_EQ(SetMustChangePassword(controller, kDc, u"robert", false, events),
             "SUCCESS");
   EXPECT_FALSE(domain.FindUser(u"robert")->password_expired);
-  EXPECT_NE(
-      SetMustChangePassword(controller, kDc, u"nosuch", true).find("#2221"),
-      std::string::npos);
+  EXPECT_NE(SetMustChangePassword(controller, kDc, u"nosuch", true, events)
+                .find("#2221"),
+            std::string::npos);
   EXPECT_EQ(controller.ledger().outstanding(), 0u);
+
+  // One event a change made, none for a failed one or one not needed.
+  EXPECT_EQ(
+      sink.entries(),
+      (std::vector<std::u16string>{
+          u"Renamed user bob to robert", u"Renamed group Sales to Marketing",
+          u"Changed account expiry for user robert to 2030-03-17 "
+          u"17:46:40 UTC",
+          u"Changed account expiry for user robert to never",
+          u"Changed must change password for user robert to True",
+          u"Changed must change password for user robert to False"}));
+  sink.Clear();
+  EXPECT_EQ(RenameUser(controller, kDc, u"robert", u"bob",
+                       ChangeEvents{&sink, common::kLogAddDel}),
+            "SUCCESS");
+  EXPECT_TRUE(sink.entries().empty());
 }
 
 TEST(AccountChanges, TheFactsListingTakesOneCallPerBatch) {
