@@ -54,7 +54,7 @@ bulk_load() {  # USERS GROUPS
     bench "$1" "$2"
   if [[ -n ${CORVANE_DC2_HOST:-} ]]; then
     "$root/tests/dc/replicate.sh" "$CORVANE_DC2_DIR" \
-      "${CORVANE_DC_NAME,,}.${CORVANE_DC_REALM,,}" >/dev/null
+      "${CORVANE_DC_NAME,,}.${CORVANE_DC_REALM,,}" >/dev/null 2>&1
   fi
 }
 # Every controller of the realm, found from the controllers' own DNS.

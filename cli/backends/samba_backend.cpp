@@ -246,6 +246,11 @@ std::vector<tasks::DomainController> EveryControllerInDns(
   if (!found_controllers) {
     try {
       found_controllers = FindInDns(options);
+    } catch (const UsageError&) {
+      throw BackendError(
+          "every controller is asked, as the realm's DNS names them: give "
+          "--realm REALM (or -s FILE naming one), and --dns-server ADDRESS "
+          "where the host's DNS does not know the realm");
     } catch (const std::exception& error) {
       throw BackendError(
           std::string("every controller is asked, as the realm's DNS names "

@@ -264,6 +264,22 @@ TEST_F(CorvaneSession, FilteredListingsReadTheBatchesOnly) {
   EXPECT_EQ(long_form["users"][0]["mustChangePassword"], true);
   EXPECT_EQ(Json({"user", "list", "--locked"})["users"], json::array());
   EXPECT_EQ(Corvane({"--json", "user", "list", "--csv"}).status, 2);
+
+  // Every controller's logons: the simulated controller is the one.
+  json state = json::parse(ReadFile(state_));
+  for (json& user : state["domains"][0]["users"]) {
+    if (user["name"] == "alice") user["lastLogon"] = 1700000000;
+  }
+  std::ofstream(state_) << state.dump();
+  const std::string last = Ok({"user", "list", "--last-logon", "--csv"});
+  EXPECT_EQ(last.substr(0, last.find('\n')), "name,last logon,controller");
+  EXPECT_NE(last.find("\nalice,2023-11-14T22:13:20Z,DC1\n"), std::string::npos)
+      << last;
+  EXPECT_NE(last.find("\nbob,never,\n"), std::string::npos);
+  const json shown = Json({"user", "show", "alice", "--all-dcs"});
+  EXPECT_EQ(shown["lastLogonController"], "DC1");
+  EXPECT_EQ(shown["controllers"][0]["lastLogon"], "2023-11-14T22:13:20Z");
+  EXPECT_EQ(Corvane({"user", "list", "--last-logon", "--disabled"}).status, 2);
 }
 
 TEST_F(CorvaneSession, TextOutputOfShow) {
