@@ -130,9 +130,10 @@ int RunReported(int argc, const char* const* argv, Report& report) {
 
   int status;
   try {
-    netapi::CallTrace trace(backend->api(), std::cerr);
+    netapi::CallTrace trace(backend->api(), std::cerr, BackendSearch());
     netapi::Api& platform =
         request.options.debug_level > 0 ? trace : backend->api();
+    if (request.options.debug_level > 0) TraceBackendSearch(trace);
     ProgressApi api(platform, ::isatty(STDERR_FILENO) != 0);
     const ClassFactory factory(common::Environment{api, *audit});
     status = RunCommand(request, factory, api, report, passwords, *audit);

@@ -131,6 +131,19 @@ NET_API_STATUS CallTrace::NetUserEnum(LPCWSTR servername, DWORD level,
   });
 }
 
+NET_API_STATUS CallTrace::NetUserEnumMatching(LPCWSTR servername,
+                                              const AccountQuery& query,
+                                              LPBYTE* bufptr, DWORD prefmaxlen,
+                                              LPDWORD entriesread,
+                                              LPDWORD totalentries,
+                                              LPDWORD resume_handle) {
+  return Traced("NetUserEnum", servername, 3, [&] {
+    return search_->NetUserEnumMatching(servername, query, bufptr, prefmaxlen,
+                                        entriesread, totalentries,
+                                        resume_handle);
+  });
+}
+
 NET_API_STATUS CallTrace::NetUserGetInfo(LPCWSTR servername, LPCWSTR username,
                                          DWORD level, LPBYTE* bufptr) {
   return Traced("NetUserGetInfo", servername, level, [&] {

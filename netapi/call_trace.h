@@ -9,14 +9,25 @@
 #include <ostream>
 #include <string_view>
 
+#include "netapi/account_search.h"
 #include "netapi/forwarding_api.h"
 
 namespace corvane::netapi {
 
-class CallTrace final : public ForwardingApi {
+class CallTrace final : public ForwardingApi, public AccountSearch {
  public:
-  CallTrace(Api& backend, std::ostream& out)
-      : ForwardingApi(backend), out_(out) {}
+  // `search`: the backend's narrowed listing, traced too when given.
+  CallTrace(Api& backend, std::ostream& out, AccountSearch* search = nullptr)
+      : ForwardingApi(backend), out_(out), search_(search) {}
+
+  // The traced narrowed listing; null when the backend has none.
+  AccountSearch* search() { return search_ != nullptr ? this : nullptr; }
+  // Written as NetUserEnum at level 3, which it is, narrowed.
+  NET_API_STATUS NetUserEnumMatching(LPCWSTR servername,
+                                     const AccountQuery& query, LPBYTE* bufptr,
+                                     DWORD prefmaxlen, LPDWORD entriesread,
+                                     LPDWORD totalentries,
+                                     LPDWORD resume_handle) override;
 
   NET_API_STATUS NetGetDCName(LPCWSTR servername, LPCWSTR domainname,
                               LPBYTE* bufptr) override;
@@ -74,6 +85,7 @@ class CallTrace final : public ForwardingApi {
                         Call&& call);
 
   std::ostream& out_;
+  AccountSearch* search_;
 };
 
 }  // namespace corvane::netapi

@@ -32,6 +32,19 @@ common::BatchCall AccountBatches(netapi::Api& api, std::u16string server) {
       };
 }
 
+common::BatchCall MatchingAccountBatches(netapi::AccountSearch& search,
+                                         std::u16string server,
+                                         netapi::AccountQuery query) {
+  auto resume = std::make_shared<netapi::DWORD>(0);
+  return
+      [&search, server = std::move(server), query, resume](
+          netapi::LPBYTE* batch, netapi::LPDWORD read, netapi::LPDWORD total) {
+        return search.NetUserEnumMatching(server.c_str(), query, batch,
+                                          kAccountBatchBytes, read, total,
+                                          resume.get());
+      };
+}
+
 namespace {
 
 Time At(std::int64_t seconds) { return Time(std::chrono::seconds(seconds)); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/name_listing.h"
+#include "netapi/account_search.h"
 #include "tasks/account_facts.h"
 
 namespace corvane::tasks {
@@ -29,6 +30,12 @@ common::BatchCall MemberBatches(netapi::Api& api, std::u16string server,
 // carry every account's flags and times, so that no account needs a call
 // of its own.
 common::BatchCall AccountBatches(netapi::Api& api, std::u16string server);
+
+// The same, of the accounts that may match `query`, which the controller
+// leaves out where the backend can have it do so (netapi/account_search.h).
+common::BatchCall MatchingAccountBatches(netapi::AccountSearch& search,
+                                         std::u16string server,
+                                         netapi::AccountQuery query);
 
 // An account as the level 3 listing gives it; times as in AccountFacts.
 struct ListedAccount {
@@ -57,6 +64,9 @@ struct AccountFilter {
   bool expired = false;  // the password or the account
   bool never_logged_on = false;
   bool Matches(const ListedAccount& account) const;
+  netapi::AccountQuery Query() const {
+    return {disabled, locked, expired, never_logged_on};
+  }
 };
 
 // Hands every account of AccountBatches to `each` as it arrives, as

@@ -11,7 +11,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 # The platform layer's own headers (not a backend's).
 PLATFORM = r"netapi/[a-z_]+\.h"
 # The platform calls and their buffers and records, for the layers above it.
-PLATFORM_CALLS = r"netapi/(api|api_buffer|controller_logons|types|unique_buffer|sid_text)\.h"
+PLATFORM_CALLS = r"netapi/(account_search|api|api_buffer|controller_logons|types|unique_buffer|sid_text)\.h"
 # The value types every layer shares: text conversion and secrets.
 VALUES = r"automation/(text|secret)\.h"
 

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "cli/parsing/request.h"
+#include "netapi/account_search.h"
 #include "netapi/api.h"
+#include "netapi/call_trace.h"
 #include "netapi/controller_logons.h"
 #include "tasks/every_controller.h"
 
@@ -68,6 +70,14 @@ const ControllerLocation* FoundControllers();
 // each controller's directory; null for the simulated controller, whose
 // platform layer serves them (tasks::ListedLogons).
 netapi::ControllerLogons* BackendLogons();
+
+// The open Samba backend's listing that its controller's directory
+// narrows; null for the simulated controller, whose listings are read
+// whole. Under the call trace, the traced one.
+netapi::AccountSearch* BackendSearch();
+// Sends the narrowed listing through `trace` (made over the backend's
+// own, and outliving the command).
+void TraceBackendSearch(netapi::CallTrace& trace);
 
 // Every controller of the domain, for a command that asks each of them:
 // the simulated controller `dc` alone, or the realm's controllers from DNS

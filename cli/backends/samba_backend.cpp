@@ -30,6 +30,8 @@ namespace {
 
 std::optional<ControllerLocation> found_controllers;
 netapi::ControllerLogons* opened_logons = nullptr;
+netapi::AccountSearch* opened_search = nullptr;
+netapi::AccountSearch* traced_search = nullptr;
 
 }  // namespace
 
@@ -38,6 +40,14 @@ const ControllerLocation* FoundControllers() {
 }
 
 netapi::ControllerLogons* BackendLogons() { return opened_logons; }
+
+netapi::AccountSearch* BackendSearch() {
+  return traced_search != nullptr ? traced_search : opened_search;
+}
+
+void TraceBackendSearch(netapi::CallTrace& trace) {
+  traced_search = trace.search();
+}
 
 #ifdef CORVANE_WITH_SAMBA
 namespace {
@@ -72,8 +82,13 @@ class SambaBackend : public Backend {
   explicit SambaBackend(netapi::SambaConfig config)
       : api_(SambaModule().open(WithPrivateFolder(std::move(config)))) {
     opened_logons = &SambaModule().logons(*api_);
+    opened_search = &SambaModule().search(*api_);
   }
-  ~SambaBackend() override { opened_logons = nullptr; }
+  ~SambaBackend() override {
+    opened_logons = nullptr;
+    opened_search = nullptr;
+    traced_search = nullptr;
+  }
   SambaBackend(const SambaBackend&) = delete;
   SambaBackend& operator=(const SambaBackend&) = delete;
   netapi::Api& api() override { return *api_; }

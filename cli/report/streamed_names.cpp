@@ -1,6 +1,7 @@
 #include "cli/report/streamed_names.h"
 
 #include "automation/text.h"
+#include "cli/backends/backend.h"
 #include "cli/inputs/csv.h"
 #include "cli/report/times.h"
 
@@ -63,8 +64,14 @@ int ShowUserListing(netapi::Api& api, const std::u16string& dc,
                                    std::string(10, ' ') + "LAST-LOGON" +
                                    std::string(15, ' ') + "FULL-NAME");
   }
+  // Where the controller can leave out what the filters drop, it does.
+  netapi::AccountSearch* search =
+      options.filtered() ? BackendSearch() : nullptr;
   const std::string result = tasks::WalkAccounts(
-      api, tasks::AccountBatches(api, dc),
+      api,
+      search != nullptr
+          ? tasks::MatchingAccountBatches(*search, dc, filter.Query())
+          : tasks::AccountBatches(api, dc),
       [&](tasks::ListedAccount account) {
         if (!filter.Matches(account)) return;
         const std::string name = automation::ToUtf8(account.name);

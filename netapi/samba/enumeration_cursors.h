@@ -50,6 +50,7 @@ struct ListingKey {
   std::string server;
   DWORD level = 0;
   DWORD filter = 0;
+  std::uint32_t query = 0;  // a user listing narrowed by the directory
   std::string group;
   bool operator==(const ListingKey&) const = default;
 };

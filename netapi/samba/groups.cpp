@@ -233,6 +233,7 @@ NET_API_STATUS SambaApi::NetGroupEnum(LPCWSTR servername, DWORD level,
                  .server = host,
                  .level = level,
                  .filter = 0,
+                 .query = 0,
                  .group = {}};
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle;

@@ -46,12 +46,12 @@ NET_API_STATUS LdapChannel::Open() {
 }
 
 NET_API_STATUS LdapChannel::NextUsers(
-    corvane_ldap_cursor& cursor, DWORD page_size,
+    corvane_ldap_cursor& cursor, std::uint32_t query, DWORD page_size,
     const std::function<void(DirectoryUsers)>& receive) {
   if (const NET_API_STATUS status = Open()) return status;
   Page page{&receive, {}};
-  return corvane_rpc_error_code(
-      corvane_ldap_next_users(ldap_, &cursor, page_size, ReceivePage, &page));
+  return corvane_rpc_error_code(corvane_ldap_next_users(
+      ldap_, &cursor, query, page_size, ReceivePage, &page));
 }
 
 NET_API_STATUS LdapChannel::NextLogons(
@@ -77,7 +77,7 @@ NET_API_STATUS LdapChannel::ListUsers(
   bool wanted = true;
   while (wanted && !cursor.complete) {
     if (const NET_API_STATUS status =
-            NextUsers(cursor, page_size,
+            NextUsers(cursor, 0, page_size,
                       [&](DirectoryUsers users) { wanted = page(users); })) {
       return status;
     }

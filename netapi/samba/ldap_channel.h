@@ -30,7 +30,10 @@ class LdapChannel {
   // handed to `page` (whose texts last until it returns); `cursor` moves
   // on, and is complete after the last page. ERROR_NOT_SUPPORTED when
   // Samba's LDAP client module is not installed.
-  NET_API_STATUS NextUsers(corvane_ldap_cursor& cursor, DWORD page_size,
+  // `query` (CORVANE_LDAP_*, 0 for all) lets the server leave out the
+  // accounts that cannot match it.
+  NET_API_STATUS NextUsers(corvane_ldap_cursor& cursor, std::uint32_t query,
+                           DWORD page_size,
                            const std::function<void(DirectoryUsers)>& page);
   // The accounts this controller served a logon for, as NextUsers hands
   // accounts out, with only the facts corvane_ldap_next_logons reads.

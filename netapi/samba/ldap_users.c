@@ -548,13 +548,56 @@ done:
   return status;
 }
 
+char* corvane_ldap_query_filter(void* owner, uint32_t query,
+                                const struct corvane_ldap_policy* policy) {
+  char* filter = talloc_strdup(owner, "(&(sAMAccountType=805306368)");
+  if (filter != NULL && (query & CORVANE_LDAP_DISABLED) != 0) {
+    filter = talloc_strdup_append(
+        filter, "(userAccountControl:1.2.840.113556.1.4.803:=2)");
+  }
+  if (filter != NULL && (query & CORVANE_LDAP_LOCKED) != 0) {
+    filter = talloc_strdup_append(filter, "(lockoutTime>=1)");
+  }
+  if (filter != NULL && (query & CORVANE_LDAP_NEVER_LOGGED_ON) != 0) {
+    filter = talloc_strdup_append(filter, "(|(!(lastLogon=*))(lastLogon=0))");
+  }
+  if (filter != NULL && (query & CORVANE_LDAP_EXPIRED) != 0) {
+    // A password set to be changed, one older than the largest age, or an
+    // account past its expiry (0 and the largest time: never).
+    const int64_t now = (int64_t)policy->now;
+    const int64_t age = policy->max_password_age;  // negative
+    const bool ages = age < 0 && age != INT64_MIN;
+    filter = talloc_asprintf_append(
+        filter,
+        "(|(pwdLastSet=0)%s(&(accountExpires>=1)(accountExpires<=%lld)))",
+        ages ? talloc_asprintf(filter, "(pwdLastSet<=%lld)",
+                               (long long)(now + age))
+             : "",
+        (long long)now);
+  }
+  return filter == NULL ? NULL : talloc_strdup_append(filter, ")");
+}
+
 uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  struct corvane_ldap_cursor* cursor,
-                                 uint32_t page_size, corvane_ldap_page receive,
-                                 void* context) {
-  const struct search search = {kUserFilter, kUserAttributes,
-                                corvane_ldap_read_user};
-  return NextPage(ldap, &search, cursor, page_size, receive, context);
+                                 uint32_t query, uint32_t page_size,
+                                 corvane_ldap_page receive, void* context) {
+  TALLOC_CTX* frame = talloc_stackframe();
+  // Every page of a listing asks with the same filter, as paging needs.
+  if (cursor->cookie_length == 0) cursor->asked_at = NtNow();
+  struct corvane_ldap_policy asked = ldap->policy;
+  asked.now = cursor->asked_at;
+  const char* filter = query == 0
+                           ? kUserFilter
+                           : corvane_ldap_query_filter(frame, query, &asked);
+  uint32_t status = NT_STATUS_V(NT_STATUS_NO_MEMORY);
+  if (filter != NULL) {
+    const struct search search = {filter, kUserAttributes,
+                                  corvane_ldap_read_user};
+    status = NextPage(ldap, &search, cursor, page_size, receive, context);
+  }
+  talloc_free(frame);
+  return status;
 }
 
 uint32_t corvane_ldap_next_logons(struct corvane_ldap* ldap,

@@ -42,6 +42,7 @@ struct corvane_ldap_cursor {
   uint8_t cookie[CORVANE_LDAP_COOKIE_MAX];
   size_t cookie_length;
   bool complete;
+  uint64_t asked_at;  // the NT time a query's filter is worked out by
 };
 
 // A connection to the directory of `host` (an address or name; never
@@ -60,10 +61,20 @@ void corvane_ldap_ask_in_pages(struct corvane_ldap* ldap);
 // (texts valid until it returns): all of them at once where the server
 // allows it, else at most `page_size`; moves `cursor` on. An NT status;
 // the cursor is unchanged on failure.
+// `query` (CORVANE_LDAP_*, 0 for every account) asks the server to leave
+// out the accounts that cannot match: those kept may match, and the caller
+// still checks each.
+enum {
+  CORVANE_LDAP_DISABLED = 1,
+  CORVANE_LDAP_LOCKED = 2,
+  CORVANE_LDAP_EXPIRED = 4,  // the password or the account
+  CORVANE_LDAP_NEVER_LOGGED_ON = 8,
+};
 uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  struct corvane_ldap_cursor* cursor,
-                                 uint32_t page_size, corvane_ldap_page page,
-                                 void* context);
+                                 uint32_t query, uint32_t page_size,
+                                 corvane_ldap_page page, void* context);
+
 
 // The same walk over the accounts this controller has served a logon
 // for (its own lastLogon set), each with only its name, last logon,
@@ -86,6 +97,10 @@ struct corvane_ldap_policy {
   int64_t lockout_duration, max_password_age;
   uint64_t now;
 };
+
+// The search filter of `query` under `policy`, allocated in `owner`.
+char* corvane_ldap_query_filter(void* owner, uint32_t query,
+                                const struct corvane_ldap_policy* policy);
 
 // One directory entry as an account, texts allocated in `owner`; false
 // for an entry the platform cannot hold (no name, a NUL in a text, a

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "netapi/account_search.h"
 #include "netapi/api.h"
 #include "netapi/samba/directory_logons.h"
 #include "netapi/samba/enumeration_cursors.h"
@@ -24,7 +25,7 @@
 
 namespace corvane::netapi {
 
-class SambaApi final : public Api {
+class SambaApi final : public Api, public AccountSearch {
  public:
   // Throws std::runtime_error when the configuration is unusable.
   explicit SambaApi(SambaConfig config);
@@ -88,6 +89,14 @@ class SambaApi final : public Api {
   DWORD PlatformId() override;
   DWORD CurrentThreadId() override;
 
+  // Level 3 with the directory leaving out what cannot match (read from
+  // SAMR, where the directory cannot be read, unnarrowed).
+  NET_API_STATUS NetUserEnumMatching(LPCWSTR servername,
+                                     const AccountQuery& query, LPBYTE* bufptr,
+                                     DWORD prefmaxlen, LPDWORD entriesread,
+                                     LPDWORD totalentries,
+                                     LPDWORD resume_handle) override;
+
   // Every controller's own logons, with this session's credentials.
   ControllerLogons& logons() { return logons_; }
 
@@ -100,11 +109,18 @@ class SambaApi final : public Api {
   // `listing` (see samba::Received), over the direct RPC channel.
   NET_API_STATUS FetchUsers(DWORD filter, DWORD prefmaxlen,
                             samba::PendingListing& listing);
-  // FetchUsers with each listed account's facts (level 3).
-  NET_API_STATUS FetchUserRecords(DWORD filter, DWORD prefmaxlen,
+  // NetUserEnum and NetUserEnumMatching (`query`: CORVANE_LDAP_*).
+  NET_API_STATUS EnumUsers(LPCWSTR servername, DWORD level, DWORD filter,
+                           std::uint32_t query, LPBYTE* bufptr,
+                           DWORD prefmaxlen, LPDWORD entriesread,
+                           LPDWORD totalentries, LPDWORD resume_handle);
+  // FetchUsers with each listed account's facts (level 3), narrowed by
+  // `query` where the directory is read.
+  NET_API_STATUS FetchUserRecords(DWORD filter, std::uint32_t query,
+                                  DWORD prefmaxlen,
                                   samba::PendingListing& listing);
   // The same from the controller's directory, a page of accounts a call.
-  NET_API_STATUS FetchDirectoryUsers(DWORD prefmaxlen,
+  NET_API_STATUS FetchDirectoryUsers(std::uint32_t query, DWORD prefmaxlen,
                                      samba::PendingListing& listing);
   NET_API_STATUS FetchGroups(DWORD level, DWORD prefmaxlen,
                              samba::PendingListing& listing);

@@ -13,8 +13,10 @@ ControllerLogons& Logons(Api& session) {
   return dynamic_cast<SambaApi&>(session).logons();
 }
 
-constexpr SambaModule kModule{Open, ReadClientConf, LocateControllers,
-                              ProbeController, Logons};
+AccountSearch& Search(Api& session) { return dynamic_cast<SambaApi&>(session); }
+
+constexpr SambaModule kModule{
+    Open, ReadClientConf, LocateControllers, ProbeController, Logons, Search};
 
 }  // namespace
 

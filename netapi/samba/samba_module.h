@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "netapi/account_search.h"
 #include "netapi/api.h"
 #include "netapi/controller_logons.h"
 #include "netapi/samba/client_conf.h"
@@ -24,6 +25,8 @@ struct SambaModule {
                        std::chrono::milliseconds timeout);
   // Every controller's own logons, through a session `open` returned.
   ControllerLogons& (*logons)(Api& session);
+  // That session's listing the directory narrows.
+  AccountSearch& (*search)(Api& session);
 };
 
 // The module's one entry point.

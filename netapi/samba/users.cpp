@@ -373,7 +373,8 @@ NET_API_STATUS SambaApi::FetchUsers(DWORD filter, DWORD prefmaxlen,
   return rpc_.ListUsers(filter, prefmaxlen, listing);
 }
 
-NET_API_STATUS SambaApi::FetchDirectoryUsers(DWORD prefmaxlen,
+NET_API_STATUS SambaApi::FetchDirectoryUsers(std::uint32_t query,
+                                             DWORD prefmaxlen,
                                              samba::PendingListing& listing) {
   if (!listing.directory) {
     listing.directory = std::make_shared<corvane_ldap_cursor>();
@@ -384,7 +385,7 @@ NET_API_STATUS SambaApi::FetchDirectoryUsers(DWORD prefmaxlen,
   const DWORD page = std::clamp<DWORD>(prefmaxlen / kListedUserBytes, 1, 1000);
   NET_API_STATUS converted = NERR_Success;
   const NET_API_STATUS status = ldap_.NextUsers(
-      *listing.directory, page, [&](samba::DirectoryUsers users) {
+      *listing.directory, query, page, [&](samba::DirectoryUsers users) {
         for (const corvane_rpc_user& account : users) {
           std::optional<samba::ListedUser> user = samba::ListedUserOf(account);
           if (!user) {
@@ -402,13 +403,15 @@ NET_API_STATUS SambaApi::FetchDirectoryUsers(DWORD prefmaxlen,
   return converted;
 }
 
-NET_API_STATUS SambaApi::FetchUserRecords(DWORD filter, DWORD prefmaxlen,
+NET_API_STATUS SambaApi::FetchUserRecords(DWORD filter, std::uint32_t query,
+                                          DWORD prefmaxlen,
                                           samba::PendingListing& listing) {
   // Normal accounts, a page at a time from the directory; when it cannot
   // be read at the start, each listed account's record from SAMR.
   if (directory_readable_ && (filter == 0 || filter == FILTER_NORMAL_ACCOUNT)) {
     const bool first_page = !listing.directory;
-    const NET_API_STATUS status = FetchDirectoryUsers(prefmaxlen, listing);
+    const NET_API_STATUS status =
+        FetchDirectoryUsers(query, prefmaxlen, listing);
     if (status == NERR_Success || !first_page) return status;
     directory_readable_ = false;
     listing.directory.reset();
@@ -445,11 +448,42 @@ NET_API_STATUS SambaApi::FetchUserRecords(DWORD filter, DWORD prefmaxlen,
   return NERR_Success;
 }
 
+namespace {
+
+std::uint32_t DirectoryQuery(const AccountQuery& query) {
+  return (query.disabled ? CORVANE_LDAP_DISABLED : 0) |
+         (query.locked ? CORVANE_LDAP_LOCKED : 0) |
+         (query.expired ? CORVANE_LDAP_EXPIRED : 0) |
+         (query.never_logged_on ? CORVANE_LDAP_NEVER_LOGGED_ON : 0);
+}
+
+}  // namespace
+
 NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
                                      DWORD filter, LPBYTE* bufptr,
                                      DWORD prefmaxlen, LPDWORD entriesread,
                                      LPDWORD totalentries,
                                      LPDWORD resume_handle) {
+  return EnumUsers(servername, level, filter, 0, bufptr, prefmaxlen,
+                   entriesread, totalentries, resume_handle);
+}
+
+NET_API_STATUS SambaApi::NetUserEnumMatching(LPCWSTR servername,
+                                             const AccountQuery& query,
+                                             LPBYTE* bufptr, DWORD prefmaxlen,
+                                             LPDWORD entriesread,
+                                             LPDWORD totalentries,
+                                             LPDWORD resume_handle) {
+  return EnumUsers(servername, 3, FILTER_NORMAL_ACCOUNT, DirectoryQuery(query),
+                   bufptr, prefmaxlen, entriesread, totalentries,
+                   resume_handle);
+}
+
+NET_API_STATUS SambaApi::EnumUsers(LPCWSTR servername, DWORD level,
+                                   DWORD filter, std::uint32_t query,
+                                   LPBYTE* bufptr, DWORD prefmaxlen,
+                                   LPDWORD entriesread, LPDWORD totalentries,
+                                   LPDWORD resume_handle) {
   if (level != 0 && level != 3) return ERROR_INVALID_LEVEL;
   std::string host;
   if (const NET_API_STATUS status = Route(servername, host)) return status;
@@ -459,6 +493,7 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
                  .server = host,
                  .level = level,
                  .filter = filter,
+                 .query = query,
                  .group = {}};
   request.prefmaxlen = prefmaxlen;
   request.resume_handle = resume_handle != nullptr ? &handle : nullptr;
@@ -482,7 +517,7 @@ NET_API_STATUS SambaApi::NetUserEnum(LPCWSTR servername, DWORD level,
         cursors_, request,
         [&](DWORD bytes, samba::PendingListing& listing) {
           std::lock_guard lock(calls_);
-          return FetchUserRecords(filter, bytes, listing);
+          return FetchUserRecords(filter, query, bytes, listing);
         },
         [now](const samba::ListedEntry& entry,
               RecordBuilder<USER_INFO_3>& batch) {

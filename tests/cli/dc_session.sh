@@ -233,6 +233,7 @@ cv user import "$imports/staff.csv" >/dev/null 2>&1 || status=$?
 rerun=$(cv user import --exist-ok "$imports/staff.csv")
 expect_line "$rerun" "line 2 ${imported[0]}: disable"
 expect_line "$(cv user show "${imported[2]}")" "disabled:             yes"
+expect_line "$(cv user list --disabled)" "${imported[2]}"
 expect_line "$(cv user export | grep "^${imported[1]},")" \
   "${imported[1]},\"Imported, ${imported[1]}\",bulk,,,yes,$group,no,never,never"
 for name in "${imported[@]}"; do cv user delete "$name"; done

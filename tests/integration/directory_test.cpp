@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <map>
+#include <set>
 
 #include "netapi/api_buffer.h"
 #include "netapi/samba/ldap_channel.h"
@@ -121,6 +122,31 @@ TEST(Directory, ListsEveryUserWithTheFactsSamrGives) {
     ASSERT_EQ(channels.rpc.QueryUser(name, texts.get(), user), NERR_Success);
     EXPECT_EQ(shown, Shown(user, now)) << name;
   }
+
+  // A filtered listing: the server leaves out what cannot match.
+  const auto narrowed = [&](std::uint32_t query) {
+    std::set<std::string> names;
+    corvane_ldap_cursor cursor{};
+    while (!cursor.complete) {
+      EXPECT_EQ(channels.ldap.NextUsers(cursor, query, 1000,
+                                        [&](DirectoryUsers users) {
+                                          for (const auto& user : users) {
+                                            names.insert(user.account_name);
+                                          }
+                                        }),
+                NERR_Success);
+    }
+    return names;
+  };
+  const std::string disabled = Narrow(plain.c_str());
+  const std::string locked_out = Narrow(locked.c_str());
+  EXPECT_TRUE(narrowed(CORVANE_LDAP_DISABLED).contains(disabled));
+  EXPECT_FALSE(narrowed(CORVANE_LDAP_DISABLED).contains(locked_out));
+  EXPECT_TRUE(narrowed(CORVANE_LDAP_LOCKED).contains(locked_out));
+  EXPECT_FALSE(narrowed(CORVANE_LDAP_LOCKED).contains(disabled));
+  EXPECT_TRUE(narrowed(CORVANE_LDAP_NEVER_LOGGED_ON).contains(disabled));
+  EXPECT_FALSE(narrowed(CORVANE_LDAP_EXPIRED).contains(disabled));
+  EXPECT_LT(narrowed(CORVANE_LDAP_DISABLED).size(), listed.size());
 
   // A listing stops when asked, after its first page.
   int pages = 0;

@@ -117,6 +117,32 @@ TEST(DirectoryEntries, AGoodEntryReadsAsTheAccount) {
   talloc_free(memory);
 }
 
+// A filtered listing asks the server for what may match, in the
+// directory's own terms; the client checks each record still.
+TEST(DirectoryEntries, AQueryAsksTheServerForWhatMayMatch) {
+  TALLOC_CTX* memory = talloc_new(nullptr);
+  EXPECT_STREQ(corvane_ldap_query_filter(
+                   memory, CORVANE_LDAP_DISABLED | CORVANE_LDAP_NEVER_LOGGED_ON,
+                   &kPolicy),
+               "(&(sAMAccountType=805306368)"
+               "(userAccountControl:1.2.840.113556.1.4.803:=2)"
+               "(|(!(lastLogon=*))(lastLogon=0)))");
+  const std::string now = std::to_string(kNow);
+  EXPECT_EQ(corvane_ldap_query_filter(
+                memory, CORVANE_LDAP_LOCKED | CORVANE_LDAP_EXPIRED, &kPolicy),
+            "(&(sAMAccountType=805306368)(lockoutTime>=1)(|(pwdLastSet=0)"
+            "(pwdLastSet<=" +
+                std::to_string(kNow - 42 * 24 * 60 * kMinute) +
+                ")(&(accountExpires>=1)(accountExpires<=" + now + "))))");
+  // Passwords that never age: only one set to be changed has expired.
+  const corvane_ldap_policy no_age = {-30 * kMinute, 0, kNow};
+  EXPECT_EQ(corvane_ldap_query_filter(memory, CORVANE_LDAP_EXPIRED, &no_age),
+            "(&(sAMAccountType=805306368)(|(pwdLastSet=0)"
+            "(&(accountExpires>=1)(accountExpires<=" +
+                now + "))))");
+  talloc_free(memory);
+}
+
 TEST(DirectoryEntries, WhatThePlatformCannotHoldIsRefused) {
   const std::vector<Attribute> broken[] = {
       {{"sAMAccountName", ""}},  // no name
