@@ -75,7 +75,6 @@ uint32_t corvane_ldap_next_users(struct corvane_ldap* ldap,
                                  uint32_t query, uint32_t page_size,
                                  corvane_ldap_page page, void* context);
 
-
 // The same walk over the accounts this controller has served a logon
 // for (its own lastLogon set), each with only its name, last logon,
 // bad-password count and account-control bits (lock-out computed): a
