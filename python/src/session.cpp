@@ -13,12 +13,13 @@ constexpr int kDebug = 10;  // logging.DEBUG
 
 Session::Session(std::unique_ptr<netapi::Api> owned, netapi::Api* backend,
                  std::unique_ptr<netapi::simulated::StoredState> state,
-                 SessionOptions options)
+                 SessionOptions options, netapi::AccountSearch* search)
     : state_(std::move(state)),
       owned_(std::move(owned)),
       backend_(*backend),
       trace_lines_(kDebug),
       trace_stream_(&trace_lines_),
+      search_(search),
       top_(Chain(options)),
       factory_(common::Environment{*top_, events_}) {}
 
@@ -29,8 +30,9 @@ netapi::Api* Session::Chain(SessionOptions options) {
     top = gate_.get();
   }
   if (options.trace) {
-    trace_ = std::make_unique<netapi::CallTrace>(*top, trace_stream_);
+    trace_ = std::make_unique<netapi::CallTrace>(*top, trace_stream_, search_);
     top = trace_.get();
+    search_ = trace_->search();
   }
   return top;
 }
@@ -74,14 +76,18 @@ std::shared_ptr<Session> Session::Samba(const std::string& module_path,
                                         netapi::SambaConfig config,
                                         SessionOptions options) {
   std::unique_ptr<netapi::Api> api;
+  netapi::AccountSearch* search = nullptr;
   try {
-    api = netapi::LoadSambaModule(module_path).open(std::move(config));
+    const netapi::samba::SambaModule& module =
+        netapi::LoadSambaModule(module_path);
+    api = module.open(std::move(config));
+    search = &module.search(*api);
   } catch (const std::runtime_error& error) {
     throw BackendFailure(error.what());
   }
   netapi::Api* backend = api.get();
   return std::shared_ptr<Session>(
-      new Session(std::move(api), backend, nullptr, options));
+      new Session(std::move(api), backend, nullptr, options, search));
 }
 #endif
 

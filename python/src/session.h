@@ -59,6 +59,9 @@ class Session {
 
   const ClassFactory& factory() const { return factory_; }
   netapi::Api& api() { return *top_; }
+  // The backend's listing its controller narrows (traced with the rest);
+  // null where it has none.
+  netapi::AccountSearch* search() { return search_; }
   // Where the objects' events go (logger "corvane").
   common::EventSink& events() { return events_; }
   CallGate* gate() { return gate_.get(); }
@@ -83,7 +86,7 @@ class Session {
  private:
   Session(std::unique_ptr<netapi::Api> owned, netapi::Api* backend,
           std::unique_ptr<netapi::simulated::StoredState> state,
-          SessionOptions options);
+          SessionOptions options, netapi::AccountSearch* search = nullptr);
   // Puts the chosen decorators over the backend; the top of the chain.
   netapi::Api* Chain(SessionOptions options);
 
@@ -94,6 +97,7 @@ class Session {
   LoggerLineBuffer trace_lines_;
   std::ostream trace_stream_;
   std::unique_ptr<netapi::CallTrace> trace_;
+  netapi::AccountSearch* search_;
   netapi::Api* top_;
   LoggerEventSink events_;
   ClassFactory factory_;

@@ -408,9 +408,18 @@ void BindTasks(py::module_& m) {
   m.def("list_accounts", [](std::shared_ptr<Session> session,
                             const std::string& dc, bool disabled, bool locked,
                             bool expired, bool never_logged_on) {
-    return AccountListing(session,
-                          tasks::AccountBatches(session->api(), Widen(dc)),
-                          {disabled, locked, expired, never_logged_on});
+    const tasks::AccountFilter filter{disabled, locked, expired,
+                                      never_logged_on};
+    // Where the controller can leave out what the filters drop, it does.
+    netapi::AccountSearch* search =
+        disabled || locked || expired || never_logged_on ? session->search()
+                                                         : nullptr;
+    return AccountListing(
+        session,
+        search != nullptr
+            ? tasks::MatchingAccountBatches(*search, Widen(dc), filter.Query())
+            : tasks::AccountBatches(session->api(), Widen(dc)),
+        filter);
   });
   using Events = const tasks::ChangeEvents&;
   m.def("rename_user", [](const ObjectHandle& domain, const std::string& user,

@@ -91,10 +91,13 @@ def test_reads_go_to_the_given_controller_without_a_look_up(caplog):
     with connect() as conn:
         group = conn.user("Administrator").primary_group
         listed = "Administrator" in conn.users()
+        disabled = {a.name for a in conn.accounts(disabled=True)}
         reads = calls()
         dc = conn.dc
     del conn
     assert (group, listed) == ("Domain Users", True)
+    # Narrowed by the controller, traced as the level 3 listing it is.
+    assert "Guest" in disabled and "Administrator" not in disabled
     assert "NetUserGetInfo" in reads and "NetUserEnum" in reads
     assert "NetGetDCName" not in reads
     assert dc.upper() == "\\\\" + ENV["CORVANE_DC_NAME"].upper()
