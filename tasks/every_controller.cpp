@@ -41,8 +41,13 @@ AccountOnControllers ReadOnEveryController(
       continue;
     }
     netapi::ControllerLogon logon;
-    if (const netapi::NET_API_STATUS status =
-            logons.ReadLogon(controller.host, name, logon)) {
+    const netapi::NET_API_STATUS status =
+        logons.ReadLogon(controller.host, name, logon);
+    if (status == netapi::NERR_UserNotFound) {
+      view.holds_account = false;
+      continue;
+    }
+    if (status != netapi::NERR_Success) {
       view.error = ErrorText(u"Unable to retrieve user information", status);
       continue;
     }

@@ -31,6 +31,8 @@ struct ControllerView {
   std::optional<Time> last_logon;
   netapi::DWORD bad_password_count = 0;
   bool locked_out = false;
+  // False where the controller has no such account (not replicated yet).
+  bool holds_account = true;
   std::string error;  // empty when read
 };
 

@@ -279,6 +279,12 @@ class UserTask {
             (unread.empty() ? "" : "; ") + view.controller + ": " + view.error;
         continue;
       }
+      if (!view.holds_account) {
+        report_.Line("  " + view.controller +
+                     ": does not hold the account (not replicated yet)");
+        json.push_back({{"name", view.controller}, {"holdsAccount", false}});
+        continue;
+      }
       report_.Line("  " + view.controller + ": last logon " +
                    (view.last_logon ? LocalTime(*view.last_logon) : "never") +
                    ", bad password count " +
