@@ -30,26 +30,18 @@ netapi::NET_API_STATUS ListedLogons::ListLogons(
     const std::string& host,
     const std::function<bool(std::span<const netapi::ControllerLogon>)>&
         batch) {
-  const std::u16string server = automation::Widen(host);
-  netapi::DWORD resume = 0, read = 0, total = 0;
   std::vector<netapi::ControllerLogon> logons;
-  for (;;) {
-    netapi::ApiBuffer records(api_);
-    const netapi::NET_API_STATUS status = KeepIfSucceeded(
-        records, api_.NetUserEnum(server.c_str(), 3,
-                                  netapi::FILTER_NORMAL_ACCOUNT, records.put(),
-                                  kAccountBatchBytes, &read, &total, &resume));
-    if (!netapi::Succeeded(status)) return status;
-    logons.clear();
-    const auto* record = records.As<netapi::USER_INFO_3>();
-    for (netapi::DWORD i = 0; i < read; ++i) {
-      if (record[i].usri3_last_logon != 0) logons.push_back(LogonOf(record[i]));
-    }
-    if (!logons.empty() && !batch(logons)) return netapi::NERR_Success;
-    if (status == netapi::NERR_Success) return netapi::NERR_Success;
-    // More promised and none given would ask for ever.
-    if (read == 0) return status;
-  }
+  const std::optional<common::ListingFailure> failure =
+      WalkAccountRecords(api_, AccountBatches(api_, automation::Widen(host)),
+                         [&](std::span<const netapi::USER_INFO_3> records) {
+                           logons.clear();
+                           for (const netapi::USER_INFO_3& record : records) {
+                             if (record.usri3_last_logon != 0)
+                               logons.push_back(LogonOf(record));
+                           }
+                           return logons.empty() || batch(logons);
+                         });
+  return failure ? failure->status : netapi::NERR_Success;
 }
 
 netapi::NET_API_STATUS ListedLogons::ReadLogon(const std::string& host,

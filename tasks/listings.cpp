@@ -86,31 +86,46 @@ bool AccountFilter::Matches(const ListedAccount& account) const {
          (!never_logged_on || !account.last_logon);
 }
 
-std::string WalkAccounts(netapi::Api& api, const common::BatchCall& next_batch,
-                         const std::function<void(ListedAccount)>& each,
-                         const std::function<void()>& before_batch) {
+std::optional<common::ListingFailure> WalkAccountRecords(
+    netapi::Api& api, const common::BatchCall& next_batch,
+    const std::function<bool(std::span<const netapi::USER_INFO_3>)>& each_batch,
+    const std::function<void()>& before_batch) {
   // The batch walk of common::ListNames, over whole records: the counts
   // carry over from batch to batch, and a batch promising more but holding
   // none ends the walk as a failure.
   netapi::DWORD read = 0, total = 0;
-  const auto now = static_cast<std::int64_t>(std::time(nullptr));
   for (;;) {
     if (before_batch) before_batch();
     netapi::ApiBuffer batch(api);
     const netapi::NET_API_STATUS status =
         KeepIfSucceeded(batch, next_batch(batch.put(), &read, &total));
     if (!netapi::Succeeded(status)) {
-      return automation::ToUtf8(
-          common::FailedEnumeration(status, read, total, u"user"));
+      return common::ListingFailure{status, read, total};
     }
-    const auto* records = batch.As<netapi::USER_INFO_3>();
-    for (netapi::DWORD i = 0; i < read; ++i) each(AccountOf(records[i], now));
-    if (status == netapi::NERR_Success || read == total) return "SUCCESS";
-    if (read == 0) {
-      return automation::ToUtf8(
-          common::FailedEnumeration(status, read, total, u"user"));
+    if (!each_batch(std::span(batch.As<netapi::USER_INFO_3>(), read))) {
+      return std::nullopt;
     }
+    if (status == netapi::NERR_Success || read == total) return std::nullopt;
+    if (read == 0) return common::ListingFailure{status, read, total};
   }
+}
+
+std::string WalkAccounts(netapi::Api& api, const common::BatchCall& next_batch,
+                         const std::function<void(ListedAccount)>& each,
+                         const std::function<void()>& before_batch) {
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
+  const std::optional<common::ListingFailure> failure = WalkAccountRecords(
+      api, next_batch,
+      [&](std::span<const netapi::USER_INFO_3> records) {
+        for (const netapi::USER_INFO_3& record : records) {
+          each(AccountOf(record, now));
+        }
+        return true;
+      },
+      before_batch);
+  if (!failure) return "SUCCESS";
+  return automation::ToUtf8(common::FailedEnumeration(
+      failure->status, failure->entries_read, failure->total_entries, u"user"));
 }
 
 common::BatchCall GroupBatches(netapi::Api& api, std::u16string server) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,14 @@ struct AccountFilter {
     return {disabled, locked, expired, never_logged_on};
   }
 };
+
+// The batch walk of WalkAccounts over the records themselves: each
+// batch's level 3 records to `each_batch`, which returns false to stop;
+// the failure as common::ListNames gives it.
+std::optional<common::ListingFailure> WalkAccountRecords(
+    netapi::Api& api, const common::BatchCall& next_batch,
+    const std::function<bool(std::span<const netapi::USER_INFO_3>)>& each_batch,
+    const std::function<void()>& before_batch = {});
 
 // Hands every account of AccountBatches to `each` as it arrives, as
 // WalkNames does names.

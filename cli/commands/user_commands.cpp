@@ -39,11 +39,7 @@ std::string PrivilegeName(std::int32_t level) {
 // null when there is none.
 void TimeField(Report& report, const std::string& key, const std::string& label,
                std::optional<tasks::Time> time) {
-  if (time) {
-    report.Field(key, label, LocalTime(*time), IsoTime(*time));
-  } else {
-    report.Field(key, label, "never", nullptr);
-  }
+  report.Field(key, label, LocalTimeOrNever(time), JsonTime(time));
 }
 
 // When the lifecycle options say the account expires: none for never.
@@ -286,17 +282,13 @@ class UserTask {
         continue;
       }
       report_.Line("  " + view.controller + ": last logon " +
-                   (view.last_logon ? LocalTime(*view.last_logon) : "never") +
-                   ", bad password count " +
+                   LocalTimeOrNever(view.last_logon) + ", bad password count " +
                    std::to_string(view.bad_password_count) + ", locked out " +
                    (view.locked_out ? "yes" : "no"));
-      json.push_back(
-          {{"name", view.controller},
-           {"lastLogon", view.last_logon
-                             ? nlohmann::ordered_json(IsoTime(*view.last_logon))
-                             : nlohmann::ordered_json(nullptr)},
-           {"badPasswordCount", view.bad_password_count},
-           {"lockedOut", view.locked_out}});
+      json.push_back({{"name", view.controller},
+                      {"lastLogon", JsonTime(view.last_logon)},
+                      {"badPasswordCount", view.bad_password_count},
+                      {"lockedOut", view.locked_out}});
     }
     report_.Data("controllers", std::move(json));
     if (!unread.empty()) {

@@ -23,18 +23,8 @@ namespace {
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
-// A time in a column: the local date and time, or "never".
-std::string Column(const std::optional<tasks::Time>& time) {
-  return time ? LocalTime(*time) : "never";
-}
-
 std::string Csv(const std::optional<tasks::Time>& time) {
   return time ? IsoTime(*time) : "never";
-}
-
-nlohmann::ordered_json Json(const std::optional<tasks::Time>& time) {
-  return time ? nlohmann::ordered_json(IsoTime(*time))
-              : nlohmann::ordered_json(nullptr);
 }
 
 std::string Padded(std::string text, std::size_t width) {
@@ -101,19 +91,19 @@ int ShowUserListing(netapi::Api& api, const std::u16string& dc,
                {"passwordExpired", account.password_expired},
                {"mustChangePassword", account.must_change_password},
                {"accountExpired", account.account_expired},
-               {"accountExpires", Json(account.account_expires)},
-               {"lastLogon", Json(account.last_logon)},
-               {"passwordLastSet", Json(account.password_last_set)},
+               {"accountExpires", JsonTime(account.account_expires)},
+               {"lastLogon", JsonTime(account.last_logon)},
+               {"passwordLastSet", JsonTime(account.password_last_set)},
                {"badPasswordCount", account.bad_password_count}});
         } else if (columns) {
           report.StreamName(
-              "users", Padded(name, 20) + " " +
-                           Padded(YesNo(account.disabled), 9) +
-                           Padded(YesNo(account.locked_out), 7) +
-                           Padded(YesNo(account.password_expired), 12) +
-                           Padded(YesNo(account.must_change_password), 12) +
-                           Padded(Column(account.account_expires), 25) +
-                           Padded(Column(account.last_logon), 25) + full_name);
+              "users",
+              Padded(name, 20) + " " + Padded(YesNo(account.disabled), 9) +
+                  Padded(YesNo(account.locked_out), 7) +
+                  Padded(YesNo(account.password_expired), 12) +
+                  Padded(YesNo(account.must_change_password), 12) +
+                  Padded(LocalTimeOrNever(account.account_expires), 25) +
+                  Padded(LocalTimeOrNever(account.last_logon), 25) + full_name);
         } else {
           report.StreamName("users", name);
         }
@@ -147,11 +137,11 @@ int ShowLastLogonListing(netapi::Api& api, const std::u16string& dc,
             latest.time ? nlohmann::ordered_json(latest.controller)
                         : nlohmann::ordered_json(nullptr);
         std::string line = Padded(name, 20) + " " +
-                           Padded(Column(latest.time), 25) +
+                           Padded(LocalTimeOrNever(latest.time), 25) +
                            (latest.time ? latest.controller : "-");
         report.StreamEntry("users",
                            {{"name", std::move(name)},
-                            {"lastLogon", Json(latest.time)},
+                            {"lastLogon", JsonTime(latest.time)},
                             {"controller", controller}},
                            line);
       },

@@ -79,4 +79,13 @@ std::optional<tasks::Time> EndOfLocalDay(const std::string& date) {
   return tasks::Time(std::chrono::seconds(next));
 }
 
+std::string LocalTimeOrNever(const std::optional<tasks::Time>& time) {
+  return time ? LocalTime(*time) : "never";
+}
+
+nlohmann::ordered_json JsonTime(const std::optional<tasks::Time>& time) {
+  return time ? nlohmann::ordered_json(IsoTime(*time))
+              : nlohmann::ordered_json(nullptr);
+}
+
 }  // namespace corvane::cli

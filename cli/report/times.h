@@ -2,6 +2,7 @@
 // JSON.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,10 @@ namespace corvane::cli {
 std::string IsoTime(tasks::Time time);
 // The local time, "2026-12-07 21:24:00 CET".
 std::string LocalTime(tasks::Time time);
+
+// The same for a time that may be none: "never" in text, null in JSON.
+std::string LocalTimeOrNever(const std::optional<tasks::Time>& time);
+nlohmann::ordered_json JsonTime(const std::optional<tasks::Time>& time);
 
 // The end of the local day `date` (YYYY-MM-DD): the start of the next one.
 // None when it is no such date, or one the platform's expiry cannot hold

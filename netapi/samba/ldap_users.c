@@ -296,73 +296,6 @@ static uint32_t ComputedControl(uint64_t control, int64_t password_set,
   return computed;
 }
 
-bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
-                            const struct corvane_ldap_policy* policy,
-                            struct corvane_ldap_user* out) {
-  struct corvane_rpc_user* user = &out->user;
-  memset(out, 0, sizeof *out);
-  const struct {
-    const char* name;
-    const char** text;
-  } texts[] = {
-      {"sAMAccountName", &user->account_name},
-      {"displayName", &user->full_name},
-      {"homeDirectory", &user->home_directory},
-      {"homeDrive", &user->home_drive},
-      {"scriptPath", &user->logon_script},
-      {"profilePath", &user->profile_path},
-      {"description", &user->description},
-      {"userWorkstations", &user->workstations},
-      {"comment", &user->comment},
-  };
-  for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i) {
-    if (!Text(message, texts[i].name, owner, texts[i].text)) return false;
-  }
-  if (user->account_name[0] == '\0') return false;
-  user->parameters = "";
-
-  uint64_t control = 0, locked_at = 0, primary = 0, bad = 0, logons = 0,
-           country = 0, page = 0;
-  if (!Number(message, "lastLogon", 0, &user->last_logon) ||
-      !Number(message, "lastLogoff", 0, &user->last_logoff) ||
-      !Number(message, "pwdLastSet", 0, &user->last_password_change) ||
-      !Number(message, "accountExpires", 0, &user->acct_expiry) ||
-      !Number(message, "userAccountControl", 0, &control) ||
-      !Number(message, "lockoutTime", 0, &locked_at) ||
-      !Number(message, "primaryGroupID", 513, &primary) ||
-      !Number(message, "badPwdCount", 0, &bad) ||
-      !Number(message, "logonCount", 0, &logons) ||
-      !Number(message, "countryCode", 0, &country) ||
-      !Number(message, "codePage", 0, &page) ||
-      !RelativeId(message, &user->rid)) {
-    return false;
-  }
-  // The directory's 0 and largest time both mean "never expires".
-  if (user->acct_expiry == 0) user->acct_expiry = 0x7FFFFFFFFFFFFFFFull;
-  out->account_control =
-      (uint32_t)control |
-      ComputedControl(control, (int64_t)user->last_password_change,
-                      (int64_t)locked_at, policy);
-  user->primary_gid = (uint32_t)primary;
-  user->bad_password_count = (uint32_t)bad;
-  user->logon_count = (uint32_t)logons;
-  user->country_code = (uint32_t)country;
-  user->code_page = (uint32_t)page;
-  // SAMR's must-change: no password set since it was asked for, on an
-  // account whose password can expire.
-  user->password_expired =
-      user->last_password_change == 0 && (control & kNoPasswordExpiry) == 0;
-
-  user->units_per_week = 168;
-  const struct ldb_val* hours = ldb_msg_find_ldb_val(message, "logonHours");
-  if (hours != NULL && hours->length == sizeof user->logon_hours) {
-    memcpy(user->logon_hours, hours->data, sizeof user->logon_hours);
-  } else {
-    memset(user->logon_hours, 0xFF, sizeof user->logon_hours);
-  }
-  return true;
-}
-
 bool corvane_ldap_read_logon(const struct ldb_message* message, void* owner,
                              const struct corvane_ldap_policy* policy,
                              struct corvane_ldap_user* out) {
@@ -385,6 +318,62 @@ bool corvane_ldap_read_logon(const struct ldb_message* message, void* owner,
       (uint32_t)control |
       ComputedControl(control, (int64_t)user->last_password_change,
                       (int64_t)locked_at, policy);
+  return true;
+}
+
+bool corvane_ldap_read_user(const struct ldb_message* message, void* owner,
+                            const struct corvane_ldap_policy* policy,
+                            struct corvane_ldap_user* out) {
+  // The name, the logon facts and the account-control bits, as a logon
+  // listing reads them; then the rest of the record.
+  if (!corvane_ldap_read_logon(message, owner, policy, out)) return false;
+  struct corvane_rpc_user* user = &out->user;
+  const struct {
+    const char* name;
+    const char** text;
+  } texts[] = {
+      {"displayName", &user->full_name},
+      {"homeDirectory", &user->home_directory},
+      {"homeDrive", &user->home_drive},
+      {"scriptPath", &user->logon_script},
+      {"profilePath", &user->profile_path},
+      {"description", &user->description},
+      {"userWorkstations", &user->workstations},
+      {"comment", &user->comment},
+  };
+  for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i) {
+    if (!Text(message, texts[i].name, owner, texts[i].text)) return false;
+  }
+  user->parameters = "";
+
+  uint64_t primary = 0, logons = 0, country = 0, page = 0;
+  if (!Number(message, "lastLogoff", 0, &user->last_logoff) ||
+      !Number(message, "accountExpires", 0, &user->acct_expiry) ||
+      !Number(message, "primaryGroupID", 513, &primary) ||
+      !Number(message, "logonCount", 0, &logons) ||
+      !Number(message, "countryCode", 0, &country) ||
+      !Number(message, "codePage", 0, &page) ||
+      !RelativeId(message, &user->rid)) {
+    return false;
+  }
+  // The directory's 0 and largest time both mean "never expires".
+  if (user->acct_expiry == 0) user->acct_expiry = 0x7FFFFFFFFFFFFFFFull;
+  user->primary_gid = (uint32_t)primary;
+  user->logon_count = (uint32_t)logons;
+  user->country_code = (uint32_t)country;
+  user->code_page = (uint32_t)page;
+  // SAMR's must-change: no password set since it was asked for, on an
+  // account whose password can expire.
+  user->password_expired = user->last_password_change == 0 &&
+                           (out->account_control & kNoPasswordExpiry) == 0;
+
+  user->units_per_week = 168;
+  const struct ldb_val* hours = ldb_msg_find_ldb_val(message, "logonHours");
+  if (hours != NULL && hours->length == sizeof user->logon_hours) {
+    memcpy(user->logon_hours, hours->data, sizeof user->logon_hours);
+  } else {
+    memset(user->logon_hours, 0xFF, sizeof user->logon_hours);
+  }
   return true;
 }
 
